@@ -1,0 +1,128 @@
+// Default values of a new mission and of a cleared flight group; head byte access.
+#include "mission_model.h"
+
+#include "craft_catalogue.h"
+
+#include <stdexcept>
+#include <string_view>
+
+namespace mission {
+
+namespace {
+
+// One decimal digit per body integer, Body[0] to Body[30].
+constexpr std::string_view kDefaultBodyDigits = "0342156780900123000040012000301";
+static_assert(kDefaultBodyDigits.size() == 31);
+
+} // namespace
+
+void NewMission(TMission& mission) {
+    mission.Header.MissionName.fill(0);
+    mission.Header.HeaderBytes.fill(0);
+    mission.Header.HeaderBytes[0] = 6;
+    mission.Header.HeaderBytes[4] = 210;
+    mission.Header.HeaderBytes[5] = 107;
+
+    mission.Settings = TMissionSettings{
+        .TeamCount = 2, .Setting2 = 0, .Arena = 0, .StartDistance = 3, .GlobalsValue = 21};
+    mission.Goals.GoalsExtra = {0, 0};
+    mission.Trailer = TMissionTrailer{.MissionType = 1, .TrailerExtra = 0};
+
+    for (int slot = 0; slot < kFlightGroupCount; ++slot)
+        ClearFlightGroup(mission, slot);
+    mission.Goals.TeamGoal.fill(0);
+}
+
+void ClearFlightGroup(TMission& mission, int slot) {
+    if (slot < 0 || slot >= kFlightGroupCount)
+        throw std::out_of_range("flight group slot out of range");
+    TFlightGroup& group = mission.FlightGroups[slot];
+
+    group.Number = static_cast<std::int16_t>(slot);
+    for (int offset = 2; offset < static_cast<int>(kHeadSize); ++offset)
+        SetHeadByte(group, offset, 0);
+    group.CraftPerWave = 1;
+    group.Order = 1;   // Superiority
+    group.AiLevel = 2; // Veteran
+    // The first slot of each of the two default teams gets the first craft of the catalogue.
+    if (slot == 0 || slot == 8)
+        group.CraftType = 1;
+
+    for (std::size_t i = 0; i < kDefaultBodyDigits.size(); ++i)
+        group.Body[i] = kDefaultBodyDigits[i] - '0';
+    group.Body[31] = 255;
+    group.Body[32] = 28;
+    for (std::size_t i = 33; i < kBodyCount; ++i)
+        group.Body[i] = 0;
+
+    group.Name = DefaultFlightGroupName(slot);
+}
+
+std::array<std::uint8_t, kHeadSize> EncodeHead(const TFlightGroup& g) {
+    const auto number = static_cast<std::uint16_t>(g.Number);
+    std::array<std::uint8_t, kHeadSize> head{};
+    head[0] = static_cast<std::uint8_t>(number & 0xFF);
+    head[1] = static_cast<std::uint8_t>(number >> 8);
+    head[2] = g.CraftType;
+    for (std::size_t i = 0; i < g.HeadBytes.size(); ++i)
+        head[3 + i] = g.HeadBytes[i];
+    head[12] = g.WavesMinusOne;
+    head[13] = g.CraftPerWave;
+    head[14] = g.AiLevel;
+    head[15] = g.Order;
+    head[16] = g.Warhead;
+    head[17] = g.Countermeasure;
+    head[18] = g.Beam;
+    head[19] = g.Primary;
+    return head;
+}
+
+void DecodeHead(TFlightGroup& g, const std::array<std::uint8_t, kHeadSize>& head) {
+    g.Number = static_cast<std::int16_t>(static_cast<std::uint16_t>(head[0] | (head[1] << 8)));
+    g.CraftType = head[2];
+    for (std::size_t i = 0; i < g.HeadBytes.size(); ++i)
+        g.HeadBytes[i] = head[3 + i];
+    g.WavesMinusOne = head[12];
+    g.CraftPerWave = head[13];
+    g.AiLevel = head[14];
+    g.Order = head[15];
+    g.Warhead = head[16];
+    g.Countermeasure = head[17];
+    g.Beam = head[18];
+    g.Primary = head[19];
+}
+
+std::uint8_t HeadByte(const TFlightGroup& group, int offset) {
+    if (offset < 0 || offset >= static_cast<int>(kHeadSize))
+        throw std::out_of_range("head byte offset out of range");
+    return EncodeHead(group)[offset];
+}
+
+void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value) {
+    if (offset < 0 || offset >= static_cast<int>(kHeadSize))
+        throw std::out_of_range("head byte offset out of range");
+    auto head = EncodeHead(group);
+    head[offset] = value;
+    DecodeHead(group, head);
+}
+
+std::int32_t& SettingsField(TMissionSettings& s, int number) {
+    switch (number) {
+    case 1: return s.TeamCount;
+    case 2: return s.Setting2;
+    case 3: return s.Arena;
+    case 4: return s.StartDistance;
+    case 5: return s.GlobalsValue;
+    }
+    throw std::out_of_range("settings field number out of range");
+}
+
+std::int16_t& TrailerField(TMissionTrailer& t, int number) {
+    switch (number) {
+    case 1: return t.MissionType;
+    case 2: return t.TrailerExtra;
+    }
+    throw std::out_of_range("trailer field number out of range");
+}
+
+} // namespace mission

@@ -1,0 +1,61 @@
+// The skirmish file: its fixed 5192-byte layout, the reader and the writer.
+#pragma once
+
+#include "errors.h"
+#include "mission_model.h"
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <iosfwd>
+#include <span>
+
+namespace mission {
+
+// Where each block starts. The heads and bodies of the sixteen flight groups are stored
+// apart, and the names come only after the team goals.
+inline constexpr std::size_t kHeaderOffset = 0;
+inline constexpr std::size_t kHeadsOffset = kHeaderOffset + kHeaderSize;
+inline constexpr std::size_t kBodiesOffset = kHeadsOffset + kFlightGroupCount * kHeadSize;
+inline constexpr std::size_t kSettingsOffset = kBodiesOffset + kFlightGroupCount * kBodySize;
+inline constexpr std::size_t kTeamGoalsOffset = kSettingsOffset + kSettingsSize;
+inline constexpr std::size_t kGoalsExtraOffset = kTeamGoalsOffset + kTeamGoalsSize;
+inline constexpr std::size_t kNamesOffset = kGoalsExtraOffset + kGoalsExtraSize;
+inline constexpr std::size_t kTrailerOffset = kNamesOffset + kFlightGroupCount * kNameSize;
+inline constexpr std::size_t kSkirmishFileSize = kTrailerOffset + kTrailerSize;
+
+static_assert(kHeadsOffset == 72 && kBodiesOffset == 392 && kSettingsOffset == 4808);
+static_assert(kTeamGoalsOffset == 4828 && kGoalsExtraOffset == 4860 && kNamesOffset == 4868);
+static_assert(kTrailerOffset == 5188 && kSkirmishFileSize == 5192);
+
+using TSkirmishImage = std::array<std::uint8_t, kSkirmishFileSize>;
+
+// The file image of a mission, every block in file order.
+TSkirmishImage EncodeMission(const TMission& mission);
+
+// Fills the stored fields of a mission from the bytes of a file. A short file is read as far
+// as it goes and every byte past its end reads as zero; bytes after 5192 are ignored. The
+// in-memory members Colour and ListText are left as they were.
+void DecodeMission(TMission& mission, std::span<const std::uint8_t> bytes);
+
+// The mission name stored for a file name: the name without its folder, less its last four
+// characters, in 8-bit text, cut to 64 bytes and zero-padded.
+std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesystem::path& path);
+
+// Reads at most 5192 bytes from a stream into the mission.
+void ReadMission(TMission& mission, std::istream& in);
+
+// Sets MissionName from fileName and writes the 5192 bytes to a stream.
+void WriteMission(TMission& mission, std::ostream& out, const std::filesystem::path& fileName);
+
+// Opens the file for reading and writing (so a read-only file is refused) and reads it.
+// Raises EInOutError.
+void LoadMission(TMission& mission, const std::filesystem::path& path);
+
+// Sets MissionName from the path and replaces the file with the mission's 5192 bytes. The file
+// is written beside the target first and moved over it only once complete, so a failed save
+// leaves the previous file as it was. Raises EInOutError.
+void SaveMission(TMission& mission, const std::filesystem::path& path);
+
+} // namespace mission

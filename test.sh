@@ -1,0 +1,23 @@
+#!/usr/bin/env bash
+# Installs what is missing, builds everything with warnings as errors, and runs every test
+# through ctest: unit and GUI tests (Qt's offscreen platform), the end-to-end test under a
+# real X server, and the fuzz targets under AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+cd "$(dirname "$0")"
+source scripts/deps.sh
+quarnel_install_packages "${QUARNEL_PACKAGES[@]}"
+
+jobs=$(nproc)
+
+# The fuzz targets need clang's libFuzzer, so they have a build of their own.
+cmake -S . -B build/fuzz -DQUARNEL_FUZZ=ON -DQUARNEL_WERROR=ON \
+      -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build build/fuzz -j "$jobs"
+
+cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_WERROR=ON \
+      -DQUARNEL_FUZZ_BUILD_DIR="$PWD/build/fuzz" >/dev/null
+cmake --build build/test -j "$jobs"
+
+export QT_QPA_PLATFORM=offscreen
+cd build/test
+ctest --output-on-failure -j "$jobs" --timeout 300
