@@ -1,0 +1,13 @@
+# Included by the main build: registers with ctest the fuzz targets of a separate fuzz build
+# (QUARNEL_FUZZ_BUILD_DIR), each as a replay of its seed corpus and as a bounded run.
+set(QUARNEL_FUZZ_SECONDS 30 CACHE STRING "Length of each bounded fuzz run in ctest")
+function(quarnel_register_fuzz_tests name)
+    set(binary ${QUARNEL_FUZZ_BUILD_DIR}/fuzz/${name})
+    set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
+    add_test(NAME fuzz.${name}.replay COMMAND ${binary} -runs=0 ${corpus})
+    add_test(NAME fuzz.${name}.bounded
+             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+                     ${binary} -max_total_time=${QUARNEL_FUZZ_SECONDS} -max_len=16384 -print_final_stats=1
+                     -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/ ${corpus})
+    set_tests_properties(fuzz.${name}.bounded PROPERTIES TIMEOUT 200)
+endfunction()
