@@ -140,8 +140,11 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
             Raise(errno, target);
     }
 
-    std::string temporary = (folder.empty() ? std::filesystem::path(".") : folder) /
-                            ("." + target.filename().string() + ".XXXXXX");
+    // Built by appending: g++ 12 at -O3 warns falsely (-Wrestrict) on "." + std::string.
+    std::string hidden = ".";
+    hidden += target.filename().string();
+    hidden += ".XXXXXX";
+    std::string temporary = ((folder.empty() ? std::filesystem::path(".") : folder) / hidden).string();
     int fd = Injected() ? -1 : ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0)
         Raise(errno, target);
