@@ -1,12 +1,11 @@
 // The quarnel executable: the application, its one window, the event loop.
+#include "form1.h"
+
 #include <QApplication>
-#include <QWidget>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
-    QWidget window;
-    window.setWindowTitle("Quarnel beta 1.1  -  [Unnamed]");
-    window.setFixedSize(768, 474);
-    window.show();
+    editor::TForm1 form;
+    form.show();
     return app.exec();
 }

@@ -1,0 +1,31 @@
+// The choice-only drop-down list.
+#include "choice_box.h"
+
+#include "ansi_text.h"
+#include "craft_catalogue.h"
+
+#include <QSignalBlocker>
+
+namespace editor {
+
+TChoiceBox::TChoiceBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(false);
+    connect(this, &QComboBox::activated, this, &TChoiceBox::Changed);
+}
+
+void TChoiceBox::SetEntries(std::span<const std::string_view> entries) {
+    const QSignalBlocker blocker(this);
+    clear();
+    QStringList texts;
+    texts.reserve(static_cast<qsizetype>(entries.size()));
+    for (const std::string_view entry : entries)
+        texts.append(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
+    addItems(texts);
+}
+
+void TChoiceBox::SetSelection(std::int64_t value) {
+    const QSignalBlocker blocker(this);
+    setCurrentIndex(mission::ListPosition(value, static_cast<std::size_t>(count())));
+}
+
+} // namespace editor

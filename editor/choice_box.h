@@ -1,0 +1,27 @@
+// A drop-down list that offers only its entries; the program sets it without raising a change.
+#pragma once
+
+#include <QComboBox>
+#include <cstdint>
+#include <span>
+#include <string_view>
+
+namespace editor {
+
+class TChoiceBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TChoiceBox(QWidget* parent = nullptr);
+
+    void SetEntries(std::span<const std::string_view> entries);
+
+    // Selects the entry at the stored value, or nothing when the value has no entry.
+    // Raises no change.
+    void SetSelection(std::int64_t value);
+
+signals:
+    // Raised only when the user picks an entry, with the mouse or the keyboard.
+    void Changed();
+};
+
+} // namespace editor

@@ -1,0 +1,26 @@
+// Every dialog and message box the main window shows goes through here, so tests can answer them.
+#pragma once
+
+#include <QString>
+#include <optional>
+
+class QFileDialog;
+class QWidget;
+
+namespace editor {
+
+enum class TAnswer { Yes, No, Cancel };
+
+class TDialogs {
+public:
+    virtual ~TDialogs() = default;
+
+    // Runs a file dialog; the chosen path, or nothing when the user cancelled.
+    virtual std::optional<QString> RunFileDialog(QFileDialog& dialog);
+    // The unsaved-changes question: "Confirm", Yes / No / Cancel, Yes the default.
+    virtual TAnswer AskSave(QWidget* parent);
+    // The standard error box: the error icon, one OK button.
+    virtual void ShowError(QWidget* parent, const QString& caption, const QString& text);
+};
+
+} // namespace editor

@@ -1,0 +1,193 @@
+// The main window: every control of the editor, the document, and the editor state.
+// Its members are spread over files by concern: form_layout.cpp builds the controls,
+// form_lists.cpp the two lists and team colours, form_state.cpp start-up and display,
+// form_fields.cpp field editing and the flight group clipboard, form_commands.cpp the
+// document commands and the error box.
+#pragma once
+
+#include "dialogs.h"
+#include "mission_model.h"
+
+#include <QString>
+#include <QWidget>
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+class QCheckBox;
+class QComboBox;
+class QFileDialog;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPainter;
+class QToolButton;
+
+namespace editor {
+
+class TChoiceBox;
+class TDrawListBox;
+class TSpinEdit;
+
+// The colour of a team, numbered from 1, as 0x00BBGGRR.
+std::uint32_t TeamColour(int team);
+
+class TForm1 : public QWidget {
+    Q_OBJECT
+public:
+    explicit TForm1(QWidget* parent = nullptr);
+    ~TForm1() override;
+
+    // Dialogs and message boxes go through here; tests put in their own answers.
+    void SetDialogs(std::unique_ptr<TDialogs> dialogs);
+
+    // Editor state.
+    mission::TMission Mission;
+    QString FileName;
+    QString InstallPath;
+    int SelectedIndex = 0;
+    mission::TFlightGroup WorkingCopy;
+    mission::TFlightGroup ClipboardGroup;
+    bool Modified = false;
+    bool ControlsLive = false;
+    bool SaveAsCancelled = false;
+
+    // Lists and team view.
+    void AssignTeamColours();
+    void BuildListText(int slot);
+    void UpdateShipList();
+    void UpdateGoalList();
+    void ShipListDrawItem(QPainter& painter, int row, const QRect& rect, bool selected);
+    void TeamListBoxDrawItem(QPainter& painter, int row, const QRect& rect, bool selected);
+    void TeamListBoxClick();
+
+    // State and display.
+    void MarkModified();
+    void ClearModified();
+    void UpdateTitle();
+    void ShowFlightGroup();
+    void ShowMission();
+    void RefreshAll();
+    void StartNewDocument();
+    void ShipListClick();
+
+    // Field editing.
+    int ControlValue(QWidget* control) const;
+    int ControlTag(QWidget* control) const;
+    void AIBoxChange(QWidget* sender);
+    void FG2Unk1EdChange(QWidget* sender);
+    void NameBoxChange();
+    void ArenaBoxChange(QWidget* sender);
+    void Edit1Change(QWidget* sender);
+    void Edit2Change(QWidget* sender);
+    void MissionTypeBoxChange(QWidget* sender);
+    void NumTeamsBoxChange();
+    void GoalBoxChange();
+    void ClearFGBtnClick();
+    void CopyBtnClick();
+    void PasteBtnClick();
+
+    // Document commands.
+    TAnswer AskSave();
+    void SaveCommand();
+    void SaveAsCommand();
+    void OpenCommand();
+    void NewCommand();
+    void AboutBtnClick();
+    void HomeBtnClick();
+
+    // Controls, named as in the layout.
+    QWidget* ControlBar1 = nullptr;
+    QWidget* ToolBar1 = nullptr;
+    QWidget* ToolBar2 = nullptr;
+    QToolButton* NewBtn = nullptr;
+    QToolButton* LoadBtn = nullptr;
+    QToolButton* SaveAsBtn = nullptr;
+    QToolButton* SaveBtn = nullptr;
+    QFrame* ToolButton2 = nullptr;
+    QToolButton* ClearFGBtn = nullptr;
+    QToolButton* CopyBtn = nullptr;
+    QToolButton* PasteBtn = nullptr;
+    QToolButton* AboutBtn = nullptr;
+    QToolButton* HomeBtn = nullptr;
+
+    QLabel* Label6 = nullptr;
+    TDrawListBox* ShipList = nullptr;
+    QLabel* Label5 = nullptr;
+    TChoiceBox* GoalBox = nullptr;
+    TDrawListBox* TeamListBox = nullptr;
+
+    QFrame* Bevel1 = nullptr;
+    QFrame* Bevel2 = nullptr;
+    QLabel* Label7 = nullptr;
+    TSpinEdit* Wavespin = nullptr;
+    QLabel* Label30 = nullptr;
+    TSpinEdit* SizeSpin = nullptr;
+    TChoiceBox* ShipBox = nullptr;
+    QComboBox* NameBox = nullptr;
+    QLabel* Label20 = nullptr;
+    TChoiceBox* OrderBox = nullptr;
+    QLabel* FGCond1Lab = nullptr;
+    TChoiceBox* AIBox = nullptr;
+    QLabel* FGCond2Lab = nullptr;
+    TChoiceBox* MissleBox = nullptr;
+    QLabel* TargetLab = nullptr;
+    TChoiceBox* CounterBox = nullptr;
+    QLabel* FGGoalLab = nullptr;
+    TChoiceBox* BeamBox = nullptr;
+    QCheckBox* PriChk = nullptr;
+    QLabel* Label9 = nullptr;
+    QLineEdit* FG2Unk1Ed = nullptr;
+    QLineEdit* FG2Unk2Ed = nullptr;
+    QLineEdit* FG2Unk3Ed = nullptr;
+    QLineEdit* FG2Unk4Ed = nullptr;
+    QLineEdit* FG2Unk5Ed = nullptr;
+
+    QGroupBox* GroupBox1 = nullptr;
+    QLabel* Label10 = nullptr;
+    TChoiceBox* MissionTypeBox = nullptr;
+    QLabel* Label1 = nullptr;
+    QComboBox* NumTeamsBox = nullptr;
+    QLabel* Label3 = nullptr;
+    TChoiceBox* ArenaBox = nullptr;
+    QLabel* Label2 = nullptr;
+    TSpinEdit* StartDistSpin = nullptr;
+    QLabel* Label4 = nullptr;
+    QLineEdit* Edit2 = nullptr;
+    QLineEdit* Edit3 = nullptr;
+    QLineEdit* Edit4 = nullptr;
+    QLabel* Label8 = nullptr;
+    QLineEdit* Edit1 = nullptr;
+
+    QFileDialog* OpenDialog1 = nullptr;
+    QFileDialog* SaveDialog1 = nullptr;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void FormCreate();
+    void CreateControls();
+    void CreateToolbar();
+    void CreateLeftColumn();
+    void CreateFlightGroupFrame();
+    void CreateMissionGroup();
+    void CreateDialogs();
+    void ConnectHandlers();
+    void SetTabOrder();
+
+    // Returns false when the close is refused.
+    bool FormClose();
+    // The save step shared by Save, Open, New and closing.
+    void SaveStep();
+    // Runs a command; an error it raises is shown in the standard error box.
+    void RunCommand(const std::function<void()>& command);
+    // After a list rebuild failed part-way, shows the document in every other control.
+    void RecoverFromListError();
+    void ShowError(const QString& text);
+
+    std::unique_ptr<TDialogs> dialogs_;
+};
+
+} // namespace editor

@@ -1,0 +1,172 @@
+// The document commands (New, Open, Save, Save As, closing), the save prompt and the error box.
+#include "form1.h"
+
+#include "about_box.h"
+#include "choice_box.h"
+#include "draw_list_box.h"
+#include "error_text.h"
+#include "home_page.h"
+#include "skirmish_file.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileDialog>
+#include <filesystem>
+
+namespace editor {
+
+namespace {
+
+constexpr char kUnnamed[] = "Unnamed";
+
+std::filesystem::path ToPath(const QString& fileName) { return std::filesystem::path(fileName.toStdU16String()); }
+
+} // namespace
+
+TAnswer TForm1::AskSave() { return dialogs_->AskSave(this); }
+
+void TForm1::SaveStep() {
+    if (FileName != kUnnamed) {
+        mission::SaveMission(Mission, ToPath(FileName));
+        UpdateTitle();
+        ClearModified();
+    } else {
+        SaveAsCommand();
+    }
+}
+
+void TForm1::SaveCommand() { SaveStep(); }
+
+void TForm1::SaveAsCommand() {
+    const std::optional<QString> chosen = dialogs_->RunFileDialog(*SaveDialog1);
+    if (!chosen) {
+        SaveAsCancelled = true;
+        return;
+    }
+    // The file name changes only once the file is saved, so a failed Save As leaves the
+    // document named as it was.
+    mission::SaveMission(Mission, ToPath(*chosen));
+    FileName = *chosen;
+    UpdateTitle();
+    ClearModified();
+    SaveAsCancelled = false;
+}
+
+void TForm1::OpenCommand() {
+    if (Modified) {
+        switch (AskSave()) {
+        case TAnswer::Yes:
+            SaveAsCancelled = false;
+            SaveStep();
+            if (SaveAsCancelled)
+                return;
+            break;
+        case TAnswer::No:
+            break;
+        case TAnswer::Cancel:
+            return;
+        }
+    }
+    const std::optional<QString> chosen = dialogs_->RunFileDialog(*OpenDialog1);
+    if (!chosen)
+        return;
+
+    // Read into a mission of its own first: only a file read without error replaces the document.
+    mission::TMission opened = Mission;
+    mission::LoadMission(opened, ToPath(*chosen));
+
+    FileName = *chosen;
+    UpdateTitle();
+    Mission = opened;
+    ClearModified();
+    SelectedIndex = 0;
+    ShipList->SetSelectedRow(0);
+    TeamListBox->SetSelectedRow(0);
+    AssignTeamColours();
+    WorkingCopy = Mission.FlightGroups[0];
+    GoalBox->SetSelection(Mission.Goals.TeamGoal[0]);
+    RefreshAll();
+}
+
+void TForm1::NewCommand() {
+    if (Modified) {
+        switch (AskSave()) {
+        case TAnswer::Yes:
+            // A failed save ends the command through its error; a cancelled Save As ends it here.
+            SaveAsCancelled = false;
+            SaveStep();
+            if (SaveAsCancelled)
+                return;
+            break;
+        case TAnswer::No:
+            break;
+        case TAnswer::Cancel:
+            return;
+        }
+    }
+    StartNewDocument();
+    TeamListBoxClick();
+}
+
+bool TForm1::FormClose() {
+    if (!Modified)
+        return true;
+    switch (AskSave()) {
+    case TAnswer::Cancel:
+        return false;
+    case TAnswer::No:
+        return true;
+    case TAnswer::Yes:
+        break;
+    }
+    // A save that fails keeps the window open with the changes, and says why.
+    try {
+        if (FileName != kUnnamed) {
+            mission::SaveMission(Mission, ToPath(FileName));
+            return true;
+        }
+        SaveAsCancelled = false;
+        SaveAsCommand();
+        return !SaveAsCancelled;
+    } catch (const mission::EMissionError& error) {
+        ShowError(QString::fromStdString(error.what()));
+        return false;
+    }
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+    if (FormClose())
+        event->accept();
+    else
+        event->ignore();
+}
+
+void TForm1::AboutBtnClick() { about::ShowAboutBox(this); }
+
+void TForm1::HomeBtnClick() { about::OpenWebPage(about::HomePageAddress); }
+
+void TForm1::RunCommand(const std::function<void()>& command) {
+    try {
+        command();
+    } catch (const mission::EListError& error) {
+        RecoverFromListError();
+        ShowError(QString::fromStdString(error.what()));
+    } catch (const std::exception& error) {
+        ShowError(QString::fromStdString(error.what()));
+    }
+}
+
+// The flight group list stops at the slot whose craft has no short name; every other control is
+// brought up to date with the document, so what the user edits next is what the controls show.
+void TForm1::RecoverFromListError() {
+    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    ShowFlightGroup();
+    ShowMission();
+    TeamListBoxClick();
+}
+
+void TForm1::ShowError(const QString& text) {
+    dialogs_->ShowError(this, ApplicationTitle(QCoreApplication::applicationFilePath()), ErrorBoxText(text));
+}
+
+} // namespace editor

@@ -1,0 +1,201 @@
+// Field editing: each control finds its field through its kind and tag; the flight group clipboard.
+#include "form1.h"
+
+#include "ansi_text.h"
+#include "choice_box.h"
+#include "draw_list_box.h"
+#include "integer_text.h"
+#include "spin_edit.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace editor {
+
+namespace {
+
+constexpr int kWavesTag = 10; // the one head field stored with an offset: waves minus one
+constexpr int kFirstHeadTagByte = 2;
+constexpr int kNameLength = 20;
+constexpr std::int32_t kDefaultTeamCount = 2;
+
+bool HasTag(const QWidget* control) {
+    return qobject_cast<const QComboBox*>(control) || qobject_cast<const TSpinEdit*>(control) ||
+           qobject_cast<const QCheckBox*>(control) || qobject_cast<const QLineEdit*>(control);
+}
+
+// The first count characters of a text; a surrogate pair counts as one character.
+QString FirstCharacters(const QString& text, int count) {
+    qsizetype end = 0;
+    for (int taken = 0; taken < count && end < text.size(); ++taken)
+        end += (text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()) ? 2 : 1;
+    return text.left(end);
+}
+
+} // namespace
+
+int TForm1::ControlValue(QWidget* control) const {
+    if (const auto* box = qobject_cast<const QComboBox*>(control))
+        return box->currentIndex();
+    if (const auto* spin = qobject_cast<const TSpinEdit*>(control))
+        return spin->Value();
+    if (const auto* check = qobject_cast<const QCheckBox*>(control))
+        return check->isChecked() ? 1 : 0;
+    if (const auto* edit = qobject_cast<const QLineEdit*>(control))
+        return ParseInteger(edit->text()).value_or(0);
+    return 0;
+}
+
+int TForm1::ControlTag(QWidget* control) const {
+    return control && HasTag(control) ? control->property("tag").toInt() : 0;
+}
+
+void TForm1::AIBoxChange(QWidget* sender) {
+    if (!ControlsLive)
+        return;
+    const int tag = ControlTag(sender);
+    const int value = ControlValue(sender) - (tag == kWavesTag ? 1 : 0);
+    mission::SetHeadByte(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)], kFirstHeadTagByte + tag,
+                         static_cast<std::uint8_t>(value & 0xFF));
+    MarkModified();
+    UpdateShipList();
+}
+
+void TForm1::FG2Unk1EdChange(QWidget* sender) {
+    if (!ControlsLive)
+        return;
+    const int tag = ControlTag(sender);
+    Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Body.at(static_cast<std::size_t>(tag - 1)) =
+        ControlValue(sender);
+    MarkModified();
+    UpdateShipList();
+}
+
+void TForm1::NameBoxChange() {
+    if (!ControlsLive)
+        return;
+    const QString name = FirstCharacters(NameBox->currentText(), kNameLength);
+    mission::SetFieldText(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Name,
+                          mission::UnicodeToAnsi(name.toStdU16String()));
+    UpdateShipList();
+    MarkModified();
+}
+
+void TForm1::ArenaBoxChange(QWidget* sender) {
+    if (!ControlsLive)
+        return;
+    mission::SettingsField(Mission.Settings, ControlTag(sender)) = ControlValue(sender);
+    MarkModified();
+}
+
+// Runs also while the program fills the field; it then stores the value just shown.
+void TForm1::Edit1Change(QWidget* sender) {
+    mission::SettingsField(Mission.Settings, ControlTag(sender)) = ControlValue(sender);
+    MarkModified();
+}
+
+// Runs also while the program fills the fields; they then store the values just shown.
+void TForm1::Edit2Change(QWidget* sender) {
+    Mission.Header.HeaderBytes.at(static_cast<std::size_t>(ControlTag(sender) - 1)) =
+        static_cast<std::uint8_t>(ControlValue(sender) & 0xFF);
+    MarkModified();
+}
+
+void TForm1::MissionTypeBoxChange(QWidget* sender) {
+    if (!ControlsLive)
+        return;
+    mission::TrailerField(Mission.Trailer, ControlTag(sender)) =
+        static_cast<std::int16_t>(static_cast<std::uint16_t>(ControlValue(sender) & 0xFFFF));
+    MarkModified();
+}
+
+void TForm1::NumTeamsBoxChange() {
+    if (!ControlsLive)
+        return;
+    Mission.Settings.TeamCount = ParseInteger(NumTeamsBox->currentText()).value_or(kDefaultTeamCount);
+    AssignTeamColours();
+    MarkModified();
+}
+
+void TForm1::GoalBoxChange() {
+    if (!ControlsLive)
+        return;
+    // Only the first eight rows have a goal behind them; with no such row there is nothing to change.
+    const int row = TeamListBox->SelectedRow();
+    if (row < 0 || row >= mission::kTeamGoalCount)
+        return;
+    Mission.Goals.TeamGoal[static_cast<std::size_t>(row)] = GoalBox->currentIndex();
+    UpdateGoalList();
+    MarkModified();
+}
+
+void TForm1::ClearFGBtnClick() {
+    mission::ClearFlightGroup(Mission, SelectedIndex);
+    BuildListText(SelectedIndex);
+    AssignTeamColours();
+    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    ShowFlightGroup();
+    MarkModified();
+    UpdateShipList();
+}
+
+// Takes the group as the controls show it: the document's slot, with every edit made since it was
+// selected.
+void TForm1::CopyBtnClick() { ClipboardGroup = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)]; }
+
+void TForm1::PasteBtnClick() {
+    Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)] = ClipboardGroup;
+    AssignTeamColours();
+    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    RefreshAll();
+    MarkModified();
+}
+
+void TForm1::ConnectHandlers() {
+    const auto bind = [this](auto* control, auto signal, void (TForm1::*handler)(QWidget*)) {
+        connect(control, signal, this, [this, control, handler] { RunCommand([&] { (this->*handler)(control); }); });
+    };
+    const auto command = [this](auto* control, auto signal, void (TForm1::*handler)()) {
+        connect(control, signal, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
+    };
+
+    for (TChoiceBox* box : {ShipBox, AIBox, OrderBox, MissleBox, CounterBox, BeamBox})
+        bind(box, &TChoiceBox::Changed, &TForm1::AIBoxChange);
+    for (TSpinEdit* spin : {Wavespin, SizeSpin})
+        bind(spin, &TSpinEdit::Changed, &TForm1::AIBoxChange);
+    bind(PriChk, &QCheckBox::toggled, &TForm1::AIBoxChange);
+    command(NameBox, &QComboBox::editTextChanged, &TForm1::NameBoxChange);
+    for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed})
+        bind(edit, &QLineEdit::textChanged, &TForm1::FG2Unk1EdChange);
+    bind(ArenaBox, &TChoiceBox::Changed, &TForm1::ArenaBoxChange);
+    bind(StartDistSpin, &TSpinEdit::Changed, &TForm1::ArenaBoxChange);
+    bind(Edit1, &QLineEdit::textChanged, &TForm1::Edit1Change);
+    for (QLineEdit* edit : {Edit2, Edit3, Edit4})
+        bind(edit, &QLineEdit::textChanged, &TForm1::Edit2Change);
+    bind(MissionTypeBox, &TChoiceBox::Changed, &TForm1::MissionTypeBoxChange);
+    command(NumTeamsBox, &QComboBox::editTextChanged, &TForm1::NumTeamsBoxChange);
+    command(GoalBox, &TChoiceBox::Changed, &TForm1::GoalBoxChange);
+
+    command(ShipList, &TDrawListBox::Clicked, &TForm1::ShipListClick);
+    command(TeamListBox, &TDrawListBox::Clicked, &TForm1::TeamListBoxClick);
+    ShipList->SetDrawItemHandler([this](QPainter& p, int row, const QRect& r, bool selected) {
+        ShipListDrawItem(p, row, r, selected);
+    });
+    TeamListBox->SetDrawItemHandler([this](QPainter& p, int row, const QRect& r, bool selected) {
+        TeamListBoxDrawItem(p, row, r, selected);
+    });
+
+    command(NewBtn, &QToolButton::clicked, &TForm1::NewCommand);
+    command(LoadBtn, &QToolButton::clicked, &TForm1::OpenCommand);
+    command(SaveAsBtn, &QToolButton::clicked, &TForm1::SaveAsCommand);
+    command(SaveBtn, &QToolButton::clicked, &TForm1::SaveCommand);
+    command(ClearFGBtn, &QToolButton::clicked, &TForm1::ClearFGBtnClick);
+    command(CopyBtn, &QToolButton::clicked, &TForm1::CopyBtnClick);
+    command(PasteBtn, &QToolButton::clicked, &TForm1::PasteBtnClick);
+    command(AboutBtn, &QToolButton::clicked, &TForm1::AboutBtnClick);
+    command(HomeBtn, &QToolButton::clicked, &TForm1::HomeBtnClick);
+}
+
+} // namespace editor

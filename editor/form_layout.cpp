@@ -1,0 +1,307 @@
+// Builds every control of the main window at its fixed place, with its texts, colours and tags.
+#include "form1.h"
+
+#include "choice_box.h"
+#include "control_bar.h"
+#include "craft_catalogue.h"
+#include "draw_list_box.h"
+#include "spin_edit.h"
+#include "ui_font.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QToolButton>
+
+namespace editor {
+
+namespace {
+
+constexpr int kClientWidth = 768;
+constexpr int kClientHeight = 474;
+constexpr int kLabelHeight = 13;
+
+// Colours of the layout, as 0x00BBGGRR.
+constexpr std::uint32_t kBlack = 0x000000;
+constexpr std::uint32_t kWhite = 0xFFFFFF;
+constexpr std::uint32_t kOrderBackground = 0x610385;   // dark purple
+constexpr std::uint32_t kWeaponBackground = 0xFFBFBF;  // pale blue
+constexpr std::uint32_t kMissionTypeBackground = 0x8F033F; // deep violet
+
+constexpr char kFileFilter[] = "Skirmish Files (*.skm);;All Files (*.*)";
+
+template <typename W>
+W* Place(W* widget, const char* name, int x, int y, int width, int height) {
+    widget->setObjectName(name);
+    widget->setGeometry(x, y, width, height);
+    return widget;
+}
+
+void SetTag(QWidget* widget, int tag) { widget->setProperty("tag", tag); }
+
+// Labels are sized to their text.
+QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName(name);
+    const QSize hint = label->sizeHint();
+    label->setGeometry(x, y, hint.width(), std::max(kLabelHeight, hint.height()));
+    return label;
+}
+
+// The label in front of a control names it for screen readers.
+void Name(QWidget* control, const QString& accessibleName) { control->setAccessibleName(accessibleName); }
+
+void SetColours(QWidget* widget, std::uint32_t background, std::uint32_t text) {
+    QPalette pal = widget->palette();
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+        pal.setColor(role, ColourFromBgr(background));
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        pal.setColor(role, ColourFromBgr(text));
+    widget->setPalette(pal);
+    widget->setAutoFillBackground(true);
+}
+
+void SetBackground(QWidget* widget, std::uint32_t background) {
+    QPalette pal = widget->palette();
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Button})
+        pal.setColor(role, ColourFromBgr(background));
+    widget->setPalette(pal);
+}
+
+TChoiceBox* MakeChoiceBox(QWidget* parent, const char* name, std::span<const std::string_view> entries, int x,
+                          int y, int width) {
+    auto* box = Place(new TChoiceBox(parent), name, x, y, width, 21);
+    box->SetEntries(entries);
+    return box;
+}
+
+QComboBox* MakeFreeTextBox(QWidget* parent, const char* name, std::span<const std::string_view> entries, int x,
+                           int y, int width) {
+    auto* box = Place(new QComboBox(parent), name, x, y, width, 21);
+    box->setEditable(true);
+    // The entries are suggestions only: typing never adds one, nor completes to one.
+    box->setInsertPolicy(QComboBox::NoInsert);
+    box->setCompleter(nullptr);
+    for (const std::string_view entry : entries)
+        box->addItem(QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size())));
+    return box;
+}
+
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int tag) {
+    auto* edit = Place(new QLineEdit(parent), name, x, y, 50, 21);
+    SetTag(edit, tag);
+    return edit;
+}
+
+QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const char* hint, const char* icon) {
+    auto* button = Place(new QToolButton(toolbar), name, x, 0, 23, 22);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setToolButtonStyle(Qt::ToolButtonIconOnly);
+    button->setIcon(QIcon(QString(":/icons/") + icon));
+    button->setIconSize(QSize(16, 16));
+    button->setToolTip(hint);
+    button->setAccessibleName(hint);
+    return button;
+}
+
+} // namespace
+
+void TForm1::CreateControls() {
+    setObjectName("Form1");
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setFixedSize(kClientWidth, kClientHeight);
+    setFont(WindowFont());
+    setWindowIcon(QIcon(":/icons/quarnel.svg"));
+    setBackgroundRole(QPalette::Button);
+    setAutoFillBackground(true);
+
+    CreateToolbar();
+    CreateLeftColumn();
+    CreateFlightGroupFrame();
+    CreateMissionGroup();
+    CreateDialogs();
+    SetTabOrder();
+}
+
+void TForm1::CreateToolbar() {
+    ControlBar1 = Place(new TControlBar(this), "ControlBar1", 0, 0, kClientWidth, 27);
+    ToolBar1 = Place(new QWidget(ControlBar1), "ToolBar1", 11, 2, 172, 22);
+    ToolBar2 = Place(new QWidget(ControlBar1), "ToolBar2", 713, 2, 53, 22);
+
+    NewBtn = MakeToolButton(ToolBar1, "NewBtn", 0, "New File", "new.svg");
+    LoadBtn = MakeToolButton(ToolBar1, "LoadBtn", 23, "Open File", "open.svg");
+    SaveAsBtn = MakeToolButton(ToolBar1, "SaveAsBtn", 46, "Save As", "saveas.svg");
+    SaveBtn = MakeToolButton(ToolBar1, "SaveBtn", 69, "Save File", "save.svg");
+    ToolButton2 = Place(new QFrame(ToolBar1), "ToolButton2", 92, 0, 8, 22);
+    ToolButton2->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+    ClearFGBtn = MakeToolButton(ToolBar1, "ClearFGBtn", 100, "Clear FG", "clear.svg");
+    CopyBtn = MakeToolButton(ToolBar1, "CopyBtn", 123, "Copy FG", "copy.svg");
+    PasteBtn = MakeToolButton(ToolBar1, "PasteBtn", 146, "Paste FG", "paste.svg");
+    AboutBtn = MakeToolButton(ToolBar2, "AboutBtn", 0, "About", "about.svg");
+    HomeBtn = MakeToolButton(ToolBar2, "HomeBtn", 23, "Home Page", "home.svg");
+    HomeBtn->setCursor(Qt::PointingHandCursor);
+}
+
+void TForm1::CreateLeftColumn() {
+    Label6 = MakeLabel(this, "Label6", "Label6", 12, 38);
+
+    ShipList = Place(new TDrawListBox(this), "ShipList", 8, 58, 313, 231);
+    SetColours(ShipList, kBlack, kWhite);
+    Name(ShipList, "Flight groups");
+
+    Label5 = MakeLabel(this, "Label5", "Team Goals:", 10, 292);
+    GoalBox = MakeChoiceBox(this, "GoalBox", mission::GoalBoxItems, 8, 310, 313);
+    Name(GoalBox, "Team goal");
+
+    TeamListBox = Place(new TDrawListBox(this), "TeamListBox", 8, 338, 313, 127);
+    SetColours(TeamListBox, kBlack, kWhite);
+    Name(TeamListBox, "Team Goals:");
+}
+
+void TForm1::CreateFlightGroupFrame() {
+    Bevel1 = Place(new QFrame(this), "Bevel1", 330, 38, 429, 257);
+    Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
+    Bevel2 = Place(new QFrame(this), "Bevel2", 342, 56, 405, 39);
+    Bevel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    // Opaque, so that its text interrupts the frame line as the frame's title.
+    Label7 = MakeLabel(this, "Label7", "Flight Group", 338, 34);
+    Label7->setAutoFillBackground(true);
+    Label7->setBackgroundRole(QPalette::Button);
+
+    Wavespin = Place(new TSpinEdit(1, 255, this), "Wavespin", 350, 64, 45, 22);
+    SetTag(Wavespin, 10);
+    Name(Wavespin, "Waves");
+    Label30 = MakeLabel(this, "Label30", "waves of:", 400, 68);
+    SizeSpin = Place(new TSpinEdit(1, 255, this), "SizeSpin", 450, 64, 41, 22);
+    SetTag(SizeSpin, 11);
+    Name(SizeSpin, "Craft per wave");
+    ShipBox = MakeChoiceBox(this, "ShipBox", mission::CraftLongNames(), 498, 64, 125);
+    ShipBox->setMaxVisibleItems(21);
+    Name(ShipBox, "Craft");
+    NameBox = MakeFreeTextBox(this, "NameBox", mission::NameBoxItems, 630, 64, 109);
+    NameBox->setMaxVisibleItems(21);
+    Name(NameBox, "Flight group name");
+    for (QWidget* teamColoured : std::initializer_list<QWidget*>{SizeSpin, ShipBox, NameBox})
+        SetColours(teamColoured, kBlack, kWhite);
+
+    Label20 = MakeLabel(this, "Label20", "Order:", 359, 120);
+    OrderBox = MakeChoiceBox(this, "OrderBox", mission::OrderBoxItems, 396, 118, 245);
+    SetTag(OrderBox, 13);
+    SetColours(OrderBox, kOrderBackground, kWhite);
+    Name(OrderBox, "Order:");
+
+    const auto conditionLabel = [this](const char* name, const char* text, int x, int y) {
+        QLabel* label = MakeLabel(this, name, text, x, y);
+        QPalette pal = label->palette();
+        pal.setColor(QPalette::WindowText, ColourFromBgr(kBlack));
+        label->setPalette(pal);
+        return label;
+    };
+    FGCond1Lab = conditionLabel("FGCond1Lab", "AI:", 375, 150);
+    AIBox = MakeChoiceBox(this, "AIBox", mission::AIBoxItems, 396, 146, 145);
+    SetTag(AIBox, 12);
+    Name(AIBox, "AI:");
+    FGCond2Lab = conditionLabel("FGCond2Lab", "Missile:", 354, 202);
+    MissleBox = MakeChoiceBox(this, "MissleBox", mission::MissleBoxItems, 396, 198, 145);
+    MissleBox->setMaxVisibleItems(12);
+    SetTag(MissleBox, 14);
+    Name(MissleBox, "Missile:");
+    TargetLab = conditionLabel("TargetLab", "Counter:", 348, 224);
+    CounterBox = MakeChoiceBox(this, "CounterBox", mission::CounterBoxItems, 396, 224, 145);
+    SetTag(CounterBox, 15);
+    Name(CounterBox, "Counter:");
+    FGGoalLab = conditionLabel("FGGoalLab", "Beam:", 358, 250);
+    BeamBox = MakeChoiceBox(this, "BeamBox", mission::BeamBoxItems, 396, 250, 145);
+    SetTag(BeamBox, 16);
+    Name(BeamBox, "Beam:");
+    for (QWidget* weapon : std::initializer_list<QWidget*>{MissleBox, CounterBox, BeamBox})
+        SetBackground(weapon, kWeaponBackground);
+
+    PriChk = Place(new QCheckBox("Primary FG", this), "PriChk", 574, 254, 77, 17);
+    SetTag(PriChk, 17);
+
+    Label9 = MakeLabel(this, "Label9", "Unk", 692, 114);
+    FG2Unk1Ed = MakeEdit(this, "FG2Unk1Ed", 688, 132, 12);
+    FG2Unk2Ed = MakeEdit(this, "FG2Unk2Ed", 688, 162, 21);
+    FG2Unk3Ed = MakeEdit(this, "FG2Unk3Ed", 688, 191, 26);
+    FG2Unk4Ed = MakeEdit(this, "FG2Unk4Ed", 688, 221, 29);
+    FG2Unk5Ed = MakeEdit(this, "FG2Unk5Ed", 688, 250, 30);
+    int unknown = 0;
+    for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed})
+        Name(edit, QString("Unknown %1").arg(++unknown));
+}
+
+void TForm1::CreateMissionGroup() {
+    GroupBox1 = Place(new QGroupBox("Mission", this), "GroupBox1", 330, 304, 429, 159);
+    QWidget* g = GroupBox1;
+
+    Label10 = MakeLabel(g, "Label10", "Type", 20, 28);
+    MissionTypeBox = MakeChoiceBox(g, "MissionTypeBox", mission::MissionTypeBoxItems, 18, 44, 105);
+    SetTag(MissionTypeBox, 1);
+    SetColours(MissionTypeBox, kMissionTypeBackground, kWhite);
+    Name(MissionTypeBox, "Type");
+
+    Label1 = MakeLabel(g, "Label1", "# of Teams:", 140, 28);
+    NumTeamsBox = MakeFreeTextBox(g, "NumTeamsBox", mission::NumTeamsBoxItems, 140, 44, 59);
+    NumTeamsBox->setEditText("2");
+    SetTag(NumTeamsBox, 1);
+    Name(NumTeamsBox, "# of Teams:");
+
+    Label3 = MakeLabel(g, "Label3", "Setting:", 216, 28);
+    ArenaBox = MakeChoiceBox(g, "ArenaBox", mission::ArenaBoxItems, 216, 44, 109);
+    SetTag(ArenaBox, 3);
+    Name(ArenaBox, "Setting:");
+
+    Label2 = MakeLabel(g, "Label2", "Start dist. (km)", 340, 28);
+    StartDistSpin = Place(new TSpinEdit(0, 255, g), "StartDistSpin", 340, 43, 69, 22);
+    SetTag(StartDistSpin, 4);
+    Name(StartDistSpin, "Start dist. (km)");
+
+    Label4 = MakeLabel(g, "Label4", "Header unknowns (as bytes)", 22, 98);
+    Edit2 = MakeEdit(g, "Edit2", 21, 116, 1);
+    Edit3 = MakeEdit(g, "Edit3", 81, 116, 5);
+    Edit4 = MakeEdit(g, "Edit4", 139, 116, 6);
+    Name(Edit2, "Header byte 1");
+    Name(Edit3, "Header byte 5");
+    Name(Edit4, "Header byte 6");
+
+    Label8 = MakeLabel(g, "Label8", "Globals unknown", 304, 100);
+    Edit1 = MakeEdit(g, "Edit1", 318, 116, 5);
+    Name(Edit1, "Globals unknown");
+}
+
+void TForm1::CreateDialogs() {
+    OpenDialog1 = new QFileDialog(this, QString(), QString(), kFileFilter);
+    OpenDialog1->setObjectName("OpenDialog1");
+    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
+    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+
+    SaveDialog1 = new QFileDialog(this, QString(), QString(), kFileFilter);
+    SaveDialog1->setObjectName("SaveDialog1");
+    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
+    SaveDialog1->setFileMode(QFileDialog::AnyFile);
+    SaveDialog1->setDefaultSuffix("skm");
+}
+
+void TForm1::SetTabOrder() {
+    const std::initializer_list<QWidget*> order = {
+        ShipList,   GoalBox,   TeamListBox,   Wavespin,      SizeSpin,  ShipBox,   OrderBox,
+        PriChk,     AIBox,     MissleBox,     CounterBox,    BeamBox,   FG2Unk1Ed, FG2Unk2Ed,
+        FG2Unk3Ed,  FG2Unk4Ed, FG2Unk5Ed,     ArenaBox,      StartDistSpin, Edit1, NumTeamsBox,
+        Edit2,      Edit3,     Edit4,         MissionTypeBox, NameBox,
+    };
+    QWidget* previous = nullptr;
+    for (QWidget* widget : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+    QWidget::setTabOrder(previous, ShipList);
+}
+
+} // namespace editor

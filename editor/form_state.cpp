@@ -1,0 +1,175 @@
+// Editor state, start-up, and the operations that copy the document into the controls.
+#include "form1.h"
+
+#include "ansi_text.h"
+#include "choice_box.h"
+#include "draw_list_box.h"
+#include "install_path.h"
+#include "spin_edit.h"
+#include "ui_font.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScreen>
+#include <QStyle>
+#include <QToolButton>
+
+namespace editor {
+
+namespace {
+
+constexpr char kUnnamed[] = "Unnamed";
+constexpr char kTitlePrefix[] = "Quarnel beta 1.1  -  [";
+
+// Sets the text colour of a team-coloured control; its black background stays.
+void SetTextColour(QWidget* widget, std::uint32_t colour) {
+    QPalette pal = widget->palette();
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+        pal.setColor(role, ColourFromBgr(colour));
+    widget->setPalette(pal);
+}
+
+// Restores the modified state, and the Save button with it, when a display step ends.
+class ModifiedKeeper {
+public:
+    explicit ModifiedKeeper(TForm1& form) : form_(form), modified_(form.Modified) {}
+    ~ModifiedKeeper() {
+        form_.Modified = modified_;
+        form_.SaveBtn->setEnabled(modified_);
+    }
+    ModifiedKeeper(const ModifiedKeeper&) = delete;
+    ModifiedKeeper& operator=(const ModifiedKeeper&) = delete;
+
+private:
+    TForm1& form_;
+    bool modified_;
+};
+
+} // namespace
+
+TForm1::TForm1(QWidget* parent) : QWidget(parent), FileName(kUnnamed), dialogs_(std::make_unique<TDialogs>()) {
+    CreateControls();
+    ConnectHandlers();
+    FormCreate();
+    // Centred on the screen at start.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) { dialogs_ = std::move(dialogs); }
+
+void TForm1::MarkModified() {
+    if (!ControlsLive)
+        return;
+    Modified = true;
+    SaveBtn->setEnabled(true);
+}
+
+void TForm1::ClearModified() {
+    Modified = false;
+    SaveBtn->setEnabled(false);
+}
+
+void TForm1::UpdateTitle() { setWindowTitle(kTitlePrefix + QFileInfo(FileName).fileName() + "]"); }
+
+void TForm1::ShowFlightGroup() {
+    {
+        ModifiedKeeper keeper(*this);
+        ControlsLive = false;
+        for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
+            SetTextColour(teamColoured, WorkingCopy.Colour);
+        NameBox->setEditText(QString::fromStdU16String(mission::AnsiToUnicode(mission::FieldText(WorkingCopy.Name))));
+
+        ShipBox->SetSelection(WorkingCopy.CraftType);
+        AIBox->SetSelection(WorkingCopy.AiLevel);
+        Wavespin->SetValue(WorkingCopy.WavesMinusOne + 1);
+        SizeSpin->SetValue(WorkingCopy.CraftPerWave);
+        OrderBox->SetSelection(WorkingCopy.Order);
+        MissleBox->SetSelection(WorkingCopy.Warhead);
+        CounterBox->SetSelection(WorkingCopy.Countermeasure);
+        BeamBox->SetSelection(WorkingCopy.Beam);
+        PriChk->setChecked(WorkingCopy.Primary != 0);
+
+        FG2Unk1Ed->setText(QString::number(WorkingCopy.Body[11]));
+        FG2Unk2Ed->setText(QString::number(WorkingCopy.Body[20]));
+        FG2Unk3Ed->setText(QString::number(WorkingCopy.Body[25]));
+        FG2Unk4Ed->setText(QString::number(WorkingCopy.Body[28]));
+        FG2Unk5Ed->setText(QString::number(WorkingCopy.Body[29]));
+        ControlsLive = true;
+
+        Label6->setText("Flight Group  # " + QString::number(WorkingCopy.Number + 1));
+        Label6->adjustSize();
+    }
+}
+
+void TForm1::ShowMission() {
+    ModifiedKeeper keeper(*this);
+    ControlsLive = false;
+    MissionTypeBox->SetSelection(Mission.Trailer.MissionType);
+    NumTeamsBox->setEditText(QString::number(Mission.Settings.TeamCount));
+    ArenaBox->SetSelection(Mission.Settings.Arena);
+    StartDistSpin->SetValue(static_cast<int>(std::clamp(Mission.Settings.StartDistance, -1, 256)));
+    Edit1->setText(QString::number(Mission.Settings.GlobalsValue));
+    Edit2->setText(QString::number(Mission.Header.HeaderBytes[0]));
+    Edit3->setText(QString::number(Mission.Header.HeaderBytes[4]));
+    Edit4->setText(QString::number(Mission.Header.HeaderBytes[5]));
+    UpdateGoalList();
+    ControlsLive = true;
+}
+
+void TForm1::RefreshAll() {
+    ModifiedKeeper keeper(*this);
+    AssignTeamColours();
+    UpdateShipList();
+    UpdateGoalList();
+    ShowFlightGroup();
+    ShowMission();
+}
+
+void TForm1::StartNewDocument() {
+    FileName = kUnnamed;
+    // The whole document is reset before any list is rebuilt, so nothing of the previous
+    // document can make a step fail.
+    mission::NewMission(Mission);
+    AssignTeamColours();
+    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    RefreshAll();
+    UpdateTitle();
+    ClearModified();
+}
+
+void TForm1::ShipListClick() {
+    const int row = ShipList->SelectedRow();
+    if (row < 0 || row >= mission::kFlightGroupCount)
+        return;
+    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(row)];
+    SelectedIndex = row;
+    ShowFlightGroup();
+}
+
+void TForm1::FormCreate() {
+    InstallPath = QString::fromStdString(platform::ReadInstallPath());
+    ControlsLive = true;
+    UpdateTitle();
+    const QString skirmishFolder = QString::fromStdString(platform::SkirmishFolder(InstallPath.toStdString()));
+    if (!skirmishFolder.isEmpty()) {
+        OpenDialog1->setDirectory(skirmishFolder);
+        SaveDialog1->setDirectory(skirmishFolder);
+    }
+    SelectedIndex = 0;
+    StartNewDocument();
+    ShipList->SetSelectedRow(0);
+    TeamListBox->SetSelectedRow(0);
+    GoalBox->SetSelection(0);
+    RefreshAll();
+    ShipList->setFocus();
+}
+
+} // namespace editor
