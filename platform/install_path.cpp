@@ -1,9 +1,9 @@
-// Install-path lookup. For now no system is asked; the editor starts its dialogs where they
-// would start by default.
+// The error of a registry value of the wrong type, shared by every system's lookup.
 #include "install_path.h"
 
 namespace platform {
 
-std::string ReadInstallPath() { return {}; }
+ERegistryError::ERegistryError(const std::string& valueName)
+    : mission::EMissionError("Invalid data type for '" + valueName + "'") {}
 
 } // namespace platform
