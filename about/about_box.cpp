@@ -1,0 +1,153 @@
+// The about box.
+#include "about_box.h"
+
+#include "about_texts.h"
+
+#include <QEvent>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QScreen>
+#include <QShowEvent>
+
+#include <memory>
+
+namespace about {
+
+namespace {
+
+constexpr int ClientWidth = 360;
+constexpr int ClientHeight = 310;
+constexpr int VersionTop = 8;
+
+// A label sized to its text, left edge centred across the box.
+QLabel* CentredLabel(QWidget* box, const char* name, const QString& text, int top) {
+    auto* label = new QLabel(text, box);
+    label->setObjectName(QString::fromLatin1(name));
+    label->adjustSize();
+    label->move((ClientWidth - label->width()) / 2, top);
+    return label;
+}
+
+} // namespace
+
+QFont DefaultWindowFont() {
+    const QString family = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))
+                               ? QStringLiteral("MS Sans Serif")
+                               : QStringLiteral("Liberation Sans");
+    QFont font(family);
+    font.setPointSize(8);
+    font.setStyleHint(QFont::SansSerif);
+    return font;
+}
+
+TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
+    setObjectName(QStringLiteral("AboutBox"));
+    setWindowTitle(QStringLiteral("About"));
+    // A dialog frame with the close button and the window menu; no minimise, no maximise, no help.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowModality(Qt::ApplicationModal);
+    setFixedSize(ClientWidth, ClientHeight);
+    setFont(parent ? parent->window()->font() : DefaultWindowFont());
+
+    // Button face behind everything, the text field included.
+    QPalette face = palette();
+    const QColor buttonFace = face.color(QPalette::Button);
+    face.setColor(QPalette::Window, buttonFace);
+    face.setColor(QPalette::Base, buttonFace);
+    setPalette(face);
+    setAutoFillBackground(true);
+
+    VersionLab = new QLabel(VersionText, this);
+    VersionLab->setObjectName(QStringLiteral("VersionLab"));
+    QFont bold = font();
+    bold.setBold(true);
+    VersionLab->setFont(bold);
+    VersionLab->adjustSize();
+    VersionLab->move(0, VersionTop);
+
+    Label7 = CentredLabel(this, "Label7", QString::fromUtf8(RightsNotice), 26);
+
+    Memo1 = new QPlainTextEdit(this);
+    Memo1->setObjectName(QStringLiteral("Memo1"));
+    Memo1->setGeometry(5, 50, 349, 205);
+    Memo1->setFrameStyle(QFrame::WinPanel | QFrame::Sunken);
+    Memo1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    Memo1->setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    Memo1->setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Tab moves the focus, as in any other dialog, rather than typing a tab character; with the field
+    // the only control, the focus stays where it is (see eventFilter).
+    Memo1->setTabChangesFocus(true);
+    Memo1->installEventFilter(this);
+    Memo1->setPlainText(QString::fromUtf8(LicenceText));
+    Memo1->setFocus();
+
+    Label5 = CentredLabel(this, "Label5", QString::fromUtf8(UnofficialLine1), 266);
+    Label9 = CentredLabel(this, "Label9", QString::fromUtf8(UnofficialLine2), 280);
+
+    // Moving the box before it shows keeps the dialog from placing itself over its owner.
+    CentreOnScreen();
+}
+
+void TAboutBox::CentreOnScreen() {
+    QWidget* owner = parentWidget();
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen) {
+        return;
+    }
+    // The whole window, frame included, is centred; the frame is known once the window exists.
+    const QRect area = screen->geometry();
+    const QSize outer = frameGeometry().size();
+    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+}
+
+void TAboutBox::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
+    if (!event->spontaneous()) {
+        CentreOnScreen();
+    }
+}
+
+bool TAboutBox::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == Memo1 && event->type() == QEvent::KeyPress) {
+        const auto* key = static_cast<QKeyEvent*>(event);
+        const bool tab = key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab;
+        if (tab && !(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))) {
+            // The text field would type the tab when no other control can take the focus.
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(key->modifiers() & Qt::ShiftModifier));
+            return true;
+        }
+    }
+    return QDialog::eventFilter(watched, event);
+}
+
+void TAboutBox::SetVersion(const QString& text) {
+    VersionLab->setText(text);
+    VersionLab->adjustSize();
+}
+
+void TAboutBox::FormActivate() {
+    // The width taken includes the window frame while the left edge counts from the client area,
+    // so the label sits a little right of the centre; that is how the box has always looked.
+    const int outerWidth = frameGeometry().width();
+    VersionLab->move((outerWidth - VersionLab->width()) / 2 - 1, VersionTop);
+}
+
+bool TAboutBox::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        FormActivate();
+    }
+    return QDialog::event(event);
+}
+
+void ShowAboutBox(QWidget* parent) {
+    auto box = std::make_unique<TAboutBox>(parent);
+    box->SetVersion(VersionText);
+    box->exec();
+}
+
+} // namespace about

@@ -1,0 +1,52 @@
+// The about box: program name and version, rights notice, licence terms and the unofficial statement.
+#pragma once
+
+#include <QDialog>
+#include <QFont>
+#include <QString>
+
+class QLabel;
+class QPlainTextEdit;
+
+namespace about {
+
+// The version line the about box shows.
+inline const QString VersionText = QStringLiteral("Quarnel beta 1.1");
+
+// "MS Sans Serif" 8 point where the system has it, otherwise Liberation Sans 8 point, which has
+// the same widths. The about box takes its owner's font; this is the font when it has none.
+QFont DefaultWindowFont();
+
+class TAboutBox : public QDialog {
+    Q_OBJECT
+public:
+    // The box takes its owner window's font and screen; without an owner, the default window font
+    // and the primary screen.
+    explicit TAboutBox(QWidget* parent = nullptr);
+
+    QLabel* VersionLab = nullptr;
+    QLabel* Label7 = nullptr;
+    QPlainTextEdit* Memo1 = nullptr;
+    QLabel* Label5 = nullptr;
+    QLabel* Label9 = nullptr;
+
+    // Sets VersionLab's text and sizes the label to it.
+    void SetVersion(const QString& text);
+
+    // Places VersionLab from the box's outer width; runs on every activation.
+    void FormActivate();
+
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void CentreOnScreen();
+};
+
+// AboutBtnClick: a new box for every showing, modal, destroyed when it closes (also when showing
+// it throws).
+void ShowAboutBox(QWidget* parent);
+
+} // namespace about

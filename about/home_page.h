@@ -1,0 +1,25 @@
+// The program's home page and handing a web address to the system.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string_view>
+
+namespace about {
+
+// The project's page; the address buffer OpenWebPage fills holds 79 characters and the zero.
+inline constexpr std::string_view HomePageAddress = "https://codeberg.org/quarnel/quarnel";
+inline constexpr std::size_t AddressBufferSize = 80;
+static_assert(HomePageAddress.size() < AddressBufferSize);
+
+// Hands the address (cut to 79 characters) once to the system's default handler for it: the Windows
+// shell's default action, elsewhere Qt's desktop services. The outcome is ignored and any failure is
+// swallowed: nothing is shown, nothing is thrown.
+void OpenWebPage(std::string_view address);
+
+// What OpenWebPage calls with the zero-terminated address. Tests replace it; an empty function puts
+// back the system's handler.
+using WebPageHandler = std::function<void(const char* address)>;
+void SetWebPageHandler(WebPageHandler handler);
+
+} // namespace about

@@ -1,0 +1,230 @@
+// The about box: its texts and places, its frame, where it opens, and that every opening is fresh.
+#include "about_box.h"
+#include "modal_watch.h"
+
+#include <QFontInfo>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QScreen>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QTest>
+#include <gtest/gtest.h>
+
+using about::TAboutBox;
+using about_tests::WhileModal;
+
+namespace {
+
+// A box shown (not modally) and active, as the first activation leaves it.
+std::unique_ptr<TAboutBox> ShownBox(QWidget* parent = nullptr) {
+    auto box = std::make_unique<TAboutBox>(parent);
+    box->SetVersion(about::VersionText);
+    box->show();
+    box->activateWindow();
+    EXPECT_TRUE(QTest::qWaitForWindowActive(box.get()));
+    return box;
+}
+
+int ExpectedVersionLeft(const TAboutBox& box) {
+    return (box.frameGeometry().width() - box.VersionLab->width()) / 2 - 1;
+}
+
+} // namespace
+
+TEST(AboutBox, ControlsStandWhereTheLayoutPutsThem) {
+    auto box = ShownBox();
+    EXPECT_EQ(box->size(), QSize(360, 310));
+    EXPECT_EQ(box->Memo1->geometry(), QRect(5, 50, 349, 205));
+
+    struct Row {
+        const char* name;
+        QLabel* label;
+        int top;
+        bool centred;
+    };
+    const Row rows[] = {
+        {"VersionLab", box->VersionLab, 8, false},
+        {"Label7", box->Label7, 26, true},
+        {"Label5", box->Label5, 266, true},
+        {"Label9", box->Label9, 280, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        ASSERT_EQ(box->findChild<QLabel*>(row.name), row.label);
+        EXPECT_EQ(row.label->y(), row.top);
+        // Sized to the text and wholly inside the box: nothing clipped.
+        EXPECT_GE(row.label->width(), row.label->fontMetrics().horizontalAdvance(row.label->text()));
+        EXPECT_GE(row.label->x(), 0);
+        EXPECT_LE(row.label->x() + row.label->width(), 360);
+        if (row.centred) {
+            EXPECT_EQ(row.label->x(), (360 - row.label->width()) / 2);
+        }
+    }
+    EXPECT_EQ(box->findChild<QPlainTextEdit*>("Memo1"), box->Memo1);
+}
+
+TEST(AboutBox, TextsAreTheProgramsOwn) {
+    auto box = ShownBox();
+    EXPECT_EQ(box->windowTitle(), "About");
+    EXPECT_EQ(box->VersionLab->text(), "Quarnel beta 1.1");
+    EXPECT_TRUE(box->VersionLab->font().bold());
+    for (QLabel* label : {box->Label7, box->Label5, box->Label9}) {
+        EXPECT_FALSE(label->font().bold()) << label->objectName().toStdString();
+        EXPECT_FALSE(label->text().trimmed().isEmpty()) << label->objectName().toStdString();
+    }
+
+    // Two paragraphs with one empty line between them: the licence terms, then the disclaimer.
+    const QStringList lines = box->Memo1->toPlainText().split('\n');
+    ASSERT_EQ(lines.size(), 3);
+    EXPECT_TRUE(lines[1].isEmpty());
+    EXPECT_TRUE(lines[0].contains("MIT licence"));
+    EXPECT_TRUE(lines[2].contains("WITHOUT WARRANTY"));
+}
+
+TEST(AboutBox, LicenceTextShowsWholeWithoutScrolling) {
+    auto box = ShownBox();
+    QPlainTextEdit* memo = box->Memo1;
+    EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0);
+    EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0);
+    EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(memo->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
+    EXPECT_EQ(memo->lineWrapMode(), QPlainTextEdit::WidgetWidth);
+    EXPECT_FALSE(memo->isReadOnly());
+    EXPECT_EQ(memo->frameShape(), QFrame::WinPanel);
+    EXPECT_EQ(memo->frameShadow(), QFrame::Sunken);
+}
+
+TEST(AboutBox, FrameHasCloseButtonOnlyAndCannotBeResized) {
+    auto box = ShownBox();
+    const Qt::WindowFlags flags = box->windowFlags();
+    EXPECT_EQ(box->windowType(), Qt::Dialog);
+    EXPECT_TRUE(flags.testFlag(Qt::WindowCloseButtonHint));
+    EXPECT_TRUE(flags.testFlag(Qt::WindowSystemMenuHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMinimizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowMaximizeButtonHint));
+    EXPECT_FALSE(flags.testFlag(Qt::WindowContextHelpButtonHint));
+    EXPECT_EQ(box->minimumSize(), QSize(360, 310));
+    EXPECT_EQ(box->maximumSize(), QSize(360, 310));
+    box->resize(500, 400);
+    EXPECT_EQ(box->size(), QSize(360, 310));
+}
+
+TEST(AboutBox, BackgroundAndFontFollowTheMainWindow) {
+    QWidget owner;
+    QFont ownerFont("DejaVu Sans");
+    ownerFont.setPointSize(11);
+    owner.setFont(ownerFont);
+    auto owned = ShownBox(&owner);
+    EXPECT_EQ(owned->font(), ownerFont);
+    EXPECT_EQ(owned->Memo1->font(), ownerFont);
+
+    auto alone = ShownBox();
+    const QFontInfo info(alone->font());
+    EXPECT_EQ(info.pointSize(), 8);
+    const bool classicFace = QFontDatabase::hasFamily("MS Sans Serif");
+    EXPECT_EQ(info.family(), classicFace ? "MS Sans Serif" : "Liberation Sans");
+
+    const QColor buttonFace = alone->palette().color(QPalette::Button);
+    EXPECT_EQ(alone->palette().color(QPalette::Window), buttonFace);
+    EXPECT_EQ(alone->Memo1->palette().color(QPalette::Base), buttonFace);
+    EXPECT_TRUE(alone->autoFillBackground());
+    // What is drawn: a pixel of the box's face and one inside the text field, past the text.
+    const QImage shot = alone->grab().toImage();
+    EXPECT_EQ(shot.pixelColor(180, 45), buttonFace);
+    EXPECT_EQ(shot.pixelColor(5 + 340, 50 + 195), buttonFace);
+}
+
+TEST(AboutBox, VersionLabelFollowsTheOuterWidthOnEveryActivation) {
+    auto box = ShownBox();
+    EXPECT_EQ(box->VersionLab->pos(), QPoint(ExpectedVersionLeft(*box), 8));
+    const QPoint first = box->VersionLab->pos();
+
+    // Moved away, then the box loses and regains the focus: it is placed again, at the same spot.
+    box->VersionLab->move(0, 0);
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    box->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
+    EXPECT_EQ(box->VersionLab->pos(), first);
+
+    // A longer text is measured anew on the next activation.
+    box->SetVersion("Quarnel beta 1.1 with a longer line");
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    box->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
+    EXPECT_EQ(box->VersionLab->pos(), QPoint(ExpectedVersionLeft(*box), 8));
+    EXPECT_LT(box->VersionLab->x(), first.x());
+}
+
+TEST(AboutBox, VersionLeftDropsTheRemainderTowardZero) {
+    // Both parities of the difference, and a label wider than the box, where rounding down and
+    // cutting toward zero part ways.
+    const struct {
+        int outerWidth;
+        int labelWidth;
+        int expected;
+    } rows[] = {{360, 360, -1}, {361, 360, -1}, {362, 360, 0}, {371, 100, 134}, {360, 363, -2}};
+    TAboutBox box;
+    for (const auto& row : rows) {
+        box.setFixedSize(row.outerWidth, 310);
+        box.VersionLab->resize(row.labelWidth, 13);
+        box.FormActivate();
+        EXPECT_EQ(box.VersionLab->pos(), QPoint(row.expected, 8)) << row.outerWidth << " " << row.labelWidth;
+    }
+}
+
+TEST(AboutBox, OpensCentredOnTheScreenWhereverTheOwnerStands) {
+    QWidget owner;
+    owner.resize(200, 100);
+    const QRect screen = owner.screen()->geometry();
+    for (const QPoint ownerAt : {QPoint(0, 0), QPoint(screen.width() - 200, screen.height() - 100)}) {
+        owner.move(ownerAt);
+        owner.show();
+        bool ran = WhileModal([&] { about::ShowAboutBox(&owner); },
+                              [&](QWidget* modal) {
+                                  const QRect outer = modal->frameGeometry();
+                                  EXPECT_LE(std::abs(outer.center().x() - screen.center().x()), 1);
+                                  EXPECT_LE(std::abs(outer.center().y() - screen.center().y()), 1);
+                              });
+        EXPECT_TRUE(ran);
+    }
+}
+
+TEST(AboutBox, EveryOpeningIsAFreshModalBox) {
+    QWidget owner;
+    owner.show();
+    QPointer<QWidget> firstBox;
+    QString original;
+    bool ran = WhileModal([&] { about::ShowAboutBox(&owner); },
+                          [&](QWidget* modal) {
+                              auto* box = qobject_cast<TAboutBox*>(modal);
+                              ASSERT_NE(box, nullptr);
+                              EXPECT_TRUE(box->isModal());
+                              EXPECT_EQ(box->VersionLab->text(), "Quarnel beta 1.1");
+                              // The text field is the one control that takes the focus; Tab stays in it.
+                              EXPECT_EQ(QApplication::focusWidget(), box->Memo1);
+                              original = box->Memo1->toPlainText();
+                              QTest::keyClicks(box->Memo1, "typed over the licence");
+                              QTest::keyClick(box->Memo1, Qt::Key_Tab);
+                              EXPECT_EQ(QApplication::focusWidget(), box->Memo1);
+                              EXPECT_TRUE(box->Memo1->toPlainText().contains("typed over the licence"));
+                              EXPECT_FALSE(box->Memo1->toPlainText().contains('\t'));
+                              firstBox = box;
+                          });
+    ASSERT_TRUE(ran);
+    EXPECT_TRUE(firstBox.isNull()) << "the box outlived its showing";
+    EXPECT_TRUE(owner.findChildren<TAboutBox*>().isEmpty());
+
+    ran = WhileModal([&] { about::ShowAboutBox(&owner); },
+                     [&](QWidget* modal) {
+                         auto* box = qobject_cast<TAboutBox*>(modal);
+                         ASSERT_NE(box, nullptr);
+                         EXPECT_EQ(box->Memo1->toPlainText(), original);
+                     });
+    EXPECT_TRUE(ran);
+}

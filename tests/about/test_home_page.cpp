@@ -1,0 +1,137 @@
+// The home page: the address handed over once and whole, and nothing shown when opening it fails.
+#include "home_page.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+using about::OpenWebPage;
+using about::SetWebPageHandler;
+
+namespace {
+
+// Puts the system's handler back when a test ends, whatever it did.
+struct HandlerGuard {
+    ~HandlerGuard() { SetWebPageHandler({}); }
+};
+
+// Counts the visible windows after `action` has run and the events it left have been handled. A
+// modal box that comes up meanwhile is noted and closed, so that it cannot hang the test.
+struct Visible {
+    int topLevels = 0;
+    bool modal = false;
+};
+Visible WhatShows(const std::function<void()>& action) {
+    Visible seen;
+    QTimer watch;
+    QObject::connect(&watch, &QTimer::timeout, [&] {
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            seen.modal = true;
+            modal->close();
+        }
+    });
+    watch.start(10);
+    action();
+    QTest::qWait(50);
+    watch.stop();
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->isVisible()) {
+            ++seen.topLevels;
+        }
+    }
+    seen.modal = seen.modal || QApplication::activeModalWidget() != nullptr;
+    return seen;
+}
+
+} // namespace
+
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    std::vector<QUrl> urls;
+public slots:
+    void open(const QUrl& url) { urls.push_back(url); }
+};
+
+TEST(HomePage, AddressFitsTheBufferAndIsAWebAddress) {
+    EXPECT_LE(about::HomePageAddress.size(), 79u);
+    const QUrl url(QString::fromLatin1(about::HomePageAddress.data(), about::HomePageAddress.size()));
+    EXPECT_TRUE(url.isValid());
+    EXPECT_EQ(url.scheme(), "https");
+    EXPECT_FALSE(url.host().isEmpty());
+}
+
+TEST(HomePage, HandsTheAddressOverOnceCutTo79Characters) {
+    HandlerGuard guard;
+    const std::string long100(100, 'x');
+    const struct {
+        std::string address;
+        std::string received;
+    } rows[] = {
+        {std::string(about::HomePageAddress), std::string(about::HomePageAddress)},
+        {long100, long100.substr(0, 79)},
+        {std::string(79, 'y'), std::string(79, 'y')},
+        {"", ""},
+    };
+    for (const auto& row : rows) {
+        std::vector<std::string> calls;
+        SetWebPageHandler([&](const char* address) { calls.emplace_back(address); });
+        OpenWebPage(row.address);
+        ASSERT_EQ(calls.size(), 1u) << row.address;
+        EXPECT_EQ(calls[0], row.received);
+    }
+}
+
+TEST(HomePage, AFailingHandlerShowsNothingAndThrowsNothing) {
+    HandlerGuard guard;
+    const std::function<void(const char*)> failures[] = {
+        [](const char*) { throw std::runtime_error("no program is registered for web addresses"); },
+        [](const char*) { throw 5; },
+    };
+    for (const auto& fail : failures) {
+        SetWebPageHandler(fail);
+        Visible before = WhatShows([] {});
+        Visible after = WhatShows([] { EXPECT_NO_THROW(OpenWebPage(about::HomePageAddress)); });
+        EXPECT_EQ(after.topLevels, before.topLevels);
+        EXPECT_FALSE(after.modal);
+    }
+}
+
+#ifndef _WIN32
+TEST(HomePage, GoesToTheDesktopsHandlerForWebAddresses) {
+    UrlRecorder recorder;
+    QDesktopServices::setUrlHandler("https", &recorder, "open");
+    OpenWebPage(about::HomePageAddress);
+    QDesktopServices::unsetUrlHandler("https");
+    ASSERT_EQ(recorder.urls.size(), 1u);
+    EXPECT_EQ(recorder.urls[0].toString().toStdString(), std::string(about::HomePageAddress));
+}
+
+TEST(HomePage, NoBrowserOnTheSystemShowsNothing) {
+    // No browser to be found: an empty search path and no BROWSER setting.
+    QTemporaryDir empty;
+    ASSERT_TRUE(empty.isValid());
+    const QByteArray path = qgetenv("PATH");
+    const QByteArray browser = qgetenv("BROWSER");
+    qputenv("PATH", empty.path().toLocal8Bit());
+    qunsetenv("BROWSER");
+    Visible before = WhatShows([] {});
+    Visible after = WhatShows([] { EXPECT_NO_THROW(OpenWebPage(about::HomePageAddress)); });
+    qputenv("PATH", path);
+    if (!browser.isEmpty()) {
+        qputenv("BROWSER", browser);
+    }
+    EXPECT_EQ(after.topLevels, before.topLevels);
+    EXPECT_FALSE(after.modal);
+}
+#endif
+
+#include "test_home_page.moc"

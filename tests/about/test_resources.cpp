@@ -1,0 +1,31 @@
+// The pictures the toolbar and the desktop use: each one in the resources and drawable.
+#include <QFile>
+#include <QIcon>
+#include <QImage>
+#include <QPixmap>
+#include <gtest/gtest.h>
+
+TEST(Resources, EveryPictureLoadsAndDrawsSomething) {
+    const char* names[] = {"new",  "open",  "saveas", "save", "clear",
+                           "copy", "paste", "about",  "home", "quarnel"};
+    for (const char* name : names) {
+        SCOPED_TRACE(name);
+        const QString path = QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name));
+        ASSERT_TRUE(QFile::exists(path));
+        for (int size : {16, 24, 64}) {
+            const QImage image = QIcon(path).pixmap(size, size).toImage();
+            ASSERT_EQ(image.size(), QSize(size, size));
+            int opaque = 0; // pixels at least half covered
+            for (int y = 0; y < size; ++y) {
+                for (int x = 0; x < size; ++x) {
+                    opaque += qAlpha(image.pixel(x, y)) >= 128 ? 1 : 0;
+                }
+            }
+            // Something drawn, and (for the button pictures) the button face showing around it.
+            EXPECT_GT(opaque, size * size / 10) << size;
+            if (QLatin1String(name) != QLatin1String("quarnel")) {
+                EXPECT_LT(opaque, size * size) << size;
+            }
+        }
+    }
+}
