@@ -5,9 +5,13 @@ function(quarnel_register_fuzz_tests name)
     set(binary ${QUARNEL_FUZZ_BUILD_DIR}/fuzz/${name})
     set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
     add_test(NAME fuzz.${name}.replay COMMAND ${binary} -runs=0 ${corpus})
+    # libFuzzer adds what it finds to the first folder it is given: keep that in the build folder,
+    # so the committed seeds stay as they are.
+    set(found ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
+    file(MAKE_DIRECTORY ${found})
     add_test(NAME fuzz.${name}.bounded
              COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
                      ${binary} -max_total_time=${QUARNEL_FUZZ_SECONDS} -max_len=16384 -print_final_stats=1
-                     -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/ ${corpus})
+                     -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/ ${found} ${corpus})
     set_tests_properties(fuzz.${name}.bounded PROPERTIES TIMEOUT 200)
 endfunction()
