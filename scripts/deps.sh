@@ -9,7 +9,7 @@ QUARNEL_PACKAGES=(
     # an Arial-metric sans face for the window font, and a general fallback
     fonts-liberation fonts-dejavu-core
     # tests and benchmarks
-    libgtest-dev googletest libbenchmark-dev
+    libgtest-dev googletest libbenchmark-dev desktop-file-utils
     # fuzzing with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
     clang-14 libclang-rt-14-dev
     # end-to-end tests and screenshots under a real X server

@@ -1,0 +1,37 @@
+# Installs a build into a fresh folder and checks that a desktop would find the program: the entry
+# validates, its Exec names the installed program, its Icon the installed icon.
+# Run with -DBUILD_DIR=<build> -DPREFIX=<empty folder to use> [-DVALIDATOR=<desktop-file-validate>].
+file(REMOVE_RECURSE "${PREFIX}")
+execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
+                RESULT_VARIABLE result OUTPUT_QUIET)
+if(NOT result EQUAL 0)
+    message(FATAL_ERROR "cmake --install failed: ${result}")
+endif()
+
+set(entry "${PREFIX}/share/applications/quarnel.desktop")
+foreach(path "${PREFIX}/bin/quarnel" "${entry}" "${PREFIX}/share/icons/hicolor/scalable/apps/quarnel.svg"
+             "${PREFIX}/share/doc/quarnel/LICENSE")
+    if(NOT EXISTS "${path}")
+        message(FATAL_ERROR "not installed: ${path}")
+    endif()
+endforeach()
+if(IS_DIRECTORY "${PREFIX}/bin/quarnel")
+    message(FATAL_ERROR "bin/quarnel is a folder")
+endif()
+
+file(STRINGS "${entry}" exec_line REGEX "^Exec=")
+file(STRINGS "${entry}" icon_line REGEX "^Icon=")
+if(NOT exec_line STREQUAL "Exec=quarnel")
+    message(FATAL_ERROR "the entry starts '${exec_line}', not the installed quarnel")
+endif()
+if(NOT icon_line STREQUAL "Icon=quarnel")
+    message(FATAL_ERROR "the entry shows '${icon_line}', not the installed quarnel.svg")
+endif()
+
+if(VALIDATOR)
+    execute_process(COMMAND "${VALIDATOR}" "${entry}" RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT result EQUAL 0 OR NOT out STREQUAL "")
+        message(FATAL_ERROR "desktop-file-validate: ${out}")
+    endif()
+endif()
+message(STATUS "installed and checked under ${PREFIX}")
