@@ -26,9 +26,9 @@ using mission::kSkirmishFileSize;
 // A folder of its own under the system's temporary folder (TMPDIR to measure another disk).
 struct BenchFolder {
     fs::path folder;
-    fs::path loadFile;      // read by both load benchmarks
-    fs::path saveTarget;    // replaced by SaveMission
-    fs::path floorTarget;   // replaced by the bare calls
+    fs::path loadFile;    // read by both load benchmarks
+    fs::path saveTarget;  // replaced by SaveMission
+    fs::path floorTarget; // replaced by the bare calls
     fs::path floorTemporary;
     mission::TMission document;
     mission::TSkirmishImage image{}; // exactly what SaveMission writes
@@ -106,8 +106,12 @@ void BM_SaveFloor(benchmark::State& state) {
     }
 }
 
-double Smallest(const std::vector<double>& v) { return *std::min_element(v.begin(), v.end()); }
-double Largest(const std::vector<double>& v) { return *std::max_element(v.begin(), v.end()); }
+double Smallest(const std::vector<double>& v) {
+    return *std::min_element(v.begin(), v.end());
+}
+double Largest(const std::vector<double>& v) {
+    return *std::max_element(v.begin(), v.end());
+}
 
 // Every benchmark is repeated and reported by its median; the repetitions are interleaved at
 // random with those of the other benchmarks, so a slow spell of the disk or a busy machine
@@ -154,10 +158,11 @@ private:
         auto& b = f->second;
         const double ratio = a["median"] / b["median"];
         char line[200];
-        std::snprintf(line, sizeof line,
-                      "%-12s median %9.2f us (%.2f to %.2f), floor %9.2f us (%.2f to %.2f): ratio %.3f, goal %.1f %s\n",
-                      label, a["median"], a["min"], a["max"], b["median"], b["min"], b["max"], ratio, goal,
-                      ratio <= goal ? "met" : "MISSED");
+        std::snprintf(
+            line, sizeof line,
+            "%-12s median %9.2f us (%.2f to %.2f), floor %9.2f us (%.2f to %.2f): ratio %.3f, goal %.1f %s\n",
+            label, a["median"], a["min"], a["max"], b["median"], b["min"], b["max"], ratio, goal,
+            ratio <= goal ? "met" : "MISSED");
         GetOutputStream() << line << std::flush;
     }
 
