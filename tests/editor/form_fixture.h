@@ -1,0 +1,58 @@
+// A main window under test, with its dialogs answered from scripts the test writes.
+#pragma once
+
+#include "dialogs.h"
+#include "form1.h"
+#include "test_support.h"
+
+#include <QString>
+#include <deque>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <vector>
+
+class QWidget;
+
+struct TScriptedDialogs : editor::TDialogs {
+    std::deque<QString> FileAnswers;                // an empty path: the user cancels
+    std::deque<editor::TAnswer> SaveAnswers;
+    std::vector<QString> FileDialogsRun;            // objectName of each file dialog run
+    int Questions = 0;
+    std::vector<std::pair<QString, QString>> Errors; // caption, text
+
+    std::optional<QString> RunFileDialog(QFileDialog& dialog) override;
+    editor::TAnswer AskSave(QWidget* parent) override;
+    void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
+};
+
+class FormTest : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    template <typename T>
+    T* Find(const char* name) {
+        T* widget = form->findChild<T*>(name);
+        EXPECT_NE(widget, nullptr) << name;
+        return widget;
+    }
+
+    // User actions.
+    void Type(QWidget* widget, const QString& text);
+    void ReplaceText(QWidget* widget, const QString& text);
+    void Pick(QWidget* comboBox, int index);
+    void ClickRow(QWidget* list, int row);
+    void Click(QWidget* button);
+    void LeaveFocus(QWidget* widget);
+
+    // What a row of a list looks like on screen: whether its text has pixels of a colour, and the
+    // colour of its background right of the text.
+    bool RowHasPixel(QWidget* list, int row, const QColor& colour);
+    QColor RowBackground(QWidget* list, int row);
+    QStringList Rows(QWidget* list);
+
+    std::unique_ptr<editor::TForm1> form;
+    TScriptedDialogs* dialogs = nullptr;
+    testsupport::TempDir dir;
+};

@@ -1,0 +1,257 @@
+// New, Open, Save, Save As and closing: the prompt's paths, what ends on disk and in the title.
+#include "form_fixture.h"
+#include "skirmish_file.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+using namespace std::string_literals;
+
+using editor::TAnswer;
+using testsupport::ReadBytes;
+using testsupport::WriteBytes;
+
+namespace {
+
+QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+
+QString TitleFor(const QString& name) { return "Quarnel beta 1.1  -  [" + name + "]"; }
+
+} // namespace
+
+class CommandTest : public FormTest {
+protected:
+    // Makes an edit through a control, so the document has unsaved changes.
+    void Edit() { ReplaceText(Find<QWidget>("Edit1"), "99"); }
+
+    void WriteMissionFile(const std::filesystem::path& path, std::int32_t globals) {
+        mission::TMission m;
+        mission::NewMission(m);
+        m.Settings.GlobalsValue = globals;
+        m.FlightGroups[2].CraftType = 53;
+        mission::SaveMission(m, path);
+    }
+};
+
+TEST_F(CommandTest, WithoutChangesNothingAsks) {
+    dialogs->FileAnswers = {QString()};
+    Click(Find<QWidget>("LoadBtn"));
+    Click(Find<QWidget>("NewBtn"));
+    EXPECT_EQ(dialogs->Questions, 0);
+    EXPECT_TRUE(form->close());
+}
+
+TEST_F(CommandTest, OpenShowsTheFileAndSaveWritesItBack) {
+    WriteMissionFile(dir / "Battle.skm", 1234);
+    ClickRow(Find<QListWidget>("ShipList"), 5);
+    dialogs->FileAnswers = {Q(dir / "Battle.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
+    EXPECT_EQ(form->SelectedIndex, 0);
+    EXPECT_EQ(Find<QListWidget>("ShipList")->currentRow(), 0);
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "1234");
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[2], "     1  x  [ 1 ]  ISD  Three");
+    EXPECT_FALSE(form->Modified);
+
+    Edit();
+    EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
+    Click(Find<QWidget>("SaveBtn"));
+    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
+    mission::TMission saved;
+    mission::LoadMission(saved, dir / "Battle.skm");
+    EXPECT_EQ(saved.Settings.GlobalsValue, 99);
+    EXPECT_EQ(saved.FlightGroups[2].CraftType, 53);
+}
+
+TEST_F(CommandTest, CancelledSaveAsKeepsTheUnsavedDocumentForOpenNewAndClose) {
+    Edit();
+    const auto before = form->Mission;
+    // Open: Yes, then the Save As dialog is cancelled; no open dialog follows.
+    dialogs->SaveAnswers = {TAnswer::Yes};
+    dialogs->FileAnswers = {QString()};
+    Click(Find<QWidget>("LoadBtn"));
+    EXPECT_EQ(dialogs->FileDialogsRun, (std::vector<QString>{"SaveDialog1"}));
+    EXPECT_EQ(form->Mission, before);
+    EXPECT_EQ(form->FileName, "Unnamed");
+    EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
+    EXPECT_TRUE(form->Modified);
+
+    // New does the same: the unsaved document stays.
+    dialogs->SaveAnswers = {TAnswer::Yes};
+    dialogs->FileAnswers = {QString()};
+    Click(Find<QWidget>("NewBtn"));
+    EXPECT_EQ(form->Mission, before);
+    EXPECT_TRUE(form->Modified);
+
+    // Closing: the window stays open.
+    dialogs->SaveAnswers = {TAnswer::Yes};
+    dialogs->FileAnswers = {QString()};
+    EXPECT_FALSE(form->close());
+    EXPECT_TRUE(form->isVisible());
+}
+
+TEST_F(CommandTest, PromptAnswersNoAndCancel) {
+    Edit();
+    dialogs->SaveAnswers = {TAnswer::Cancel};
+    Click(Find<QWidget>("NewBtn"));
+    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 99);
+
+    dialogs->SaveAnswers = {TAnswer::No};
+    Click(Find<QWidget>("NewBtn"));
+    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 21);
+    EXPECT_FALSE(form->Modified);
+    EXPECT_EQ(Find<QComboBox>("GoalBox")->currentIndex(), 0);
+
+    Edit();
+    dialogs->SaveAnswers = {TAnswer::Cancel};
+    EXPECT_FALSE(form->close());
+    dialogs->SaveAnswers = {TAnswer::No};
+    EXPECT_TRUE(form->close());
+}
+
+TEST_F(CommandTest, OpenedDocumentIsSavedUnderItsOwnNameBeforeTheNextOpen) {
+    WriteMissionFile(dir / "First.skm", 1);
+    WriteMissionFile(dir / "Second.skm", 2);
+    // An earlier cancelled Save As must not stop the later save step.
+    dialogs->FileAnswers = {QString(), Q(dir / "First.skm")};
+    Click(Find<QWidget>("SaveAsBtn"));
+    EXPECT_TRUE(form->SaveAsCancelled);
+    Click(Find<QWidget>("LoadBtn"));
+    Edit();
+
+    dialogs->SaveAnswers = {TAnswer::Yes};
+    dialogs->FileAnswers = {Q(dir / "Second.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    EXPECT_EQ(dialogs->FileDialogsRun, (std::vector<QString>{"SaveDialog1", "OpenDialog1", "OpenDialog1"}));
+    mission::TMission first;
+    mission::LoadMission(first, dir / "First.skm");
+    EXPECT_EQ(first.Settings.GlobalsValue, 99);
+    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 2);
+    EXPECT_EQ(form->windowTitle(), TitleFor("Second.skm"));
+}
+
+TEST_F(CommandTest, SaveAsNamesTheDocumentOnlyWhenTheSaveSucceeds) {
+    Edit();
+    dialogs->FileAnswers = {Q(dir / "missing-folder/Lost.skm")};
+    Click(Find<QWidget>("SaveAsBtn"));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].first, "editor_tests");
+    EXPECT_EQ(dialogs->Errors[0].second, "Invalid filename.");
+    EXPECT_EQ(form->FileName, "Unnamed");
+    EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
+    EXPECT_TRUE(form->Modified);
+
+    dialogs->FileAnswers = {Q(dir / "Kept.skm")};
+    Click(Find<QWidget>("SaveAsBtn"));
+    EXPECT_EQ(form->windowTitle(), TitleFor("Kept.skm"));
+    EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
+    const auto bytes = ReadBytes(dir / "Kept.skm");
+    ASSERT_EQ(bytes.size(), 5192u);
+    EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "Kept\0"s.substr(0, 5));
+}
+
+TEST_F(CommandTest, FailedOpenChangesNothing) {
+    Edit();
+    const auto before = form->Mission;
+    dialogs->SaveAnswers = {TAnswer::No};
+    dialogs->FileAnswers = {Q(dir / "absent.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].second, "File not found.");
+    EXPECT_EQ(form->Mission, before);
+    EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
+    EXPECT_TRUE(form->Modified);
+}
+
+TEST_F(CommandTest, FailedSaveStopsNewAndClosingAndKeepsTheChanges) {
+    WriteMissionFile(dir / "Locked.skm", 5);
+    dialogs->FileAnswers = {Q(dir / "Locked.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    Edit();
+    // The file's folder disappears: every save of it now fails.
+    std::filesystem::rename(dir.path(), dir.path().string() + "-gone");
+    dialogs->SaveAnswers = {TAnswer::Yes};
+    Click(Find<QWidget>("NewBtn"));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].second, "Invalid filename.");
+    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 99);
+    EXPECT_TRUE(form->Modified);
+
+    dialogs->SaveAnswers = {TAnswer::Yes};
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(dialogs->Errors.size(), 2u);
+    EXPECT_TRUE(form->Modified);
+    std::filesystem::rename(dir.path().string() + "-gone", dir.path());
+}
+
+TEST_F(CommandTest, OpenedCraftWithoutAShortNameIsReportedAndTheRestIsShown) {
+    mission::TMission m;
+    mission::NewMission(m);
+    m.FlightGroups[6].CraftType = 240;
+    m.Settings.GlobalsValue = 77;
+    mission::SaveMission(m, dir / "Odd.skm");
+    Edit();
+    dialogs->SaveAnswers = {TAnswer::No};
+    dialogs->FileAnswers = {Q(dir / "Odd.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].second, "List index out of bounds (240)");
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList")).size(), 6);
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "77") << "the other controls show the opened file";
+    EXPECT_EQ(form->windowTitle(), TitleFor("Odd.skm"));
+    EXPECT_FALSE(form->Modified);
+    Click(Find<QWidget>("SaveBtn"));
+    EXPECT_EQ(ReadBytes(dir / "Odd.skm")[72 + 20 * 6 + 2], 240) << "the stored value is written back";
+}
+
+// The real message box and file dialog, answered through the keyboard and their buttons.
+TEST_F(CommandTest, RealPromptAndSaveDialog) {
+    form->SetDialogs(std::make_unique<editor::TDialogs>());
+    dialogs = nullptr;
+    Edit();
+    QString promptText, promptTitle;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        promptText = box->text();
+        promptTitle = box->windowTitle();
+        EXPECT_EQ(box->defaultButton()->text(), "&Yes");
+        EXPECT_EQ(box->icon(), QMessageBox::Question);
+        QStringList buttons;
+        for (auto* b : box->buttons())
+            buttons << b->text();
+        buttons.sort();
+        EXPECT_EQ(buttons, (QStringList{"&No", "&Yes", "Cancel"}));
+        QTimer::singleShot(0, [&] {
+            auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            ASSERT_NE(dialog, nullptr);
+            EXPECT_EQ(dialog->nameFilters(), (QStringList{"Skirmish Files (*.skm)", "All Files (*.*)"}));
+            dialog->selectFile(Q(dir / "Real"));
+            QMetaObject::invokeMethod(dialog, "accept");
+        });
+        QTest::keyClick(box, Qt::Key_Return); // Yes is the default
+    });
+    Click(Find<QWidget>("NewBtn"));
+    EXPECT_EQ(promptTitle, "Confirm");
+    EXPECT_EQ(promptText, "Current Mission has been changed. Save it?");
+    EXPECT_EQ(ReadBytes(dir / "Real.skm").size(), 5192u) << "the default extension is added";
+    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 21) << "the new document follows the save";
+
+    Edit();
+    QTimer::singleShot(0, [] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        ASSERT_NE(box, nullptr);
+        QTest::keyClick(box, Qt::Key_Escape); // Escape answers Cancel
+    });
+    EXPECT_FALSE(form->close());
+    form->Modified = false;
+}

@@ -1,0 +1,189 @@
+// Every control edits its field of the document, in the field's width, through the user's actions.
+#include "ansi_text.h"
+#include "skirmish_file.h"
+#include "form_fixture.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QTest>
+
+using mission::TFlightGroup;
+
+namespace {
+
+std::string NameOf(const TFlightGroup& g) { return std::string(mission::FieldText(g.Name)); }
+
+} // namespace
+
+TEST_F(FormTest, DropDownListsStoreThePickedPosition) {
+    const struct {
+        const char* control;
+        int index;
+        int headByte;
+    } cases[] = {{"ShipBox", 184, 2}, {"AIBox", 3, 14},     {"OrderBox", 6, 15},
+                 {"MissleBox", 10, 16}, {"CounterBox", 3, 17}, {"BeamBox", 4, 18}};
+    ClickRow(Find<QListWidget>("ShipList"), 4);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        Pick(Find<QWidget>(c.control), c.index);
+        EXPECT_EQ(mission::HeadByte(form->Mission.FlightGroups[4], c.headByte), c.index);
+    }
+    mission::TMission fresh;
+    mission::NewMission(fresh);
+    EXPECT_EQ(mission::EncodeHead(form->Mission.FlightGroups[3]), mission::EncodeHead(fresh.FlightGroups[3]))
+        << "only the selected slot changes";
+    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[4], "     1  x  [ 1 ]  *Forest moon of Endor  Five");
+}
+
+TEST_F(FormTest, SpinBoxesStoreTypedValuesAndTheirBoundOnLeaving) {
+    auto* waves = Find<QAbstractSpinBox>("Wavespin");
+    ReplaceText(waves, "300");
+    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 43) << "the low byte of 299 while typing";
+    LeaveFocus(waves);
+    EXPECT_EQ(waves->text(), "255");
+    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 254);
+
+    ReplaceText(waves, "1");
+    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 0);
+    Type(waves, "x");
+    EXPECT_EQ(waves->text(), "1") << "letters are refused";
+    QTest::keyClick(waves, Qt::Key_Up);
+    EXPECT_EQ(waves->text(), "2");
+    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 1);
+
+    ReplaceText(Find<QWidget>("SizeSpin"), "12");
+    EXPECT_EQ(form->Mission.FlightGroups[0].CraftPerWave, 12);
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     2  x  [ 12 ]  X-W  One");
+
+    auto* distance = Find<QAbstractSpinBox>("StartDistSpin");
+    ReplaceText(distance, "-4");
+    EXPECT_EQ(form->Mission.Settings.StartDistance, -4);
+    LeaveFocus(distance);
+    EXPECT_EQ(distance->text(), "0");
+    EXPECT_EQ(form->Mission.Settings.StartDistance, 0);
+    ReplaceText(distance, "");
+    EXPECT_EQ(form->Mission.Settings.StartDistance, 0) << "no number reads as the minimum";
+}
+
+TEST_F(FormTest, EditFieldsStoreIntegersInTheirWidth) {
+    ClickRow(Find<QListWidget>("ShipList"), 8);
+    const struct {
+        const char* control;
+        const char* typed;
+        std::function<std::int64_t(const mission::TMission&)> field;
+        std::int64_t expected;
+    } cases[] = {
+        {"FG2Unk1Ed", "-123", [](auto& m) { return m.FlightGroups[8].Body[11]; }, -123},
+        {"FG2Unk2Ed", "$7FFFFFFF", [](auto& m) { return m.FlightGroups[8].Body[20]; }, 2147483647},
+        {"FG2Unk3Ed", "abc", [](auto& m) { return m.FlightGroups[8].Body[25]; }, 0},
+        {"FG2Unk3Ed", "$10", [](auto& m) { return m.FlightGroups[8].Body[25]; }, 16},
+        {"FG2Unk4Ed", "0xFFFFFFFF", [](auto& m) { return m.FlightGroups[8].Body[28]; }, -1},
+        {"FG2Unk5Ed", "7 ", [](auto& m) { return m.FlightGroups[8].Body[29]; }, 0},
+        {"Edit1", "-7", [](auto& m) { return m.Settings.GlobalsValue; }, -7},
+        {"Edit2", "300", [](auto& m) { return m.Header.HeaderBytes[0]; }, 44},
+        {"Edit3", "-1", [](auto& m) { return m.Header.HeaderBytes[4]; }, 255},
+        {"Edit4", "x", [](auto& m) { return m.Header.HeaderBytes[5]; }, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.control);
+        ReplaceText(Find<QWidget>(c.control), c.typed);
+        EXPECT_EQ(c.field(form->Mission), c.expected);
+    }
+    EXPECT_EQ(form->Mission.FlightGroups[0].Body[11], 0) << "other slots are untouched";
+}
+
+TEST_F(FormTest, MissionWideChoices) {
+    Pick(Find<QWidget>("ArenaBox"), 5);
+    EXPECT_EQ(form->Mission.Settings.Arena, 5);
+    Pick(Find<QWidget>("MissionTypeBox"), 0);
+    EXPECT_EQ(form->Mission.Trailer.MissionType, 0);
+    ClickRow(Find<QListWidget>("TeamListBox"), 6);
+    Pick(Find<QWidget>("GoalBox"), 2);
+    EXPECT_EQ(form->Mission.Goals.TeamGoal[6], 2);
+    EXPECT_EQ(Find<QListWidget>("TeamListBox")->currentRow(), 6);
+    EXPECT_EQ(form->Mission.Goals.TeamGoal[0], 0);
+}
+
+TEST_F(FormTest, GoalChangeWithoutAGoalRowChangesNothing) {
+    ReplaceText(Find<QWidget>("NumTeamsBox"), "-1");
+    ClickRow(Find<QListWidget>("TeamListBox"), 8); // a row past the eighth has no goal
+    const auto goals = form->Mission.Goals;
+    Pick(Find<QWidget>("GoalBox"), 3);
+    EXPECT_EQ(form->Mission.Goals, goals);
+}
+
+TEST_F(FormTest, NamesAndThePrimaryMark) {
+    auto* name = Find<QComboBox>("NameBox");
+    ReplaceText(name, "Abcdefghijklmnopqrstuvwxy");
+    EXPECT_EQ(NameOf(form->Mission.FlightGroups[0]), "Abcdefghijklmnopqrst");
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     1  x  [ 1 ]  X-W  Abcdefghijklmnopqrst");
+    ReplaceText(name, "");
+    EXPECT_EQ(form->Mission.FlightGroups[0].Name, (std::array<std::uint8_t, 20>{}));
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     1  x  [ 1 ]  X-W  ");
+    // Characters beyond the keyboard's ASCII arrive as an input method would hand them over.
+    ReplaceText(name, "");
+    name->lineEdit()->insert(QString::fromUtf8("Caf\u00e9 \u20ac\u65e5"));
+    EXPECT_EQ(NameOf(form->Mission.FlightGroups[0]), "Caf\xE9 \x80?");
+    name->setFocus();
+    name->showPopup();
+    QTest::keyClick(name->view(), Qt::Key_Home);
+    QTest::keyClick(name->view(), Qt::Key_Down);
+    QTest::keyClick(name->view(), Qt::Key_Return);
+    EXPECT_EQ(NameOf(form->Mission.FlightGroups[0]), "Red") << "choosing a suggestion stores it";
+    EXPECT_EQ(name->count(), 20) << "the suggestions never change";
+
+    QTest::mouseClick(Find<QCheckBox>("PriChk"), Qt::LeftButton, {}, QPoint(6, 8));
+    EXPECT_EQ(form->Mission.FlightGroups[0].Primary, 1);
+    EXPECT_TRUE(Rows(Find<QListWidget>("ShipList"))[0].startsWith("^   1  x"));
+}
+
+TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
+    auto* ships = Find<QListWidget>("ShipList");
+    ClickRow(ships, 3);
+    Pick(Find<QWidget>("ShipBox"), 7);
+    ReplaceText(Find<QWidget>("NameBox"), "Bombers");
+    Click(Find<QWidget>("CopyBtn"));
+    EXPECT_EQ(form->ClipboardGroup.CraftType, 7) << "the copy holds the edits made since selecting";
+
+    ClickRow(ships, 10);
+    Click(Find<QWidget>("PasteBtn"));
+    const TFlightGroup& pasted = form->Mission.FlightGroups[10];
+    EXPECT_EQ(pasted.CraftType, 7);
+    EXPECT_EQ(pasted.Number, 3);
+    EXPECT_EQ(NameOf(pasted), "Bombers");
+    EXPECT_EQ(pasted.Colour, 0x0000FFu) << "team 2's colour in its new place";
+    EXPECT_EQ(Find<QLabel>("Label6")->text(), "Flight Group  # 4");
+    EXPECT_EQ(Find<QWidget>("NameBox")->palette().color(QPalette::Text), QColor(255, 0, 0));
+    EXPECT_TRUE(RowHasPixel(ships, 10, QColor(255, 0, 0)));
+    EXPECT_EQ(ships->currentRow(), 10);
+
+    form->ClearModified();
+    Click(Find<QWidget>("ClearFGBtn"));
+    mission::TMission fresh;
+    mission::NewMission(fresh);
+    EXPECT_EQ(mission::EncodeHead(form->Mission.FlightGroups[10]), mission::EncodeHead(fresh.FlightGroups[10]));
+    EXPECT_EQ(form->Mission.FlightGroups[10].Body, fresh.FlightGroups[10].Body);
+    EXPECT_EQ(Find<QLabel>("Label6")->text(), "Flight Group  # 11");
+    EXPECT_TRUE(form->Modified);
+
+    ReplaceText(Find<QWidget>("NumTeamsBox"), "4");
+    ClickRow(ships, 8);
+    Click(Find<QWidget>("ClearFGBtn"));
+    EXPECT_EQ(form->Mission.FlightGroups[8].CraftType, 1) << "slot 8 clears to an X-wing group";
+}
+
+TEST_F(FormTest, PasteBeforeAnyCopyWritesAnEmptyGroup) {
+    ClickRow(Find<QListWidget>("ShipList"), 8);
+    Click(Find<QWidget>("PasteBtn"));
+    const TFlightGroup& g = form->Mission.FlightGroups[8];
+    EXPECT_EQ(g.CraftType, 0);
+    EXPECT_EQ(g.Number, 0);
+    EXPECT_EQ(g.Body, (std::array<std::int32_t, 69>{}));
+    EXPECT_EQ(g.Name, (std::array<std::uint8_t, 20>{}));
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[8], "     ");
+}
