@@ -6,6 +6,9 @@
 #include <string>
 #include <windows.h>
 
+// <windows.h> maps ReplaceFile to the system's ReplaceFileW; ours is the one declared in file_system.h.
+#undef ReplaceFile
+
 namespace mission::files {
 
 namespace {
@@ -73,6 +76,13 @@ std::size_t ReadFilePrefix(const std::filesystem::path& path, std::span<std::uin
                                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         Raise(::GetLastError(), path);
+    // Windows itself refuses to open a read-only file for writing; Wine run by root opens it, so
+    // the attribute is checked here as well.
+    BY_HANDLE_FILE_INFORMATION information{};
+    if (::GetFileInformationByHandle(file, &information) && (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+        ::CloseHandle(file);
+        Raise(ERROR_ACCESS_DENIED, path);
+    }
     std::size_t total = 0;
     while (total < buffer.size()) {
         DWORD count = 0;
