@@ -5,8 +5,10 @@
 #include <array>
 
 #ifdef _WIN32
-#include <shellapi.h>
+// shellapi.h needs the types that windows.h declares.
 #include <windows.h>
+
+#include <shellapi.h>
 #else
 #include <QDesktopServices>
 #include <QString>
