@@ -4,7 +4,10 @@
 #include "ansi_text.h"
 #include "craft_catalogue.h"
 
+#include <QAbstractItemView>
+#include <QScrollBar>
 #include <QSignalBlocker>
+#include <algorithm>
 
 namespace editor {
 
@@ -21,6 +24,14 @@ void TChoiceBox::SetEntries(std::span<const std::string_view> entries) {
     for (const std::string_view entry : entries)
         texts.append(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
     addItems(texts);
+    WidenListToEntries(this);
+}
+
+void WidenListToEntries(QComboBox* box) {
+    // The open list shows every entry whole, even where the closed box is narrower.
+    QAbstractItemView* list = box->view();
+    const int widest = list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() + 8;
+    list->setMinimumWidth(std::max(box->width(), widest));
 }
 
 void TChoiceBox::SetSelection(std::int64_t value) {

@@ -24,4 +24,7 @@ signals:
     void Changed();
 };
 
+// Lets the open list of a drop-down box grow wider than the box so that no entry is cut.
+void WidenListToEntries(QComboBox* box);
+
 } // namespace editor

@@ -87,6 +87,7 @@ QComboBox* MakeFreeTextBox(QWidget* parent, const char* name, std::span<const st
     box->setCompleter(nullptr);
     for (const std::string_view entry : entries)
         box->addItem(QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size())));
+    WidenListToEntries(box);
     return box;
 }
 

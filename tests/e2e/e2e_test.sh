@@ -1,0 +1,76 @@
+#!/usr/bin/env bash
+# Drives the real quarnel program under a real X server with key presses and clicks at the
+# layout's places: edits a new mission, saves it with Save As, opens it again, edits and saves
+# once more, and compares both files with what the mission library says they must hold.
+# Usage: e2e_test.sh <quarnel> <e2e_expect>
+set -euo pipefail
+quarnel=$1
+expect=$2
+work=$(mktemp -d)
+trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+export HOME=$work            # no game installed, no settings picked up
+export XDG_RUNTIME_DIR=$work
+export QT_QPA_PLATFORM=xcb
+
+"$quarnel" &
+pid=$!
+win=$(xdotool search --sync --onlyvisible --name '^Quarnel beta 1.1' | head -n 1)
+eval "$(xdotool getwindowgeometry --shell "$win")" # X, Y of the client area
+xdotool windowfocus --sync "$win"
+
+pause() { sleep 0.3; }
+# Clicks at a place of the window's client area.
+click() { xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1; pause; }
+# Replaces the text of the field at a place.
+retype() { click "$1" "$2"; xdotool key ctrl+a; xdotool type --delay 30 -- "$3"; pause; }
+title() { xdotool getwindowname "$win"; }
+# Answers the file dialog that a toolbar button opens with a full path.
+answer_file_dialog() {
+    local dialog
+    dialog=$(xdotool search --sync --onlyvisible --name "$1" | head -n 1)
+    xdotool windowfocus --sync "$dialog"; pause
+    xdotool key ctrl+a; xdotool type --delay 20 -- "$2"; xdotool key Return
+    for _ in $(seq 50); do
+        if ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; then
+            # No window manager hands the focus back: give it to the main window again, and
+            # click an empty spot, which closes a name-completion list the dialog may have left.
+            xdotool windowfocus --sync "$win"; pause
+            click 200 45
+            return 0
+        fi
+        sleep 0.1
+    done
+    echo "the dialog '$1' did not close" >&2; return 1
+}
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+[ "$(title)" = "Quarnel beta 1.1  -  [Unnamed]" ] || fail "title at start: $(title)"
+
+# Slot 9 of the flight group list (rows of 14 pixels from y 58, inside a 2-pixel frame).
+click 60 $((58 + 2 + 8 * 14 + 7))
+retype 370 75 3          # Wavespin
+retype 465 75 4          # SizeSpin
+retype 712 142 '$10'     # FG2Unk1Ed
+retype 670 74 Rogue      # NameBox
+retype $((330 + 160)) $((304 + 54)) 4   # NumTeamsBox
+retype $((330 + 342)) $((304 + 126)) -5 # Edit1
+
+click $((11 + 46 + 11)) 13  # Save As
+answer_file_dialog 'Save As' "$work/E2E"
+[ -f "$work/E2E.skm" ] || fail "Save As wrote no E2E.skm"
+[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ] || fail "title after Save As: $(title)"
+"$expect" "$work/expected-first.skm" first
+# The expectation's own name differs; the names are compared apart.
+cmp <(tail -c +65 "$work/E2E.skm") <(tail -c +65 "$work/expected-first.skm") || fail "saved bytes differ"
+[ "$(head -c 3 "$work/E2E.skm")" = "E2E" ] || fail "mission name"
+
+click $((11 + 11)) 13       # New File: nothing unsaved, so no question
+[ "$(title)" = "Quarnel beta 1.1  -  [Unnamed]" ] || fail "title after New: $(title)"
+click $((11 + 23 + 11)) 13  # Open File
+answer_file_dialog 'Open' "$work/E2E.skm"
+[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ] || fail "title after Open: $(title)"
+retype $((330 + 46)) $((304 + 126)) 9   # Edit2, header byte 0
+click $((11 + 69 + 11)) 13  # Save File
+"$expect" "$work/expected-second.skm" second
+cmp <(tail -c +65 "$work/E2E.skm") <(tail -c +65 "$work/expected-second.skm") || { cmp -l "$work/E2E.skm" "$work/expected-second.skm" | awk '$1 > 64' | head >&2; fail "bytes after Open and Save differ"; }
+echo "end-to-end: New, edits, Save As, Open, Save all landed as expected"
