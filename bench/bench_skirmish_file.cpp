@@ -1,5 +1,5 @@
-// Loading and saving a skirmish file, each beside the bare system calls that move the same bytes
-// (the floor), with the median ratio of each pair printed at the end.
+// Loading and saving a skirmish file, each timed in turn with the bare system calls that move the
+// same bytes (its floor), and the ratio of the two printed at the end.
 #include "mission_model.h"
 #include "skirmish_file.h"
 
@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -26,9 +27,9 @@ using mission::kSkirmishFileSize;
 // A folder of its own under the system's temporary folder (TMPDIR to measure another disk).
 struct BenchFolder {
     fs::path folder;
-    fs::path loadFile;    // read by both load benchmarks
+    fs::path loadFile;    // read by LoadMission and by its floor
     fs::path saveTarget;  // replaced by SaveMission
-    fs::path floorTarget; // replaced by the bare calls
+    fs::path floorTarget; // replaced by the floor of the save
     fs::path floorTemporary;
     mission::TMission document;
     mission::TSkirmishImage image{}; // exactly what SaveMission writes
@@ -66,44 +67,80 @@ void RemoveFolder() {
     fs::remove_all(bench.folder, ignored);
 }
 
-void BM_LoadMission(benchmark::State& state) {
-    for (auto _ : state) {
-        mission::LoadMission(bench.document, bench.loadFile);
-        benchmark::DoNotOptimize(bench.document);
-    }
+void LoadWithLibrary() {
+    mission::LoadMission(bench.document, bench.loadFile);
+    benchmark::DoNotOptimize(bench.document);
 }
 
 // open, read, close: what any reader of the file must at least do.
-void BM_LoadFloor(benchmark::State& state) {
-    std::vector<std::uint8_t> buffer(kSkirmishFileSize);
-    for (auto _ : state) {
-        const int fd = ::open(bench.loadFile.c_str(), O_RDONLY | O_CLOEXEC);
-        const ssize_t count = fd < 0 ? -1 : ::read(fd, buffer.data(), buffer.size());
-        if (fd < 0 || ::close(fd) != 0 || count != static_cast<ssize_t>(buffer.size())) {
-            state.SkipWithError("plain read failed");
-            break;
-        }
-        benchmark::DoNotOptimize(buffer.data());
-    }
+bool LoadFloor() {
+    static std::uint8_t buffer[kSkirmishFileSize];
+    const int fd = ::open(bench.loadFile.c_str(), O_RDONLY | O_CLOEXEC);
+    const ssize_t count = fd < 0 ? -1 : ::read(fd, buffer, sizeof buffer);
+    benchmark::DoNotOptimize(buffer);
+    return fd >= 0 && ::close(fd) == 0 && count == static_cast<ssize_t>(sizeof buffer);
 }
 
-void BM_SaveMission(benchmark::State& state) {
-    for (auto _ : state)
-        mission::SaveMission(bench.document, bench.saveTarget);
+void SaveWithLibrary() {
+    mission::SaveMission(bench.document, bench.saveTarget);
 }
 
 // write, fsync, rename: the least a save that cannot destroy the previous file must do.
-void BM_SaveFloor(benchmark::State& state) {
+bool SaveFloor() {
+    const int fd = ::open(bench.floorTemporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    const ssize_t count = fd < 0 ? -1 : ::write(fd, bench.image.data(), bench.image.size());
+    const bool synced = count == static_cast<ssize_t>(bench.image.size()) && ::fsync(fd) == 0;
+    return fd >= 0 && ::close(fd) == 0 && synced &&
+           ::rename(bench.floorTemporary.c_str(), bench.floorTarget.c_str()) == 0;
+}
+
+template <class Call> double Microseconds(Call&& call) {
+    const auto start = std::chrono::steady_clock::now();
+    call();
+    return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
+}
+
+double Median(std::vector<double>& v) {
+    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
+    return v[v.size() / 2];
+}
+
+// Each iteration runs the library call and its floor back to back, taking turns at going first,
+// so that both meet the same state of the disk and the machine: the time an fsync waits can
+// jump tenfold while other programs write to the same disk. A repetition reports the median
+// time of each, and the median of the ratios of the pairs.
+template <class Operation, class Floor>
+void Paired(benchmark::State& state, Operation operation, Floor floor) {
+    std::vector<double> operationTimes;
+    std::vector<double> floorTimes;
+    std::vector<double> ratios;
+    bool floorFailed = false;
+    bool operationFirst = true;
     for (auto _ : state) {
-        const int fd = ::open(bench.floorTemporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-        const ssize_t count = fd < 0 ? -1 : ::write(fd, bench.image.data(), bench.image.size());
-        const bool synced = count == static_cast<ssize_t>(bench.image.size()) && ::fsync(fd) == 0;
-        if (fd < 0 || ::close(fd) != 0 || !synced ||
-            ::rename(bench.floorTemporary.c_str(), bench.floorTarget.c_str()) != 0) {
-            state.SkipWithError("plain save failed");
-            break;
+        double operationTime = operationFirst ? Microseconds(operation) : 0;
+        const double floorTime = Microseconds([&] { floorFailed |= !floor(); });
+        if (!operationFirst)
+            operationTime = Microseconds(operation);
+        operationFirst = !operationFirst;
+        if (floorFailed) {
+            state.SkipWithError("the floor's system calls failed");
+            return;
         }
+        operationTimes.push_back(operationTime);
+        floorTimes.push_back(floorTime);
+        ratios.push_back(operationTime / floorTime);
     }
+    state.counters["mission_us"] = Median(operationTimes);
+    state.counters["floor_us"] = Median(floorTimes);
+    state.counters["ratio"] = Median(ratios);
+}
+
+void BM_LoadMission(benchmark::State& state) {
+    Paired(state, LoadWithLibrary, LoadFloor);
+}
+
+void BM_SaveMission(benchmark::State& state) {
+    Paired(state, SaveWithLibrary, SaveFloor);
 }
 
 double Smallest(const std::vector<double>& v) {
@@ -113,13 +150,10 @@ double Largest(const std::vector<double>& v) {
     return *std::max_element(v.begin(), v.end());
 }
 
-// Every benchmark is repeated and reported by its median; the repetitions are interleaved at
-// random with those of the other benchmarks, so a slow spell of the disk or a busy machine
-// falls on a measurement and its floor alike.
 void Configure(benchmark::internal::Benchmark* b) {
     b->UseRealTime() // a save spends its time waiting for the disk, not on the processor
         ->Unit(benchmark::kMicrosecond)
-        ->MinTime(0.2)
+        ->MinTime(0.5)
         ->Repetitions(15)
         ->ReportAggregatesOnly()
         ->ComputeStatistics("min", Smallest)
@@ -127,60 +161,51 @@ void Configure(benchmark::internal::Benchmark* b) {
 }
 
 BENCHMARK(BM_LoadMission)->Apply(Configure);
-BENCHMARK(BM_LoadFloor)->Apply(Configure);
 BENCHMARK(BM_SaveMission)->Apply(Configure);
-BENCHMARK(BM_SaveFloor)->Apply(Configure);
 
-// The console table, followed by each operation's median over its floor's median.
+// The console table, followed by one line per operation: the medians over all repetitions, the
+// ratio's range, and whether the goal was met.
 class RatioReporter : public benchmark::ConsoleReporter {
 public:
     void ReportRuns(const std::vector<Run>& reports) override {
         for (const Run& run : reports)
             if (run.run_type == Run::RT_Aggregate && !run.error_occurred)
-                aggregates_[run.run_name.function_name][run.aggregate_name] = run.GetAdjustedRealTime();
+                for (const auto& [name, counter] : run.counters)
+                    results_[run.run_name.function_name][name][run.aggregate_name] = counter.value;
         ConsoleReporter::ReportRuns(reports);
     }
 
     void Finalize() override {
         ConsoleReporter::Finalize();
-        PrintRatio("LoadMission", "BM_LoadMission", "BM_LoadFloor", 1.5);
-        PrintRatio("SaveMission", "BM_SaveMission", "BM_SaveFloor", 1.2);
+        PrintRatio("LoadMission", "BM_LoadMission", 1.5);
+        PrintRatio("SaveMission", "BM_SaveMission", 1.2);
     }
 
 private:
-    void PrintRatio(const char* label, const std::string& measured, const std::string& floor, double goal) {
-        const auto m = aggregates_.find(measured);
-        const auto f = aggregates_.find(floor);
-        if (m == aggregates_.end() || f == aggregates_.end() || !m->second.contains("median") ||
-            !f->second.contains("median") || f->second["median"] <= 0)
+    void PrintRatio(const char* label, const std::string& benchmarkName, double goal) {
+        const auto found = results_.find(benchmarkName);
+        if (found == results_.end())
             return; // filtered out or failed
-        auto& a = m->second;
-        auto& b = f->second;
-        const double ratio = a["median"] / b["median"];
+        auto& r = found->second;
+        const double ratio = r["ratio"]["median"];
         char line[200];
-        std::snprintf(
-            line, sizeof line,
-            "%-12s median %9.2f us (%.2f to %.2f), floor %9.2f us (%.2f to %.2f): ratio %.3f, goal %.1f %s\n",
-            label, a["median"], a["min"], a["max"], b["median"], b["min"], b["max"], ratio, goal,
-            ratio <= goal ? "met" : "MISSED");
+        std::snprintf(line, sizeof line,
+                      "%-12s %9.2f us, floor %9.2f us: ratio %.3f (%.3f to %.3f), goal %.1f %s\n", label,
+                      r["mission_us"]["median"], r["floor_us"]["median"], ratio, r["ratio"]["min"],
+                      r["ratio"]["max"], goal, ratio <= goal ? "met" : "MISSED");
         GetOutputStream() << line << std::flush;
     }
 
-    std::map<std::string, std::map<std::string, double>> aggregates_;
+    // benchmark, counter, statistic
+    std::map<std::string, std::map<std::string, std::map<std::string, double>>> results_;
 };
 
 } // namespace
 
 int main(int argc, char** argv) {
-    // Interleaving is on unless the command line says otherwise (a later flag wins).
-    std::vector<char*> args{argv[0], const_cast<char*>("--benchmark_enable_random_interleaving=true")};
-    args.insert(args.end(), argv + 1, argv + argc);
-    int count = static_cast<int>(args.size());
-    args.push_back(nullptr);
-    benchmark::Initialize(&count, args.data());
-    if (benchmark::ReportUnrecognizedArguments(count, args.data()))
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
         return 1;
-
     try {
         PrepareFolder();
     } catch (const mission::EMissionError& error) {
