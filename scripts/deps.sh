@@ -14,6 +14,8 @@ QUARNEL_PACKAGES=(
     clang-14 libclang-rt-14-dev
     # end-to-end tests and screenshots under a real X server
     xvfb xauth xdotool x11-utils imagemagick
+    # the Windows build of mission/ and platform/ and its tests under Wine
+    g++-mingw-w64-x86-64-posix wine64
 )
 
 # Installs the missing packages with apt-get (through sudo when not root).

@@ -1,0 +1,74 @@
+#!/usr/bin/env bash
+# The Windows build of mission/ and platform/ with their tests (Debian's mingw-w64 and GoogleTest
+# source), and a fresh Wine prefix for ctest to run them in.
+#
+#   scripts/windows_build.sh DIR          builds into DIR/core and makes a new prefix DIR/wineprefix,
+#                                         started once here so that its first start is not timed
+#   scripts/windows_build.sh --clean DIR  stops the Wine server of DIR/wineprefix and removes it
+#
+# When the cross compiler, GoogleTest's source or Wine is not installed, it says so, leaves the
+# reason in DIR/skipped (the main build then registers no Windows tests) and succeeds.
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+# Wine's own loader: Debian keeps wine64 out of PATH, behind its "wine" wrapper.
+quarnel_find_wine() {
+    local candidate
+    for candidate in "$(command -v wine64 || true)" /usr/lib/wine/wine64 "$(command -v wine || true)"; do
+        if [ -n "$candidate" ] && [ -x "$candidate" ]; then
+            echo "$candidate"
+            return 0
+        fi
+    done
+    return 1
+}
+
+quarnel_find_wineserver() {
+    local candidate
+    for candidate in "$(command -v wineserver || true)" /usr/lib/wine/wineserver; do
+        if [ -n "$candidate" ] && [ -x "$candidate" ]; then
+            echo "$candidate"
+            return 0
+        fi
+    done
+    return 1
+}
+
+# No Mono or Gecko installer prompts, no debug chatter.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+
+if [ "${1:-}" = "--clean" ]; then
+    dir=$(realpath -m "$2")
+    if [ -d "$dir/wineprefix" ]; then
+        if wineserver=$(quarnel_find_wineserver); then
+            WINEPREFIX="$dir/wineprefix" "$wineserver" -k 2>/dev/null || true
+        fi
+        rm -rf "$dir/wineprefix"
+    fi
+    exit 0
+fi
+
+dir=$(realpath -m "$1")
+mkdir -p "$dir"
+rm -f "$dir/skipped"
+
+missing=()
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("the mingw-w64 cross compiler (g++-mingw-w64-x86-64-posix)")
+[ -f /usr/src/googletest/CMakeLists.txt ] || missing+=("GoogleTest's source (googletest)")
+wine=$(quarnel_find_wine) || missing+=("Wine (wine64)")
+if [ ${#missing[@]} -gt 0 ]; then
+    reason="not installed: $(printf '%s; ' "${missing[@]}")"
+    echo "$reason" >"$dir/skipped"
+    echo "SKIPPED: the Windows build of mission/ and platform/ and its tests under Wine: ${reason%; }" >&2
+    exit 0
+fi
+
+cmake -S "$root/tests/platform/windows" -B "$dir/core" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" >/dev/null
+cmake --build "$dir/core" -j "${QUARNEL_JOBS:-$(nproc)}"
+
+# A new prefix every run, so no state of an earlier run can make a test pass.
+"$0" --clean "$dir"
+echo "Starting a fresh Wine prefix in $dir/wineprefix"
+WINEPREFIX="$dir/wineprefix" "$wine" wineboot --init
+WINEPREFIX="$dir/wineprefix" "$(quarnel_find_wineserver)" -w
