@@ -24,7 +24,30 @@ void TChoiceBox::SetEntries(std::span<const std::string_view> entries) {
     for (const std::string_view entry : entries)
         texts.append(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
     addItems(texts);
+}
+
+void TChoiceBox::showPopup() {
     WidenListToEntries(this);
+    QComboBox::showPopup();
+}
+
+TSuggestionBox::TSuggestionBox(QWidget* parent) : QComboBox(parent) {
+    setEditable(true);
+    setInsertPolicy(QComboBox::NoInsert);
+    setCompleter(nullptr);
+}
+
+void TSuggestionBox::SetEntries(std::span<const std::string_view> entries) {
+    const QSignalBlocker blocker(this);
+    const QString text = currentText();
+    for (const std::string_view entry : entries)
+        addItem(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
+    setEditText(text);
+}
+
+void TSuggestionBox::showPopup() {
+    WidenListToEntries(this);
+    QComboBox::showPopup();
 }
 
 void WidenListToEntries(QComboBox* box) {

@@ -19,9 +19,21 @@ public:
     // Raises no change.
     void SetSelection(std::int64_t value);
 
+    void showPopup() override;
+
 signals:
     // Raised only when the user picks an entry, with the mouse or the keyboard.
     void Changed();
+};
+
+// A combo box with free text whose entries are only suggestions: typing never adds an entry
+// nor completes to one.
+class TSuggestionBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TSuggestionBox(QWidget* parent = nullptr);
+    void SetEntries(std::span<const std::string_view> entries);
+    void showPopup() override;
 };
 
 // Lets the open list of a drop-down box grow wider than the box so that no entry is cut.

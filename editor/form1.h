@@ -29,6 +29,7 @@ namespace editor {
 class TChoiceBox;
 class TDrawListBox;
 class TSpinEdit;
+class TSuggestionBox;
 
 // The colour of a team, numbered from 1, as 0x00BBGGRR.
 std::uint32_t TeamColour(int team);
@@ -125,7 +126,7 @@ public:
     QLabel* Label30 = nullptr;
     TSpinEdit* SizeSpin = nullptr;
     TChoiceBox* ShipBox = nullptr;
-    QComboBox* NameBox = nullptr;
+    TSuggestionBox* NameBox = nullptr;
     QLabel* Label20 = nullptr;
     TChoiceBox* OrderBox = nullptr;
     QLabel* FGCond1Lab = nullptr;
@@ -148,7 +149,7 @@ public:
     QLabel* Label10 = nullptr;
     TChoiceBox* MissionTypeBox = nullptr;
     QLabel* Label1 = nullptr;
-    QComboBox* NumTeamsBox = nullptr;
+    TSuggestionBox* NumTeamsBox = nullptr;
     QLabel* Label3 = nullptr;
     TChoiceBox* ArenaBox = nullptr;
     QLabel* Label2 = nullptr;
@@ -160,8 +161,12 @@ public:
     QLabel* Label8 = nullptr;
     QLineEdit* Edit1 = nullptr;
 
-    QFileDialog* OpenDialog1 = nullptr;
-    QFileDialog* SaveDialog1 = nullptr;
+    // The file dialogs are made when first needed (they are costly to build) and then kept, so
+    // each shows the folder and name last chosen in it.
+    QFileDialog& OpenDialog1();
+    QFileDialog& SaveDialog1();
+    // The folder both dialogs start in; empty for the system's default.
+    QString DialogFolder;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -173,7 +178,6 @@ private:
     void CreateLeftColumn();
     void CreateFlightGroupFrame();
     void CreateMissionGroup();
-    void CreateDialogs();
     void ConnectHandlers();
     void SetTabOrder();
 
@@ -188,6 +192,8 @@ private:
     void ShowError(const QString& text);
 
     std::unique_ptr<TDialogs> dialogs_;
+    QFileDialog* openDialog_ = nullptr;
+    QFileDialog* saveDialog_ = nullptr;
 };
 
 } // namespace editor

@@ -38,7 +38,7 @@ void TForm1::SaveStep() {
 void TForm1::SaveCommand() { SaveStep(); }
 
 void TForm1::SaveAsCommand() {
-    const std::optional<QString> chosen = dialogs_->RunFileDialog(*SaveDialog1);
+    const std::optional<QString> chosen = dialogs_->RunFileDialog(SaveDialog1());
     if (!chosen) {
         SaveAsCancelled = true;
         return;
@@ -67,7 +67,7 @@ void TForm1::OpenCommand() {
             return;
         }
     }
-    const std::optional<QString> chosen = dialogs_->RunFileDialog(*OpenDialog1);
+    const std::optional<QString> chosen = dialogs_->RunFileDialog(OpenDialog1());
     if (!chosen)
         return;
 

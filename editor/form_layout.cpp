@@ -78,16 +78,10 @@ TChoiceBox* MakeChoiceBox(QWidget* parent, const char* name, std::span<const std
     return box;
 }
 
-QComboBox* MakeFreeTextBox(QWidget* parent, const char* name, std::span<const std::string_view> entries, int x,
-                           int y, int width) {
-    auto* box = Place(new QComboBox(parent), name, x, y, width, 21);
-    box->setEditable(true);
-    // The entries are suggestions only: typing never adds one, nor completes to one.
-    box->setInsertPolicy(QComboBox::NoInsert);
-    box->setCompleter(nullptr);
-    for (const std::string_view entry : entries)
-        box->addItem(QString::fromLatin1(entry.data(), static_cast<qsizetype>(entry.size())));
-    WidenListToEntries(box);
+TSuggestionBox* MakeFreeTextBox(QWidget* parent, const char* name, std::span<const std::string_view> entries,
+                                int x, int y, int width) {
+    auto* box = Place(new TSuggestionBox(parent), name, x, y, width, 21);
+    box->SetEntries(entries);
     return box;
 }
 
@@ -125,7 +119,6 @@ void TForm1::CreateControls() {
     CreateLeftColumn();
     CreateFlightGroupFrame();
     CreateMissionGroup();
-    CreateDialogs();
     SetTabOrder();
 }
 
@@ -276,17 +269,25 @@ void TForm1::CreateMissionGroup() {
     Name(Edit1, "Globals unknown");
 }
 
-void TForm1::CreateDialogs() {
-    OpenDialog1 = new QFileDialog(this, QString(), QString(), kFileFilter);
-    OpenDialog1->setObjectName("OpenDialog1");
-    OpenDialog1->setAcceptMode(QFileDialog::AcceptOpen);
-    OpenDialog1->setFileMode(QFileDialog::ExistingFile);
+QFileDialog& TForm1::OpenDialog1() {
+    if (!openDialog_) {
+        openDialog_ = new QFileDialog(this, QString(), DialogFolder, kFileFilter);
+        openDialog_->setObjectName("OpenDialog1");
+        openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+        openDialog_->setFileMode(QFileDialog::ExistingFile);
+    }
+    return *openDialog_;
+}
 
-    SaveDialog1 = new QFileDialog(this, QString(), QString(), kFileFilter);
-    SaveDialog1->setObjectName("SaveDialog1");
-    SaveDialog1->setAcceptMode(QFileDialog::AcceptSave);
-    SaveDialog1->setFileMode(QFileDialog::AnyFile);
-    SaveDialog1->setDefaultSuffix("skm");
+QFileDialog& TForm1::SaveDialog1() {
+    if (!saveDialog_) {
+        saveDialog_ = new QFileDialog(this, QString(), DialogFolder, kFileFilter);
+        saveDialog_->setObjectName("SaveDialog1");
+        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
+        saveDialog_->setFileMode(QFileDialog::AnyFile);
+        saveDialog_->setDefaultSuffix("skm");
+    }
+    return *saveDialog_;
 }
 
 void TForm1::SetTabOrder() {

@@ -4,6 +4,7 @@
 #include "ansi_text.h"
 #include "choice_box.h"
 #include "draw_list_box.h"
+#include "errors.h"
 #include "install_path.h"
 #include "spin_edit.h"
 #include "ui_font.h"
@@ -17,6 +18,7 @@
 #include <QLineEdit>
 #include <QScreen>
 #include <QStyle>
+#include <QTimer>
 #include <QToolButton>
 
 namespace editor {
@@ -155,14 +157,16 @@ void TForm1::ShipListClick() {
 }
 
 void TForm1::FormCreate() {
-    InstallPath = QString::fromStdString(platform::ReadInstallPath());
+    // A value of the wrong type is reported once the window shows; start-up goes on without it.
+    try {
+        InstallPath = QString::fromStdString(platform::ReadInstallPath());
+    } catch (const mission::EMissionError& error) {
+        InstallPath.clear();
+        QTimer::singleShot(0, this, [this, text = QString::fromStdString(error.what())] { ShowError(text); });
+    }
     ControlsLive = true;
     UpdateTitle();
-    const QString skirmishFolder = QString::fromStdString(platform::SkirmishFolder(InstallPath.toStdString()));
-    if (!skirmishFolder.isEmpty()) {
-        OpenDialog1->setDirectory(skirmishFolder);
-        SaveDialog1->setDirectory(skirmishFolder);
-    }
+    DialogFolder = QString::fromStdString(platform::SkirmishFolder(InstallPath.toStdString()));
     SelectedIndex = 0;
     StartNewDocument();
     ShipList->SetSelectedRow(0);
