@@ -1,6 +1,6 @@
 # Included by the main build: registers with ctest the fuzz targets of a separate fuzz build
 # (QUARNEL_FUZZ_BUILD_DIR), each as a replay of its seed corpus and as a bounded run.
-set(QUARNEL_FUZZ_SECONDS 30 CACHE STRING "Length of each bounded fuzz run in ctest")
+set(QUARNEL_FUZZ_SECONDS 60 CACHE STRING "Length of each bounded fuzz run in ctest")
 function(quarnel_register_fuzz_tests name)
     set(binary ${QUARNEL_FUZZ_BUILD_DIR}/fuzz/${name})
     set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
