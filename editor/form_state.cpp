@@ -117,7 +117,7 @@ void TForm1::ShowMission() {
     MissionTypeBox->SetSelection(Mission.Trailer.MissionType);
     NumTeamsBox->setEditText(QString::number(Mission.Settings.TeamCount));
     ArenaBox->SetSelection(Mission.Settings.Arena);
-    StartDistSpin->SetValue(static_cast<int>(std::clamp(Mission.Settings.StartDistance, -1, 256)));
+    StartDistSpin->SetValue(Mission.Settings.StartDistance);
     Edit1->setText(QString::number(Mission.Settings.GlobalsValue));
     Edit2->setText(QString::number(Mission.Header.HeaderBytes[0]));
     Edit3->setText(QString::number(Mission.Header.HeaderBytes[4]));

@@ -1,11 +1,13 @@
 // New, Open, Save, Save As and closing: the prompt's paths, what ends on disk and in the title.
 #include "form_fixture.h"
+#include "home_page.h"
 #include "skirmish_file.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
@@ -254,4 +256,31 @@ TEST_F(CommandTest, RealPromptAndSaveDialog) {
     });
     EXPECT_FALSE(form->close());
     form->Modified = false;
+}
+
+TEST_F(CommandTest, AboutAndHomePageButtons) {
+    QString version;
+    bool mainWindowBlocked = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        if (auto* label = box->findChild<QLabel*>("VersionLab"))
+            version = label->text();
+        // The main window takes no input while the box is open.
+        mainWindowBlocked = QApplication::activeModalWidget() != form.get();
+        box->close();
+    });
+    Click(Find<QWidget>("AboutBtn"));
+    EXPECT_EQ(version, "Quarnel beta 1.1");
+    EXPECT_TRUE(mainWindowBlocked);
+    EXPECT_EQ(form->findChildren<QDialog*>().size(), 0) << "the box is destroyed after showing";
+
+    std::vector<std::string> opened;
+    about::SetWebPageHandler([&](const char* address) { opened.emplace_back(address); });
+    Click(Find<QWidget>("HomeBtn"));
+    about::SetWebPageHandler({});
+    ASSERT_EQ(opened.size(), 1u);
+    EXPECT_EQ(opened[0], std::string(about::HomePageAddress));
+    EXPECT_FALSE(form->Modified);
+    EXPECT_TRUE(dialogs->Errors.empty());
 }
