@@ -71,4 +71,7 @@ cmake --build "$dir/core" -j "${QUARNEL_JOBS:-$(nproc)}"
 "$0" --clean "$dir"
 echo "Starting a fresh Wine prefix in $dir/wineprefix"
 WINEPREFIX="$dir/wineprefix" "$wine" wineboot --init
+# A value as Wine itself writes it into system.reg, for the test of the Linux reader.
+WINEPREFIX="$dir/wineprefix" "$wine" reg add 'HKLM\Software\Quarnel\Probe' /v 'Install Path' \
+    /d 'C:\Program Files (x86)\Quarnel "Probe"\x41' /reg:32 /f >/dev/null
 WINEPREFIX="$dir/wineprefix" "$(quarnel_find_wineserver)" -w

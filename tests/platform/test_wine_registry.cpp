@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <sstream>
 
 using platform::wine::ReadRegistryValue;
@@ -196,4 +197,14 @@ TEST(WineRegistry, UnreadableFilesHoldNothing) {
     EXPECT_EQ(ReadRegistryFile("/", platform::kInstallKey, platform::kInstallValue), kMissing);
     EXPECT_EQ(ReadRegistryFile("/dev/zero", platform::kInstallKey, platform::kInstallValue), kMissing)
         << "a device is no regular file, so it is not read";
+}
+
+TEST(WineRegistry, ReadsWhatWineWrote) {
+    // scripts/windows_build.sh has real Wine store this value in a fresh 64-bit prefix.
+    const char* prefix = std::getenv("QUARNEL_TEST_WINEPREFIX");
+    if (!prefix || !std::filesystem::exists(prefix))
+        GTEST_SKIP() << "no Wine prefix from scripts/windows_build.sh";
+    EXPECT_EQ(platform::wine::ReadRegistryFile(std::filesystem::path(prefix) / "system.reg", "Software\\Quarnel\\Probe",
+                                               "Install Path"),
+              Str(R"(C:\Program Files (x86)\Quarnel "Probe"\x41)"));
 }
