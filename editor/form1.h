@@ -185,6 +185,9 @@ private:
     bool FormClose();
     // The save step shared by Save, Open, New and closing.
     void SaveStep();
+    // Asks about unsaved changes and saves them when the user says Yes; false when the
+    // command must stop (Cancel, or a cancelled Save As).
+    bool SaveChangesFirst();
     // Runs a command; an error it raises is shown in the standard error box.
     void RunCommand(const std::function<void()>& command);
     // After a list rebuild failed part-way, shows the document in every other control.

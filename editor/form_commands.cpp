@@ -52,21 +52,26 @@ void TForm1::SaveAsCommand() {
     SaveAsCancelled = false;
 }
 
-void TForm1::OpenCommand() {
-    if (Modified) {
-        switch (AskSave()) {
-        case TAnswer::Yes:
-            SaveAsCancelled = false;
-            SaveStep();
-            if (SaveAsCancelled)
-                return;
-            break;
-        case TAnswer::No:
-            break;
-        case TAnswer::Cancel:
-            return;
-        }
+bool TForm1::SaveChangesFirst() {
+    if (!Modified)
+        return true;
+    switch (AskSave()) {
+    case TAnswer::Yes:
+        // A failed save ends the command through its error; a cancelled Save As ends it here.
+        SaveAsCancelled = false;
+        SaveStep();
+        return !SaveAsCancelled;
+    case TAnswer::No:
+        return true;
+    case TAnswer::Cancel:
+        break;
     }
+    return false;
+}
+
+void TForm1::OpenCommand() {
+    if (!SaveChangesFirst())
+        return;
     const std::optional<QString> chosen = dialogs_->RunFileDialog(OpenDialog1());
     if (!chosen)
         return;
@@ -89,21 +94,8 @@ void TForm1::OpenCommand() {
 }
 
 void TForm1::NewCommand() {
-    if (Modified) {
-        switch (AskSave()) {
-        case TAnswer::Yes:
-            // A failed save ends the command through its error; a cancelled Save As ends it here.
-            SaveAsCancelled = false;
-            SaveStep();
-            if (SaveAsCancelled)
-                return;
-            break;
-        case TAnswer::No:
-            break;
-        case TAnswer::Cancel:
-            return;
-        }
-    }
+    if (!SaveChangesFirst())
+        return;
     StartNewDocument();
     TeamListBoxClick();
 }

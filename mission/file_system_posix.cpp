@@ -2,6 +2,7 @@
 #include "file_system.h"
 
 #include "errors.h"
+#include "file_faults.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -14,20 +15,13 @@ namespace mission::files {
 
 namespace {
 
-struct FaultPlan {
-    int failAt = 0;
-    int errorCode = 0;
-    int count = 0;
-} faults;
-
 // Every system call of this file passes here first; true means "fail it with errno set".
 bool Injected() {
-    ++faults.count;
-    if (faults.failAt != 0 && faults.count == faults.failAt) {
-        errno = faults.errorCode;
-        return true;
-    }
-    return false;
+    const int error = NextOperationFault();
+    if (error == 0)
+        return false;
+    errno = error;
+    return true;
 }
 
 bool IsFolder(const std::filesystem::path& path) {
@@ -176,13 +170,5 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         Raise(error, target);
     }
 }
-
-namespace testing {
-
-void FailNthOperation(int n, int errorCode) { faults = FaultPlan{n, errorCode, 0}; }
-
-int OperationCount() { return faults.count; }
-
-} // namespace testing
 
 } // namespace mission::files

@@ -2,6 +2,7 @@
 #include "file_system.h"
 
 #include "errors.h"
+#include "file_faults.h"
 
 #include <string>
 #include <windows.h>
@@ -13,20 +14,13 @@ namespace mission::files {
 
 namespace {
 
-struct FaultPlan {
-    int failAt = 0;
-    int errorCode = 0;
-    int count = 0;
-} faults;
-
 // Every system call of this file passes here first; true means "fail it with the last error set".
 bool Injected() {
-    ++faults.count;
-    if (faults.failAt != 0 && faults.count == faults.failAt) {
-        ::SetLastError(static_cast<DWORD>(faults.errorCode));
-        return true;
-    }
-    return false;
+    const int error = NextOperationFault();
+    if (error == 0)
+        return false;
+    ::SetLastError(static_cast<DWORD>(error));
+    return true;
 }
 
 [[noreturn]] void Raise(DWORD errorCode, const std::filesystem::path& path) {
@@ -162,13 +156,5 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         Raise(error, target);
     }
 }
-
-namespace testing {
-
-void FailNthOperation(int n, int errorCode) { faults = FaultPlan{n, errorCode, 0}; }
-
-int OperationCount() { return faults.count; }
-
-} // namespace testing
 
 } // namespace mission::files
