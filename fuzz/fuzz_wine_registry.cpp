@@ -25,7 +25,11 @@ void Require(bool condition, const char* what) {
 bool IsUtf8(std::string_view text) {
     for (std::size_t i = 0; i < text.size();) {
         const auto lead = static_cast<unsigned char>(text[i]);
-        const std::size_t length = lead < 0x80 ? 1 : (lead >> 5) == 6 ? 2 : (lead >> 4) == 14 ? 3 : (lead >> 3) == 30 ? 4 : 0;
+        const std::size_t length = lead < 0x80         ? 1
+                                   : (lead >> 5) == 6  ? 2
+                                   : (lead >> 4) == 14 ? 3
+                                   : (lead >> 3) == 30 ? 4
+                                                       : 0;
         if (length == 0 || i + length > text.size())
             return false;
         for (std::size_t k = 1; k < length; ++k)
@@ -38,7 +42,8 @@ bool IsUtf8(std::string_view text) {
 
 RegistryValue Read(const std::string& text) {
     std::istringstream in(text);
-    const RegistryValue value = platform::wine::ReadRegistryValue(in, platform::kInstallKey, platform::kInstallValue);
+    const RegistryValue value =
+        platform::wine::ReadRegistryValue(in, platform::kInstallKey, platform::kInstallValue);
     Require(value.Found == RegistryValue::State::String || value.Text.empty(), "text without a string");
     Require(IsUtf8(value.Text), "text that is not UTF-8");
     return value;

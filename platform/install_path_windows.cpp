@@ -13,7 +13,8 @@ namespace {
 std::wstring Widen(const std::string& utf8) {
     if (utf8.empty())
         return {};
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
+    const int size =
+        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(size), L'\0');
     ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
     return wide;
@@ -46,8 +47,8 @@ private:
 
 std::string ReadInstallPath() {
     HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(kInstallKey).c_str(), 0, KEY_READ | KEY_WOW64_32KEY, &opened) !=
-        ERROR_SUCCESS)
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(kInstallKey).c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
+                        &opened) != ERROR_SUCCESS)
         return {};
     const KeyHandle key(opened);
     const std::wstring valueName = Widen(kInstallValue);
@@ -76,6 +77,8 @@ std::string ReadInstallPath() {
     return Narrow(text);
 }
 
-std::string SkirmishFolder(const std::string& installPath) { return installPath + "\\Skirmish"; }
+std::string SkirmishFolder(const std::string& installPath) {
+    return installPath + "\\Skirmish";
+}
 
 } // namespace platform

@@ -20,7 +20,9 @@ constexpr int kMaxFolderEntries = 10000;
 // Deeper nesting in a libraryfolders.vdf is read past, not into.
 constexpr std::size_t kMaxVdfDepth = 32;
 
-char FoldCase(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+char FoldCase(char c) {
+    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool SameName(std::string_view a, std::string_view b) {
     if (a.size() != b.size())
@@ -143,7 +145,8 @@ std::vector<std::string> ParseLibraryFolders(std::string_view vdf) {
             haveKey = false;
             if (keys.empty() || keys.size() > kMaxVdfDepth || !SameName(keys.front(), "libraryfolders"))
                 continue;
-            if ((keys.size() == 1 && IsDigits(key)) || (keys.size() == 2 && IsDigits(keys[1]) && SameName(key, "path")))
+            if ((keys.size() == 1 && IsDigits(key)) ||
+                (keys.size() == 2 && IsDigits(keys[1]) && SameName(key, "path")))
                 libraries.push_back(token);
         }
     }
@@ -187,7 +190,8 @@ std::vector<fs::path> CandidatePrefixes(const WineEnvironment& environment) {
         if (!IsFolder(root))
             continue;
         addLibrary(root);
-        for (const std::string& listedLibrary : ParseLibraryFolders(ReadSmallFile(root / "steamapps/libraryfolders.vdf"))) {
+        for (const std::string& listedLibrary :
+             ParseLibraryFolders(ReadSmallFile(root / "steamapps/libraryfolders.vdf"))) {
             if (listed >= kMaxSteamLibraries)
                 break;
             const fs::path library(listedLibrary);
@@ -218,7 +222,8 @@ std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, std::strin
 }
 
 std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view windowsPath) {
-    if (windowsPath.size() < 2 || windowsPath[1] != ':' || !std::isalpha(static_cast<unsigned char>(windowsPath[0])))
+    if (windowsPath.size() < 2 || windowsPath[1] != ':' ||
+        !std::isalpha(static_cast<unsigned char>(windowsPath[0])))
         return std::nullopt;
     const char letter = FoldCase(windowsPath[0]);
     std::string_view rest = windowsPath.substr(2);

@@ -36,7 +36,8 @@ std::vector<std::filesystem::path> CandidatePrefixes(const WineEnvironment& envi
 // names in a prefix: the drive through dosdevices/<letter>: (drive_c for C: when that link is
 // missing), then each part matched without regard to case. Parts that do not exist are kept as
 // written. Nothing for a path without a drive letter or with a drive the prefix lacks.
-std::optional<std::filesystem::path> MapWindowsPath(const std::filesystem::path& prefix, std::string_view windowsPath);
+std::optional<std::filesystem::path> MapWindowsPath(const std::filesystem::path& prefix,
+                                                    std::string_view windowsPath);
 
 // The game's install folder from the prefixes of CandidatePrefixes: the first that names an
 // existing folder, otherwise the first path found. Raises ERegistryError when no prefix gives a
@@ -45,6 +46,7 @@ std::string FindInstallPath(const WineEnvironment& environment);
 
 // The entry of folder whose name is name without regard to (ASCII) case, preferring the exact
 // spelling; nothing if there is none.
-std::optional<std::filesystem::path> FindEntryIgnoringCase(const std::filesystem::path& folder, std::string_view name);
+std::optional<std::filesystem::path> FindEntryIgnoringCase(const std::filesystem::path& folder,
+                                                           std::string_view name);
 
 } // namespace platform::wine

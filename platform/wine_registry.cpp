@@ -18,7 +18,9 @@ constexpr std::uint32_t kRegExpandSz = 2;
 // The longest hex data collected for one value; an install path is far shorter.
 constexpr std::size_t kMaxValueText = 1u << 20;
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9')
@@ -30,7 +32,9 @@ int HexDigit(char c) {
     return -1;
 }
 
-char16_t FoldCase(char16_t c) { return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c; }
+char16_t FoldCase(char16_t c) {
+    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
+}
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
     if (a.size() != b.size())
@@ -216,7 +220,9 @@ RegistryValue ParseData(std::string_view data, LineReader& lines) {
     return StringValue(text);
 }
 
-std::u16string ToUtf16(std::string_view text) { return mission::Utf8ToUnicode(text); }
+std::u16string ToUtf16(std::string_view text) {
+    return mission::Utf8ToUnicode(text);
+}
 
 } // namespace
 
@@ -281,7 +287,8 @@ RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::str
     return found32.Found != RegistryValue::State::Missing ? found32 : found;
 }
 
-RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key, std::string_view valueName) {
+RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key,
+                               std::string_view valueName) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         return {};

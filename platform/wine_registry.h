@@ -32,6 +32,7 @@ inline constexpr std::size_t kMaxRegistryLine = 64u << 10;
 RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::string_view valueName);
 
 // The same for a file; one that cannot be read, or is no regular file, holds nothing.
-RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key, std::string_view valueName);
+RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key,
+                               std::string_view valueName);
 
 } // namespace platform::wine

@@ -57,9 +57,12 @@ command -v x86_64-w64-mingw32-g++-posix >/dev/null || missing+=("the mingw-w64 c
 [ -f /usr/src/googletest/CMakeLists.txt ] || missing+=("GoogleTest's source (googletest)")
 wine=$(quarnel_find_wine) || missing+=("Wine (wine64)")
 if [ ${#missing[@]} -gt 0 ]; then
-    reason="not installed: $(printf '%s; ' "${missing[@]}")"
+    reason="not installed: ${missing[0]}"
+    for item in "${missing[@]:1}"; do
+        reason+="; $item"
+    done
     echo "$reason" >"$dir/skipped"
-    echo "SKIPPED: the Windows build of mission/ and platform/ and its tests under Wine: ${reason%; }" >&2
+    echo "SKIPPED: the Windows build of mission/ and platform/ and its tests under Wine: $reason" >&2
     exit 0
 fi
 

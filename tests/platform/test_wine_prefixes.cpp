@@ -21,10 +21,12 @@ void WriteText(const fs::path& path, const std::string& text) {
 }
 
 std::string RegistryWith(const std::string& arch, const std::string& value) {
-    const char* key = arch == "win64"
-                          ? R"([Software\\Wow6432Node\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0])"
-                          : R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0])";
-    return "WINE REGISTRY Version 2\n\n#arch=" + arch + "\n\n" + key + " 1796628123\n\"Install Path\"=" + value + "\n";
+    const char* key =
+        arch == "win64"
+            ? R"([Software\\Wow6432Node\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0])"
+            : R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0])";
+    return "WINE REGISTRY Version 2\n\n#arch=" + arch + "\n\n" + key +
+           " 1796628123\n\"Install Path\"=" + value + "\n";
 }
 
 // A prefix as wineboot leaves it: drive_c, dosdevices/c: -> ../drive_c, and the game's key.
@@ -51,18 +53,23 @@ TEST(SteamLibraries, BothFormatsOfLibraryFolders) {
         std::vector<std::string> expected;
     } cases[] = {
         {"old format",
-         "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1700000000\"\n\t\"ContentStatsID\"\t\t\"-42\"\n"
+         "\"LibraryFolders\"\n{\n\t\"TimeNextStatsReport\"\t\t\"1700000000\"\n\t\"ContentStatsID\"\t\t\"-"
+         "42\"\n"
          "\t\"1\"\t\t\"/mnt/games/SteamLibrary\"\n\t\"2\"\t\t\"/media/u/Disk Two\"\n}\n",
          {"/mnt/games/SteamLibrary", "/media/u/Disk Two"}},
         {"new format",
-         "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"/home/u/.local/share/Steam\"\n\t\t\"label\"\t\t\"\"\n"
-         "\t\t\"apps\"\n\t\t{\n\t\t\t\"361670\"\t\t\"123\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"/mnt/fast\"\n"
+         "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"/home/u/.local/share/"
+         "Steam\"\n\t\t\"label\"\t\t\"\"\n"
+         "\t\t\"apps\"\n\t\t{\n\t\t\t\"361670\"\t\t\"123\"\n\t\t}\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"/mnt/"
+         "fast\"\n"
          "\t\t\"totalsize\"\t\t\"0\"\n\t}\n}\n",
          {"/home/u/.local/share/Steam", "/mnt/fast"}},
         {"escapes, comments and CRLF",
          "// written by Steam\r\n\"LibraryFolders\" {\r\n \"1\" \"/mnt/a \\\"b\\\"\\\\c\" // note\r\n}\r\n",
          {"/mnt/a \"b\"\\c"}},
-        {"a path key outside a numbered block", "\"libraryfolders\" { \"path\" \"/no\" \"x\" { \"path\" \"/no\" } }", {}},
+        {"a path key outside a numbered block",
+         "\"libraryfolders\" { \"path\" \"/no\" \"x\" { \"path\" \"/no\" } }",
+         {}},
         {"another root block", "\"config\" { \"1\" \"/no\" }", {}},
         {"unterminated", "\"libraryfolders\" { \"1\" \"/yes\" \"2\" \"/no", {"/yes"}},
         {"unbalanced braces", "}}} \"libraryfolders\" { \"1\" \"/yes\" } } } \"1\" \"/no\"", {"/yes"}},
@@ -93,7 +100,8 @@ TEST(WinePaths, MappingThroughTheDrives) {
         {R"(C:\Program Files (x86)\\LucasArts\.\XWA\\)", xwa},
         {R"(C:\Program Files (x86)\Other\..\LucasArts\XWA)", xwa},
         {R"(C:\..\..\Program Files (x86))", drive_c / "Program Files (x86)"},
-        {R"(C:\Program Files (x86)\LucasArts\Missing\Sub)", drive_c / "Program Files (x86)/LucasArts/Missing/Sub"},
+        {R"(C:\Program Files (x86)\LucasArts\Missing\Sub)",
+         drive_c / "Program Files (x86)/LucasArts/Missing/Sub"},
         {R"(C:\)", drive_c},
         {"C:", drive_c},
         {R"(D:\Games\xwa)", fs::canonical(dir / "games/XWA").parent_path() / "Games" / "xwa"},
@@ -136,30 +144,35 @@ TEST(InstallLookup, ProtonPrefixInASteamLibrary) {
     fs::create_directories(home / ".steam");
     fs::create_directory_symlink(steam, home / ".steam/steam");
     WriteText(steam / "steamapps/libraryfolders.vdf",
-              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() + "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" +
-                  library.path().string() + "\"\n\t}\n}\n");
+              "\"libraryfolders\"\n{\n\t\"0\"\n\t{\n\t\t\"path\"\t\t\"" + steam.string() +
+                  "\"\n\t}\n\t\"1\"\n\t{\n\t\t\"path\"\t\t\"" + library.path().string() + "\"\n\t}\n}\n");
     const fs::path prefix = library / "steamapps/compatdata/361670/pfx";
     MakePrefix(prefix, Quoted(R"(C:\Program Files (x86)\Steam\steamapps\common\Star Wars X-Wing Alliance)"));
-    fs::create_directories(prefix / "drive_c/Program Files (x86)/Steam/steamapps/common/Star Wars X-Wing Alliance");
+    fs::create_directories(prefix /
+                           "drive_c/Program Files (x86)/Steam/steamapps/common/Star Wars X-Wing Alliance");
 
     EXPECT_EQ(CandidatePrefixes({home.path(), ""}), std::vector<fs::path>{prefix});
-    EXPECT_EQ(FindInstallPath({home.path(), ""}),
-              fs::canonical(prefix / "drive_c/Program Files (x86)/Steam/steamapps/common/Star Wars X-Wing Alliance")
-                  .string());
+    EXPECT_EQ(
+        FindInstallPath({home.path(), ""}),
+        fs::canonical(prefix / "drive_c/Program Files (x86)/Steam/steamapps/common/Star Wars X-Wing Alliance")
+            .string());
 }
 
 TEST(InstallLookup, OrderOfThePrefixes) {
     TempDir home;
     TempDir other;
     const fs::path winePrefix = other / "custom";
-    const fs::path proton = home / ".var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/compatdata/361670/pfx";
+    const fs::path proton =
+        home / ".var/app/com.valvesoftware.Steam/.local/share/Steam/steamapps/compatdata/361670/pfx";
     MakePrefix(winePrefix, Quoted(R"(C:\XWA)"));
     MakePrefix(home / ".wine", Quoted(R"(C:\XWA)"), "win32");
     MakePrefix(proton, Quoted(R"(C:\XWA)"));
-    EXPECT_EQ(CandidatePrefixes({home.path(), winePrefix}), (std::vector<fs::path>{winePrefix, home / ".wine", proton}));
+    EXPECT_EQ(CandidatePrefixes({home.path(), winePrefix}),
+              (std::vector<fs::path>{winePrefix, home / ".wine", proton}));
 
     // None has the folder yet: the first path found, mapped as far as it goes.
-    EXPECT_EQ(FindInstallPath({home.path(), winePrefix}), (fs::canonical(winePrefix / "drive_c") / "XWA").string());
+    EXPECT_EQ(FindInstallPath({home.path(), winePrefix}),
+              (fs::canonical(winePrefix / "drive_c") / "XWA").string());
     // The first that has it wins.
     fs::create_directories(proton / "drive_c/xwa");
     EXPECT_EQ(FindInstallPath({home.path(), winePrefix}), fs::canonical(proton / "drive_c/xwa").string());
@@ -199,7 +212,8 @@ TEST(InstallLookup, HandfulOfLibrariesAtMost) {
     WriteText(steam / "steamapps/libraryfolders.vdf", vdf + "}\n");
     const auto prefixes = CandidatePrefixes({home.path(), ""});
     ASSERT_EQ(prefixes.size(), kMaxSteamLibraries);
-    EXPECT_EQ(prefixes.back(), home / ("lib" + std::to_string(kMaxSteamLibraries)) / "steamapps/compatdata/361670/pfx");
+    EXPECT_EQ(prefixes.back(),
+              home / ("lib" + std::to_string(kMaxSteamLibraries)) / "steamapps/compatdata/361670/pfx");
 }
 
 TEST(InstallLookup, SkirmishFolderOnlyWhenThereIsOne) {

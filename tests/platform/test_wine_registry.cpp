@@ -16,11 +16,14 @@ namespace {
 using State = RegistryValue::State;
 using namespace std::string_literals;
 
-RegistryValue Str(std::string text) { return {State::String, std::move(text)}; }
+RegistryValue Str(std::string text) {
+    return {State::String, std::move(text)};
+}
 const RegistryValue kNotAString{State::NotAString, {}};
 const RegistryValue kMissing{};
 
-constexpr char kKey[] = R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0] 1796628123)";
+constexpr char kKey[] =
+    R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0] 1796628123)";
 constexpr char kKey32[] =
     R"([Software\\Wow6432Node\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0] 1796628123)";
 
@@ -64,16 +67,21 @@ TEST(WineRegistry, StringEscapes) {
         {"plain", value(R"("C:\\Games\\X-Wing Alliance")"), Str(R"(C:\Games\X-Wing Alliance)")},
         {"quote", value(R"("C:\\A \"B\"")"), Str(R"(C:\A "B")")},
         {"hex escape of a Latin letter", value(R"("C:\\Caf\xe9")"), Str("C:\\Caf\xc3\xa9")},
-        {"hex escape takes four digits at most", value(R"("\x00e9e")"), Str("\xc3\xa9" "e")},
+        {"hex escape takes four digits at most", value(R"("\x00e9e")"),
+         Str("\xc3\xa9"
+             "e")},
         {"hex escape stops at a non-digit", value(R"("\x41g")"), Str("Ag")},
         {"surrogate pair", value(R"("C:\\\xd83d\xde80")"), Str("C:\\\xf0\x9f\x9a\x80")},
-        {"lone surrogate", value(R"("\xd83dA")"), Str("\xef\xbf\xbd" "A")},
+        {"lone surrogate", value(R"("\xd83dA")"),
+         Str("\xef\xbf\xbd"
+             "A")},
         {"octal escape of three digits at most", value(R"("\1014")"), Str("A4")},
         {"a zero ends the text", value(R"("C:\\Game\0Junk")"), Str(R"(C:\Game)")},
         {"C letters", value(R"("a\tb")"), Str("a\tb")},
         {"any other escaped character stands for itself", value(R"("\[\q")"), Str("[q")},
         {"str: tag", value(R"(str:"C:\\XWA")"), Str(R"(C:\XWA)")},
-        {"unexpanded string reads as stored", value(R"(str(2):"%ProgramFiles%\\XWA")"), Str(R"(%ProgramFiles%\XWA)")},
+        {"unexpanded string reads as stored", value(R"(str(2):"%ProgramFiles%\\XWA")"),
+         Str(R"(%ProgramFiles%\XWA)")},
         {"empty string", value(R"("")"), Str("")},
         {"spaces around the equals sign", Registry("win32", Section(kKey, R"(  "Install Path" = "C:\\XWA")")),
          Str(R"(C:\XWA)")},
@@ -98,12 +106,13 @@ TEST(WineRegistry, ValueTypes) {
         {"unexpanded string as bytes", value("hex(2):25,00,41,00,25,00,00,00"), Str("%A%")},
         {"string as bytes, non-Latin", value("hex(1):3d,d8,80,de,e9,00"), Str("\xf0\x9f\x9a\x80\xc3\xa9")},
         {"empty bytes", value("hex(1):"), Str("")},
-        {"bytes over continuation lines", value("hex(1):43,00,3a,00,\\\n  5c,00,\\\r\n  58,00,00,00"), Str(R"(C:\X)")},
+        {"bytes over continuation lines", value("hex(1):43,00,3a,00,\\\n  5c,00,\\\r\n  58,00,00,00"),
+         Str(R"(C:\X)")},
         {"a byte out of range", value("hex(1):43,100"), kMissing},
         {"an unclosed type", value("hex(1:43,00"), kMissing},
         {"an unknown tag", value("text:C"), kMissing},
-        {"continuation at the end of the file", Registry("win32", kKey + std::string("\n\"Install Path\"=hex(1):43,00,\\")),
-         kMissing},
+        {"continuation at the end of the file",
+         Registry("win32", kKey + std::string("\n\"Install Path\"=hex(1):43,00,\\")), kMissing},
     });
 }
 
@@ -112,29 +121,38 @@ TEST(WineRegistry, FindingTheKeyAndValue) {
     const std::string other = R"("Install Path"="C:\\Other")";
     RunCases({
         {"names in another case",
-         Registry("win32", Section(R"([software\\lucasarts entertainment company llc\\X-WING ALLIANCE\\v1.0])",
-                                   R"("install PATH"="C:\\XWA")")),
+         Registry("win32",
+                  Section(R"([software\\lucasarts entertainment company llc\\X-WING ALLIANCE\\v1.0])",
+                          R"("install PATH"="C:\\XWA")")),
          Str(R"(C:\XWA)")},
-        {"key without a time stamp", Registry("", Section(R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0])", good)),
+        {"key without a time stamp",
+         Registry("",
+                  Section(R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0])", good)),
          Str(R"(C:\XWA)")},
         {"no #arch line reads the key itself", Registry("", Section(kKey, good)), Str(R"(C:\XWA)")},
         {"missing key", Registry("win32", Section("[Software\\\\Other]", good)), kMissing},
         {"missing value", Registry("win32", Section(kKey, R"("Version"="1.0")")), kMissing},
         {"default value is another value", Registry("win32", Section(kKey, R"(@="C:\\XWA")")), kMissing},
         {"parents only",
-         Registry("win32", Section(R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance])", good)),
+         Registry("win32",
+                  Section(R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance])", good)),
          kMissing},
-        {"a subkey", Registry("win32", Section(R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0\\Sub])", good)),
+        {"a subkey",
+         Registry(
+             "win32",
+             Section(R"([Software\\LucasArts Entertainment Company LLC\\X-Wing Alliance\\V1.0\\Sub])", good)),
          kMissing},
-        {"values of the next key are not the key's", Registry("win32", Section(kKey, "") + Section("[Software\\\\Next]", good)),
-         kMissing},
-        {"a later duplicate wins", Registry("win32", Section(kKey, other) + Section(kKey, good)), Str(R"(C:\XWA)")},
+        {"values of the next key are not the key's",
+         Registry("win32", Section(kKey, "") + Section("[Software\\\\Next]", good)), kMissing},
+        {"a later duplicate wins", Registry("win32", Section(kKey, other) + Section(kKey, good)),
+         Str(R"(C:\XWA)")},
         {"a later duplicate without the value keeps it",
          Registry("win32", Section(kKey, good) + Section(kKey, R"("Version"="1")")), Str(R"(C:\XWA)")},
         {"a malformed later assignment keeps it",
          Registry("win32", Section(kKey, good + "\n\"Install Path\"=\"broken")), Str(R"(C:\XWA)")},
         {"comments and blank lines",
-         Registry("win32", ";; comment\n" + Section(kKey, "; a comment\n\n" + good + "\n;\"Install Path\"=\"C:\\\\No\"")),
+         Registry("win32", ";; comment\n" +
+                               Section(kKey, "; a comment\n\n" + good + "\n;\"Install Path\"=\"C:\\\\No\"")),
          Str(R"(C:\XWA)")},
         {"CRLF line ends",
          [] {
@@ -155,14 +173,17 @@ TEST(WineRegistry, ViewsOfA64BitPrefix) {
         {"win64 reads the 32-bit view first", Registry("win64", Section(kKey, in64) + Section(kKey32, in32)),
          Str(R"(C:\Program Files (x86)\XWA)")},
         {"then the key itself", Registry("win64", Section(kKey, in64)), Str(R"(C:\Program Files\XWA)")},
-        {"a 32-bit view without the value", Registry("win64", Section(kKey32, R"("Other"="1")") + Section(kKey, in64)),
+        {"a 32-bit view without the value",
+         Registry("win64", Section(kKey32, R"("Other"="1")") + Section(kKey, in64)),
          Str(R"(C:\Program Files\XWA)")},
         {"the 32-bit view decides even with the wrong type",
-         Registry("win64", Section(kKey32, R"("Install Path"=dword:00000001)") + Section(kKey, in64)), kNotAString},
+         Registry("win64", Section(kKey32, R"("Install Path"=dword:00000001)") + Section(kKey, in64)),
+         kNotAString},
         {"a win32 prefix has no 32-bit view of its own", Registry("win32", Section(kKey32, in32)), kMissing},
         {"nor one without #arch", Registry("", Section(kKey32, in32) + Section(kKey, in64)),
          Str(R"(C:\Program Files\XWA)")},
-        {"#arch counts only before the keys", Registry("", Section(kKey, in64) + "#arch=win64\n" + Section(kKey32, in32)),
+        {"#arch counts only before the keys",
+         Registry("", Section(kKey, in64) + "#arch=win64\n" + Section(kKey32, in32)),
          Str(R"(C:\Program Files\XWA)")},
     });
 }
@@ -180,8 +201,7 @@ TEST(WineRegistry, TextThatIsNoRegistry) {
         {"header only", "WINE REGISTRY Version 2", kMissing},
         {"no line end at the end", Registry("win32", kKey + std::string("\n\"Install Path\"=\"C:\\\\XWA\"")),
          Str(R"(C:\XWA)")},
-        {"a zero byte in a line", Registry("win32", Section(kKey, "\"Install Path\"=\"C:\0X\""s)),
-         Str("C:")},
+        {"a zero byte in a line", Registry("win32", Section(kKey, "\"Install Path\"=\"C:\0X\""s)), Str("C:")},
         {"an overlong line is skipped",
          Registry("win32", Section(kKey, R"("Install Path"="C:\\XWA")"s + "\n\"Install Path\"=\"" +
                                              std::string(platform::wine::kMaxRegistryLine, 'x') + "\"")),
@@ -193,7 +213,8 @@ TEST(WineRegistry, TextThatIsNoRegistry) {
 
 TEST(WineRegistry, UnreadableFilesHoldNothing) {
     using platform::wine::ReadRegistryFile;
-    EXPECT_EQ(ReadRegistryFile("/nonexistent/system.reg", platform::kInstallKey, platform::kInstallValue), kMissing);
+    EXPECT_EQ(ReadRegistryFile("/nonexistent/system.reg", platform::kInstallKey, platform::kInstallValue),
+              kMissing);
     EXPECT_EQ(ReadRegistryFile("/", platform::kInstallKey, platform::kInstallValue), kMissing);
     EXPECT_EQ(ReadRegistryFile("/dev/zero", platform::kInstallKey, platform::kInstallValue), kMissing)
         << "a device is no regular file, so it is not read";
@@ -204,7 +225,7 @@ TEST(WineRegistry, ReadsWhatWineWrote) {
     const char* prefix = std::getenv("QUARNEL_TEST_WINEPREFIX");
     if (!prefix || !std::filesystem::exists(prefix))
         GTEST_SKIP() << "no Wine prefix from scripts/windows_build.sh";
-    EXPECT_EQ(platform::wine::ReadRegistryFile(std::filesystem::path(prefix) / "system.reg", "Software\\Quarnel\\Probe",
-                                               "Install Path"),
+    EXPECT_EQ(platform::wine::ReadRegistryFile(std::filesystem::path(prefix) / "system.reg",
+                                               "Software\\Quarnel\\Probe", "Install Path"),
               Str(R"(C:\Program Files (x86)\Quarnel "Probe"\x41)"));
 }

@@ -62,7 +62,9 @@ private:
     HANDLE handle_;
 };
 
-std::string IoError(DWORD code) { return "I/O error " + std::to_string(code); }
+std::string IoError(DWORD code) {
+    return "I/O error " + std::to_string(code);
+}
 
 } // namespace
 

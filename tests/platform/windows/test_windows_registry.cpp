@@ -31,8 +31,8 @@ DWORD Reg(const std::wstring& arguments) {
     startup.hStdError = sink;
     PROCESS_INFORMATION process{};
     DWORD exitCode = 0xFFFFFFFF;
-    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr,
-                         nullptr, &startup, &process)) {
+    if (::CreateProcessW(program.c_str(), commandLine.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW,
+                         nullptr, nullptr, &startup, &process)) {
         ::WaitForSingleObject(process.hProcess, INFINITE);
         ::GetExitCodeProcess(process.hProcess, &exitCode);
         ::CloseHandle(process.hThread);
@@ -42,11 +42,13 @@ DWORD Reg(const std::wstring& arguments) {
     return exitCode;
 }
 
-std::wstring Quoted(const std::wstring& text) { return L"\"" + text + L"\""; }
+std::wstring Quoted(const std::wstring& text) {
+    return L"\"" + text + L"\"";
+}
 
 void AddValue(const std::wstring& view, const std::wstring& type, const std::wstring& data) {
-    ASSERT_EQ(Reg(L"add " + Quoted(kKey) + L" /v \"Install Path\" /t " + type + L" /d " + Quoted(data) + L" /f " +
-                  view),
+    ASSERT_EQ(Reg(L"add " + Quoted(kKey) + L" /v \"Install Path\" /t " + type + L" /d " + Quoted(data) +
+                  L" /f " + view),
               0u)
         << type;
 }
@@ -56,8 +58,8 @@ void AddValue(const std::wstring& view, const std::wstring& type, const std::wst
 void SetRawString(const std::vector<std::uint8_t>& bytes) {
     HKEY key = nullptr;
     const std::wstring path = kKey.substr(5); // without "HKLM\"
-    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0, KEY_SET_VALUE | KEY_WOW64_32KEY,
-                                nullptr, &key, nullptr),
+    ASSERT_EQ(::RegCreateKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, nullptr, 0,
+                                KEY_SET_VALUE | KEY_WOW64_32KEY, nullptr, &key, nullptr),
               ERROR_SUCCESS);
     const LSTATUS status =
         ::RegSetValueExW(key, L"Install Path", 0, REG_SZ, bytes.data(), static_cast<DWORD>(bytes.size()));
