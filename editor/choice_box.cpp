@@ -7,12 +7,21 @@
 #include <QAbstractItemView>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace editor {
 
+bool WheelMayChange(QWidget* box, QWheelEvent* event) {
+    if (box->hasFocus())
+        return true;
+    event->ignore();
+    return false;
+}
+
 TChoiceBox::TChoiceBox(QWidget* parent) : QComboBox(parent) {
     setEditable(false);
+    setFocusPolicy(Qt::StrongFocus);
     connect(this, &QComboBox::activated, this, &TChoiceBox::Changed);
 }
 
@@ -31,8 +40,14 @@ void TChoiceBox::showPopup() {
     QComboBox::showPopup();
 }
 
+void TChoiceBox::wheelEvent(QWheelEvent* event) {
+    if (WheelMayChange(this, event))
+        QComboBox::wheelEvent(event);
+}
+
 TSuggestionBox::TSuggestionBox(QWidget* parent) : QComboBox(parent) {
     setEditable(true);
+    setFocusPolicy(Qt::StrongFocus);
     setInsertPolicy(QComboBox::NoInsert);
     setCompleter(nullptr);
 }
@@ -43,6 +58,11 @@ void TSuggestionBox::SetEntries(std::span<const std::string_view> entries) {
     for (const std::string_view entry : entries)
         addItem(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
     setEditText(text);
+}
+
+void TSuggestionBox::wheelEvent(QWheelEvent* event) {
+    if (WheelMayChange(this, event))
+        QComboBox::wheelEvent(event);
 }
 
 void TSuggestionBox::showPopup() {

@@ -21,6 +21,9 @@ public:
 
     void showPopup() override;
 
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+
 signals:
     // Raised only when the user picks an entry, with the mouse or the keyboard.
     void Changed();
@@ -34,7 +37,14 @@ public:
     explicit TSuggestionBox(QWidget* parent = nullptr);
     void SetEntries(std::span<const std::string_view> entries);
     void showPopup() override;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
 };
+
+// The wheel changes a box only while it has the keyboard focus, so scrolling over the window
+// never edits a field by accident.
+bool WheelMayChange(QWidget* box, QWheelEvent* event);
 
 // Lets the open list of a drop-down box grow wider than the box so that no entry is cut.
 void WidenListToEntries(QComboBox* box);

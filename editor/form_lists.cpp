@@ -27,6 +27,9 @@ constexpr std::array<std::uint32_t, 7> kTeamColours = {
 };
 constexpr std::uint32_t kOtherTeamColour = 0xFFFF00; // cyan
 
+// The team number of the first blank row of the goal list; at most 32 rows in all.
+constexpr std::int64_t kLowestBlankRowTeam = -24;
+
 QString ToQString(std::string_view bytes) { return QString::fromStdU16String(mission::AnsiToUnicode(bytes)); }
 
 void PaintRow(QPainter& painter, const QRect& rect, const QString& text, const QColor* colour) {
@@ -89,8 +92,10 @@ void TForm1::UpdateGoalList() {
     for (int team = 1; team <= shown; ++team)
         TeamListBox->AddRow(QString::number(team) + ":  " +
                             ToQString(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)])));
-    // Below eight teams the list is filled up with blank rows, so every stored goal has a row.
-    for (std::int64_t k = teamCount; k <= 7; ++k)
+    // Below eight teams the list is filled up with blank rows, so every stored goal has a row. A
+    // negative team count adds a blank row for each number up to 7 as well, but only so many: a
+    // count of minus two thousand million, typed or read from a file, must not hang the editor.
+    for (std::int64_t k = std::max<std::int64_t>(teamCount, kLowestBlankRowTeam); k <= 7; ++k)
         TeamListBox->AddRow(" ");
     TeamListBox->SetSelectedRow(remembered);
 }

@@ -1,10 +1,12 @@
 // The spin box: typed characters are filtered, the range is applied on leaving the box.
 #include "spin_edit.h"
 
+#include "choice_box.h"
 #include "integer_text.h"
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QWheelEvent>
 #include <QLineEdit>
 #include <QLocale>
 #include <algorithm>
@@ -16,6 +18,7 @@ TSpinEdit::TSpinEdit(int minimum, int maximum, QWidget* parent)
     setCorrectionMode(QAbstractSpinBox::CorrectToPreviousValue);
     setKeyboardTracking(true);
     setAccelerated(false);
+    setFocusPolicy(Qt::StrongFocus);
     lineEdit()->setText(QString::number(minimum));
     connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::Changed);
 }
@@ -78,6 +81,11 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event) {
         }
     }
     QAbstractSpinBox::keyPressEvent(event);
+}
+
+void TSpinEdit::wheelEvent(QWheelEvent* event) {
+    if (WheelMayChange(this, event))
+        QAbstractSpinBox::wheelEvent(event);
 }
 
 void TSpinEdit::focusOutEvent(QFocusEvent* event) {

@@ -30,6 +30,7 @@ protected:
     void fixup(QString& input) const override;
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
+    void wheelEvent(QWheelEvent* event) override;
 
 private:
     int Clamp(long long value) const;

@@ -1,7 +1,9 @@
 // The flight group list and the team list: texts, colours, teams, and what selecting shows.
 #include "form_fixture.h"
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QWheelEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -162,4 +164,29 @@ TEST_F(FormTest, CraftWithoutAShortNameStopsTheListWithAnError) {
     EXPECT_EQ(form->Mission.FlightGroups[5].CraftType, 232);
     ClickRow(Find<QListWidget>("ShipList"), 4);
     EXPECT_EQ(form->SelectedIndex, 4);
+}
+
+TEST_F(FormTest, HugeNegativeTeamCountKeepsTheGoalListShort) {
+    ReplaceText(Find<QWidget>("NumTeamsBox"), "-2147483648");
+    EXPECT_EQ(form->Mission.Settings.TeamCount, -2147483647 - 1) << "stored as typed";
+    const QStringList rows = Rows(Find<QListWidget>("TeamListBox"));
+    EXPECT_EQ(rows.size(), 32);
+    EXPECT_EQ(rows.count(" "), 32);
+    EXPECT_EQ(form->Mission.FlightGroups[8].Colour, TeamColour(2)) << "groups of eight, as for 0";
+}
+
+TEST_F(FormTest, WheelOverAnUnfocusedBoxChangesNothing) {
+    auto* ship = Find<QComboBox>("ShipBox");
+    Find<QWidget>("ShipList")->setFocus();
+    const QPoint centre = ship->rect().center();
+    QWheelEvent wheel(centre, ship->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton, Qt::NoModifier,
+                      Qt::NoScrollPhase, false);
+    QApplication::sendEvent(ship, &wheel);
+    EXPECT_EQ(ship->currentIndex(), 1);
+    EXPECT_EQ(form->Mission.FlightGroups[0].CraftType, 1);
+    ship->setFocus();
+    QWheelEvent focusedWheel(centre, ship->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton,
+                             Qt::NoModifier, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(ship, &focusedWheel);
+    EXPECT_EQ(form->Mission.FlightGroups[0].CraftType, 2) << "with the focus the wheel picks the next craft";
 }
