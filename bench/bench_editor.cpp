@@ -11,10 +11,10 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <vector>
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 namespace {
 

@@ -13,13 +13,13 @@
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
-#include <vector>
 #include <cstring>
 #include <spawn.h>
 #include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+#include <vector>
 
 extern char** environ;
 
@@ -81,7 +81,8 @@ void BM_StartToFirstPaint(benchmark::State& state) {
     const auto timed = [](const char* kind, std::vector<double>& times, long& memory) {
         const auto start = std::chrono::steady_clock::now();
         memory = std::max(memory, StartChild(kind));
-        times.push_back(std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
+        times.push_back(
+            std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start).count());
     };
     for (auto _ : state) {
         timed("bare", bareTimes, bareMemory);
@@ -97,7 +98,8 @@ void BM_StartToFirstPaint(benchmark::State& state) {
     state.counters["editor_peak_kb"] = static_cast<double>(formMemory);
     state.counters["text_peak_kb"] = static_cast<double>(textMemory);
     state.counters["memory_ratio"] = static_cast<double>(formMemory) / static_cast<double>(bareMemory);
-    state.counters["memory_ratio_to_text"] = static_cast<double>(formMemory) / static_cast<double>(textMemory);
+    state.counters["memory_ratio_to_text"] =
+        static_cast<double>(formMemory) / static_cast<double>(textMemory);
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 
 namespace editor {
 
-TControlBar::TControlBar(QWidget* parent) : QWidget(parent) { setFocusPolicy(Qt::NoFocus); }
+TControlBar::TControlBar(QWidget* parent) : QWidget(parent) {
+    setFocusPolicy(Qt::NoFocus);
+}
 
 void TControlBar::paintEvent(QPaintEvent*) {
     QPainter painter(this);

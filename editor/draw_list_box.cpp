@@ -22,7 +22,9 @@ TDrawListBox::TDrawListBox(QWidget* parent) : QListWidget(parent) {
     });
 }
 
-void TDrawListBox::SetDrawItemHandler(TDrawItemHandler handler) { drawItem_ = std::move(handler); }
+void TDrawListBox::SetDrawItemHandler(TDrawItemHandler handler) {
+    drawItem_ = std::move(handler);
+}
 
 void TDrawListBox::Clear() {
     programChange_ = true;
@@ -73,4 +75,3 @@ QSize TDrawItemDelegate::sizeHint(const QStyleOptionViewItem& option, const QMod
 }
 
 } // namespace editor
-

@@ -39,7 +39,8 @@ private:
 class TDrawItemDelegate : public QStyledItemDelegate {
 public:
     explicit TDrawItemDelegate(TDrawListBox* list);
-    void paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const override;
+    void paint(QPainter* painter, const QStyleOptionViewItem& option,
+               const QModelIndex& index) const override;
     QSize sizeHint(const QStyleOptionViewItem& option, const QModelIndex& index) const override;
 
 private:

@@ -19,11 +19,15 @@ namespace {
 
 constexpr char kUnnamed[] = "Unnamed";
 
-std::filesystem::path ToPath(const QString& fileName) { return std::filesystem::path(fileName.toStdU16String()); }
+std::filesystem::path ToPath(const QString& fileName) {
+    return std::filesystem::path(fileName.toStdU16String());
+}
 
 } // namespace
 
-TAnswer TForm1::AskSave() { return dialogs_->AskSave(this); }
+TAnswer TForm1::AskSave() {
+    return dialogs_->AskSave(this);
+}
 
 void TForm1::SaveStep() {
     if (FileName != kUnnamed) {
@@ -35,7 +39,9 @@ void TForm1::SaveStep() {
     }
 }
 
-void TForm1::SaveCommand() { SaveStep(); }
+void TForm1::SaveCommand() {
+    SaveStep();
+}
 
 void TForm1::SaveAsCommand() {
     const std::optional<QString> chosen = dialogs_->RunFileDialog(SaveDialog1());
@@ -133,9 +139,13 @@ void TForm1::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-void TForm1::AboutBtnClick() { about::ShowAboutBox(this); }
+void TForm1::AboutBtnClick() {
+    about::ShowAboutBox(this);
+}
 
-void TForm1::HomeBtnClick() { about::OpenWebPage(about::HomePageAddress); }
+void TForm1::HomeBtnClick() {
+    about::OpenWebPage(about::HomePageAddress);
+}
 
 void TForm1::RunCommand(const std::function<void()>& command) {
     try {

@@ -30,7 +30,8 @@ bool HasTag(const QWidget* control) {
 QString FirstCharacters(const QString& text, int count) {
     qsizetype end = 0;
     for (int taken = 0; taken < count && end < text.size(); ++taken)
-        end += (text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()) ? 2 : 1;
+        end +=
+            (text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()) ? 2 : 1;
     return text.left(end);
 }
 
@@ -57,8 +58,8 @@ void TForm1::AIBoxChange(QWidget* sender) {
         return;
     const int tag = ControlTag(sender);
     const int value = ControlValue(sender) - (tag == kWavesTag ? 1 : 0);
-    mission::SetHeadByte(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)], kFirstHeadTagByte + tag,
-                         static_cast<std::uint8_t>(value & 0xFF));
+    mission::SetHeadByte(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)],
+                         kFirstHeadTagByte + tag, static_cast<std::uint8_t>(value & 0xFF));
     MarkModified();
     UpdateShipList();
 }
@@ -143,7 +144,9 @@ void TForm1::ClearFGBtnClick() {
 
 // Takes the group as the controls show it: the document's slot, with every edit made since it was
 // selected.
-void TForm1::CopyBtnClick() { ClipboardGroup = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)]; }
+void TForm1::CopyBtnClick() {
+    ClipboardGroup = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+}
 
 void TForm1::PasteBtnClick() {
     Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)] = ClipboardGroup;
@@ -155,7 +158,8 @@ void TForm1::PasteBtnClick() {
 
 void TForm1::ConnectHandlers() {
     const auto bind = [this](auto* control, auto signal, void (TForm1::*handler)(QWidget*)) {
-        connect(control, signal, this, [this, control, handler] { RunCommand([&] { (this->*handler)(control); }); });
+        connect(control, signal, this,
+                [this, control, handler] { RunCommand([&] { (this->*handler)(control); }); });
     };
     const auto command = [this](auto* control, auto signal, void (TForm1::*handler)()) {
         connect(control, signal, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });

@@ -27,20 +27,21 @@ constexpr int kLabelHeight = 13;
 // Colours of the layout, as 0x00BBGGRR.
 constexpr std::uint32_t kBlack = 0x000000;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-constexpr std::uint32_t kOrderBackground = 0x610385;   // dark purple
-constexpr std::uint32_t kWeaponBackground = 0xFFBFBF;  // pale blue
+constexpr std::uint32_t kOrderBackground = 0x610385;       // dark purple
+constexpr std::uint32_t kWeaponBackground = 0xFFBFBF;      // pale blue
 constexpr std::uint32_t kMissionTypeBackground = 0x8F033F; // deep violet
 
 constexpr char kFileFilter[] = "Skirmish Files (*.skm);;All Files (*.*)";
 
-template <typename W>
-W* Place(W* widget, const char* name, int x, int y, int width, int height) {
+template <typename W> W* Place(W* widget, const char* name, int x, int y, int width, int height) {
     widget->setObjectName(name);
     widget->setGeometry(x, y, width, height);
     return widget;
 }
 
-void SetTag(QWidget* widget, int tag) { widget->setProperty("tag", tag); }
+void SetTag(QWidget* widget, int tag) {
+    widget->setProperty("tag", tag);
+}
 
 // Labels are sized to their text.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
@@ -52,7 +53,9 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
 }
 
 // The label in front of a control names it for screen readers.
-void Name(QWidget* control, const QString& accessibleName) { control->setAccessibleName(accessibleName); }
+void Name(QWidget* control, const QString& accessibleName) {
+    control->setAccessibleName(accessibleName);
+}
 
 void SetColours(QWidget* widget, std::uint32_t background, std::uint32_t text) {
     QPalette pal = widget->palette();
@@ -107,8 +110,9 @@ QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const cha
 
 void TForm1::CreateControls() {
     setObjectName("Form1");
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
-                   Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(WindowFont());
     setWindowIcon(QIcon(":/icons/quarnel.svg"));
@@ -292,10 +296,10 @@ QFileDialog& TForm1::SaveDialog1() {
 
 void TForm1::SetTabOrder() {
     const std::initializer_list<QWidget*> order = {
-        ShipList,   GoalBox,   TeamListBox,   Wavespin,      SizeSpin,  ShipBox,   OrderBox,
-        PriChk,     AIBox,     MissleBox,     CounterBox,    BeamBox,   FG2Unk1Ed, FG2Unk2Ed,
-        FG2Unk3Ed,  FG2Unk4Ed, FG2Unk5Ed,     ArenaBox,      StartDistSpin, Edit1, NumTeamsBox,
-        Edit2,      Edit3,     Edit4,         MissionTypeBox, NameBox,
+        ShipList,  GoalBox,   TeamListBox, Wavespin,       SizeSpin,      ShipBox,   OrderBox,
+        PriChk,    AIBox,     MissleBox,   CounterBox,     BeamBox,       FG2Unk1Ed, FG2Unk2Ed,
+        FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed,   ArenaBox,       StartDistSpin, Edit1,     NumTeamsBox,
+        Edit2,     Edit3,     Edit4,       MissionTypeBox, NameBox,
     };
     QWidget* previous = nullptr;
     for (QWidget* widget : order) {

@@ -30,7 +30,9 @@ constexpr std::uint32_t kOtherTeamColour = 0xFFFF00; // cyan
 // The team number of the first blank row of the goal list; at most 32 rows in all.
 constexpr std::int64_t kLowestBlankRowTeam = -24;
 
-QString ToQString(std::string_view bytes) { return QString::fromStdU16String(mission::AnsiToUnicode(bytes)); }
+QString ToQString(std::string_view bytes) {
+    return QString::fromStdU16String(mission::AnsiToUnicode(bytes));
+}
 
 void PaintRow(QPainter& painter, const QRect& rect, const QString& text, const QColor* colour) {
     painter.fillRect(rect, painter.brush());
@@ -67,8 +69,8 @@ void TForm1::BuildListText(int slot) {
     mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
     std::string text;
     if (group.CraftType != 0) {
-        text = std::to_string(group.WavesMinusOne + 1) + "  x  [ " + std::to_string(group.CraftPerWave) + " ]  " +
-               std::string(mission::CraftShortName(group.CraftType)) + "  " +
+        text = std::to_string(group.WavesMinusOne + 1) + "  x  [ " + std::to_string(group.CraftPerWave) +
+               " ]  " + std::string(mission::CraftShortName(group.CraftType)) + "  " +
                std::string(mission::FieldText(group.Name));
     }
     group.ListText = (group.Primary == 1 ? "^   " : "     ") + text;
@@ -90,8 +92,9 @@ void TForm1::UpdateGoalList() {
     const std::int32_t teamCount = Mission.Settings.TeamCount;
     const int shown = std::min(teamCount, mission::kTeamGoalCount);
     for (int team = 1; team <= shown; ++team)
-        TeamListBox->AddRow(QString::number(team) + ":  " +
-                            ToQString(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)])));
+        TeamListBox->AddRow(
+            QString::number(team) + ":  " +
+            ToQString(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)])));
     // Below eight teams the list is filled up with blank rows, so every stored goal has a row. A
     // negative team count adds a blank row for each number up to 7 as well, but only so many: a
     // count of minus two thousand million, typed or read from a file, must not hang the editor.

@@ -54,18 +54,22 @@ private:
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent) : QWidget(parent), FileName(kUnnamed), dialogs_(std::make_unique<TDialogs>()) {
+TForm1::TForm1(QWidget* parent)
+    : QWidget(parent), FileName(kUnnamed), dialogs_(std::make_unique<TDialogs>()) {
     CreateControls();
     ConnectHandlers();
     FormCreate();
     // Centred on the screen at start.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+        setGeometry(
+            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 }
 
 TForm1::~TForm1() = default;
 
-void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) { dialogs_ = std::move(dialogs); }
+void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) {
+    dialogs_ = std::move(dialogs);
+}
 
 void TForm1::MarkModified() {
     if (!ControlsLive)
@@ -79,36 +83,37 @@ void TForm1::ClearModified() {
     SaveBtn->setEnabled(false);
 }
 
-void TForm1::UpdateTitle() { setWindowTitle(kTitlePrefix + QFileInfo(FileName).fileName() + "]"); }
+void TForm1::UpdateTitle() {
+    setWindowTitle(kTitlePrefix + QFileInfo(FileName).fileName() + "]");
+}
 
 void TForm1::ShowFlightGroup() {
-    {
-        ModifiedKeeper keeper(*this);
-        ControlsLive = false;
-        for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
-            SetTextColour(teamColoured, WorkingCopy.Colour);
-        NameBox->setEditText(QString::fromStdU16String(mission::AnsiToUnicode(mission::FieldText(WorkingCopy.Name))));
+    ModifiedKeeper keeper(*this);
+    ControlsLive = false;
+    for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
+        SetTextColour(teamColoured, WorkingCopy.Colour);
+    NameBox->setEditText(
+        QString::fromStdU16String(mission::AnsiToUnicode(mission::FieldText(WorkingCopy.Name))));
 
-        ShipBox->SetSelection(WorkingCopy.CraftType);
-        AIBox->SetSelection(WorkingCopy.AiLevel);
-        Wavespin->SetValue(WorkingCopy.WavesMinusOne + 1);
-        SizeSpin->SetValue(WorkingCopy.CraftPerWave);
-        OrderBox->SetSelection(WorkingCopy.Order);
-        MissleBox->SetSelection(WorkingCopy.Warhead);
-        CounterBox->SetSelection(WorkingCopy.Countermeasure);
-        BeamBox->SetSelection(WorkingCopy.Beam);
-        PriChk->setChecked(WorkingCopy.Primary != 0);
+    ShipBox->SetSelection(WorkingCopy.CraftType);
+    AIBox->SetSelection(WorkingCopy.AiLevel);
+    Wavespin->SetValue(WorkingCopy.WavesMinusOne + 1);
+    SizeSpin->SetValue(WorkingCopy.CraftPerWave);
+    OrderBox->SetSelection(WorkingCopy.Order);
+    MissleBox->SetSelection(WorkingCopy.Warhead);
+    CounterBox->SetSelection(WorkingCopy.Countermeasure);
+    BeamBox->SetSelection(WorkingCopy.Beam);
+    PriChk->setChecked(WorkingCopy.Primary != 0);
 
-        FG2Unk1Ed->setText(QString::number(WorkingCopy.Body[11]));
-        FG2Unk2Ed->setText(QString::number(WorkingCopy.Body[20]));
-        FG2Unk3Ed->setText(QString::number(WorkingCopy.Body[25]));
-        FG2Unk4Ed->setText(QString::number(WorkingCopy.Body[28]));
-        FG2Unk5Ed->setText(QString::number(WorkingCopy.Body[29]));
-        ControlsLive = true;
+    FG2Unk1Ed->setText(QString::number(WorkingCopy.Body[11]));
+    FG2Unk2Ed->setText(QString::number(WorkingCopy.Body[20]));
+    FG2Unk3Ed->setText(QString::number(WorkingCopy.Body[25]));
+    FG2Unk4Ed->setText(QString::number(WorkingCopy.Body[28]));
+    FG2Unk5Ed->setText(QString::number(WorkingCopy.Body[29]));
+    ControlsLive = true;
 
-        Label6->setText("Flight Group  # " + QString::number(WorkingCopy.Number + 1));
-        Label6->adjustSize();
-    }
+    Label6->setText("Flight Group  # " + QString::number(WorkingCopy.Number + 1));
+    Label6->adjustSize();
 }
 
 void TForm1::ShowMission() {

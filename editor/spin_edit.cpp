@@ -6,9 +6,9 @@
 
 #include <QApplication>
 #include <QKeyEvent>
-#include <QWheelEvent>
 #include <QLineEdit>
 #include <QLocale>
+#include <QWheelEvent>
 #include <algorithm>
 
 namespace editor {
@@ -23,13 +23,17 @@ TSpinEdit::TSpinEdit(int minimum, int maximum, QWidget* parent)
     connect(lineEdit(), &QLineEdit::textChanged, this, &TSpinEdit::Changed);
 }
 
-int TSpinEdit::Value() const { return ParseInteger(lineEdit()->text()).value_or(minimum_); }
+int TSpinEdit::Value() const {
+    return ParseInteger(lineEdit()->text()).value_or(minimum_);
+}
 
 int TSpinEdit::Clamp(long long value) const {
     return static_cast<int>(std::clamp<long long>(value, minimum_, maximum_));
 }
 
-void TSpinEdit::SetValue(int value) { lineEdit()->setText(QString::number(Clamp(value))); }
+void TSpinEdit::SetValue(int value) {
+    lineEdit()->setText(QString::number(Clamp(value)));
+}
 
 void TSpinEdit::stepBy(int steps) {
     SetValue(Clamp(static_cast<long long>(Value()) + steps));
@@ -46,7 +50,9 @@ QAbstractSpinBox::StepEnabled TSpinEdit::stepEnabled() const {
 }
 
 // The keyboard filter decides what may be typed; whatever reaches the text is kept as it is.
-QValidator::State TSpinEdit::validate(QString&, int&) const { return QValidator::Acceptable; }
+QValidator::State TSpinEdit::validate(QString&, int&) const {
+    return QValidator::Acceptable;
+}
 
 void TSpinEdit::fixup(QString&) const {}
 
@@ -68,8 +74,9 @@ void TSpinEdit::keyPressEvent(QKeyEvent* event) {
         break;
     }
     const QString text = event->text();
-    const bool typesCharacter = !text.isEmpty() && text[0].isPrint() &&
-                                !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
+    const bool typesCharacter =
+        !text.isEmpty() && text[0].isPrint() &&
+        !(event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier));
     if (typesCharacter) {
         const QChar decimalPoint = QLocale().decimalPoint().front();
         for (const QChar c : text) {

@@ -22,9 +22,13 @@ int NextOperationFault() {
 
 namespace testing {
 
-void FailNthOperation(int n, int errorCode) { faults = FaultPlan{n, errorCode, 0}; }
+void FailNthOperation(int n, int errorCode) {
+    faults = FaultPlan{n, errorCode, 0};
+}
 
-int OperationCount() { return faults.count; }
+int OperationCount() {
+    return faults.count;
+}
 
 } // namespace testing
 

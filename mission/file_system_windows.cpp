@@ -29,8 +29,9 @@ bool Injected() {
 
 // A save through a symbolic link replaces the file it points to.
 std::filesystem::path ResolveLinks(const std::filesystem::path& path) {
-    const HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE handle =
+        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return path;
     std::wstring buffer(MAX_PATH, L'\0');
@@ -65,15 +66,17 @@ std::string ErrorText(int errorCode, const std::filesystem::path&) {
 }
 
 std::size_t ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint8_t> buffer) {
-    const HANDLE file = Injected() ? INVALID_HANDLE_VALUE
-                                   : ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                                   nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = Injected()
+                            ? INVALID_HANDLE_VALUE
+                            : ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         Raise(::GetLastError(), path);
     // Windows itself refuses to open a read-only file for writing; Wine run by root opens it, so
     // the attribute is checked here as well.
     BY_HANDLE_FILE_INFORMATION information{};
-    if (::GetFileInformationByHandle(file, &information) && (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    if (::GetFileInformationByHandle(file, &information) &&
+        (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
         ::CloseHandle(file);
         Raise(ERROR_ACCESS_DENIED, path);
     }
@@ -113,10 +116,10 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary = (folder / (L"~" + target.filename().wstring() + L"." +
-                               std::to_wstring(::GetCurrentProcessId()) + L"-" + std::to_wstring(attempt) +
-                               L".tmp"))
-                        .wstring();
+        temporary =
+            (folder / (L"~" + target.filename().wstring() + L"." + std::to_wstring(::GetCurrentProcessId()) +
+                       L"-" + std::to_wstring(attempt) + L".tmp"))
+                .wstring();
         file = Injected() ? INVALID_HANDLE_VALUE
                           : ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -130,8 +133,8 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     std::size_t done = 0;
     while (error == ERROR_SUCCESS && done < bytes.size()) {
         DWORD written = 0;
-        if (Injected() ||
-            !::WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written, nullptr))
+        if (Injected() || !::WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
+                                       &written, nullptr))
             error = ::GetLastError();
         else if (written == 0)
             error = ERROR_WRITE_FAULT;
@@ -148,8 +151,8 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     if (error == ERROR_SUCCESS && exists)
         ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_NORMAL);
     if (error == ERROR_SUCCESS &&
-        (Injected() ||
-         !::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
+        (Injected() || !::MoveFileExW(temporary.c_str(), target.c_str(),
+                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
         error = ::GetLastError();
     if (error != ERROR_SUCCESS) {
         ::DeleteFileW(temporary.c_str());

@@ -23,8 +23,8 @@ void NewMission(TMission& mission) {
     mission.Header.HeaderBytes[4] = 210;
     mission.Header.HeaderBytes[5] = 107;
 
-    mission.Settings = TMissionSettings{
-        .TeamCount = 2, .Setting2 = 0, .Arena = 0, .StartDistance = 3, .GlobalsValue = 21};
+    mission.Settings =
+        TMissionSettings{.TeamCount = 2, .Setting2 = 0, .Arena = 0, .StartDistance = 3, .GlobalsValue = 21};
     mission.Goals.GoalsExtra = {0, 0};
     mission.Trailer = TMissionTrailer{.MissionType = 1, .TrailerExtra = 0};
 
@@ -108,19 +108,26 @@ void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value) {
 
 std::int32_t& SettingsField(TMissionSettings& s, int number) {
     switch (number) {
-    case 1: return s.TeamCount;
-    case 2: return s.Setting2;
-    case 3: return s.Arena;
-    case 4: return s.StartDistance;
-    case 5: return s.GlobalsValue;
+    case 1:
+        return s.TeamCount;
+    case 2:
+        return s.Setting2;
+    case 3:
+        return s.Arena;
+    case 4:
+        return s.StartDistance;
+    case 5:
+        return s.GlobalsValue;
     }
     throw std::out_of_range("settings field number out of range");
 }
 
 std::int16_t& TrailerField(TMissionTrailer& t, int number) {
     switch (number) {
-    case 1: return t.MissionType;
-    case 2: return t.TrailerExtra;
+    case 1:
+        return t.MissionType;
+    case 2:
+        return t.TrailerExtra;
     }
     throw std::out_of_range("trailer field number out of range");
 }

@@ -43,8 +43,7 @@ class ImageReader {
 public:
     explicit ImageReader(const TSkirmishImage& image) : image_(image) {}
 
-    template <std::size_t N>
-    void Bytes(std::array<std::uint8_t, N>& out) {
+    template <std::size_t N> void Bytes(std::array<std::uint8_t, N>& out) {
         std::copy_n(image_.begin() + static_cast<std::ptrdiff_t>(pos_), N, out.begin());
         pos_ += N;
     }

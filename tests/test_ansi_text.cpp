@@ -19,8 +19,8 @@ TEST(AnsiText, Windows1252Characters) {
     const struct {
         char16_t ch;
         char byte;
-    } cases[] = {{u'A', 'A'},     {u'\u20AC', '\x80'}, {u'\u2122', '\x99'}, {u'\u0178', '\x9F'},
-                 {u'\u00E9', '\xE9'}, {u'\u00FF', '\xFF'}, {u'\u0100', '?'},     {u'\u65E5', '?'}};
+    } cases[] = {{u'A', 'A'},         {u'\u20AC', '\x80'}, {u'\u2122', '\x99'}, {u'\u0178', '\x9F'},
+                 {u'\u00E9', '\xE9'}, {u'\u00FF', '\xFF'}, {u'\u0100', '?'},    {u'\u65E5', '?'}};
     for (const auto& c : cases) {
         EXPECT_EQ(UnicodeToAnsi(std::u16string(1, c.ch)), std::string(1, c.byte)) << int(c.ch);
         if (c.byte != '?') {
@@ -33,7 +33,9 @@ TEST(AnsiText, Windows1252Characters) {
 TEST(AnsiText, Utf8DecodingRefusesBrokenSequences) {
     EXPECT_EQ(Utf8ToUnicode("\xC3\xA9"), u"\u00E9");
     EXPECT_EQ(Utf8ToUnicode("\xF0\x9F\x98\x80"), u"\U0001F600");
-    EXPECT_EQ(Utf8ToUnicode("a\xFF" "b"), u"a\uFFFDb");
+    EXPECT_EQ(Utf8ToUnicode("a\xFF"
+                            "b"),
+              u"a\uFFFDb");
     EXPECT_EQ(Utf8ToUnicode("\xC0\xAF"), u"\uFFFD\uFFFD") << "overlong forms are refused";
     EXPECT_EQ(Utf8ToUnicode("\xE2\x82"), u"\uFFFD\uFFFD") << "a sequence cut short";
 }

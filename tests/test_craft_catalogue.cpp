@@ -11,10 +11,11 @@ using namespace mission;
 
 namespace {
 
-bool EndsInSpace(std::string_view s) { return !s.empty() && s.back() == ' '; }
+bool EndsInSpace(std::string_view s) {
+    return !s.empty() && s.back() == ' ';
+}
 
-template <std::size_t N>
-std::vector<int> RowsEndingInSpace(const std::array<std::string_view, N>& items) {
+template <std::size_t N> std::vector<int> RowsEndingInSpace(const std::array<std::string_view, N>& items) {
     std::vector<int> rows;
     for (std::size_t i = 0; i < N; ++i)
         if (EndsInSpace(items[i]))
@@ -106,8 +107,15 @@ TEST(CraftCatalogue, GoalTextsAndListPositions) {
         std::int64_t value;
         std::size_t count;
         int position;
-    } cases[] = {{0, 6, 0}, {5, 6, 5}, {6, 6, -1}, {-1, 2, -1}, {231, 232, 231}, {232, 232, -1},
-                 {255, 232, -1}, {-2147483648LL, 5, -1}, {4294967295LL, 5, -1}};
+    } cases[] = {{0, 6, 0},
+                 {5, 6, 5},
+                 {6, 6, -1},
+                 {-1, 2, -1},
+                 {231, 232, 231},
+                 {232, 232, -1},
+                 {255, 232, -1},
+                 {-2147483648LL, 5, -1},
+                 {4294967295LL, 5, -1}};
     for (const auto& c : cases)
         EXPECT_EQ(ListPosition(c.value, c.count), c.position) << c.value;
 }

@@ -72,9 +72,11 @@ TEST(MissionModel, HeadBytesAddressTheirFields) {
         int offset;
         std::uint8_t TFlightGroup::*field;
     } fields[] = {
-        {2, &TFlightGroup::CraftType},  {12, &TFlightGroup::WavesMinusOne}, {13, &TFlightGroup::CraftPerWave},
-        {14, &TFlightGroup::AiLevel},   {15, &TFlightGroup::Order},         {16, &TFlightGroup::Warhead},
-        {17, &TFlightGroup::Countermeasure}, {18, &TFlightGroup::Beam},     {19, &TFlightGroup::Primary},
+        {2, &TFlightGroup::CraftType},       {12, &TFlightGroup::WavesMinusOne},
+        {13, &TFlightGroup::CraftPerWave},   {14, &TFlightGroup::AiLevel},
+        {15, &TFlightGroup::Order},          {16, &TFlightGroup::Warhead},
+        {17, &TFlightGroup::Countermeasure}, {18, &TFlightGroup::Beam},
+        {19, &TFlightGroup::Primary},
     };
     std::uint8_t value = 40;
     for (const auto& f : fields) {

@@ -15,7 +15,9 @@ using testsupport::WriteBytes;
 
 namespace {
 
-std::string FieldTextOf(std::span<const std::uint8_t> field) { return std::string(FieldText(field)); }
+std::string FieldTextOf(std::span<const std::uint8_t> field) {
+    return std::string(FieldText(field));
+}
 
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::int32_t value) {
     const auto u = static_cast<std::uint32_t>(value);
@@ -33,7 +35,7 @@ std::vector<std::uint8_t> ExpectedNewMissionFile(const std::string& stem) {
     b[64] = 6;
     b[68] = 210;
     b[69] = 107;
-    const char* names[] = {"One", "Two",    "Three",  "Four",     "Five",     "Six",     "Seven",  "Eight",
+    const char* names[] = {"One",  "Two", "Three",  "Four",   "Five",     "Six",      "Seven",   "Eight",
                            "Nine", "Ten", "Eleven", "Twelve", "Thirteen", "Fourteen", "Fifteen", "Sixteen"};
     const std::string digits = "0342156780900123000040012000301";
     for (int s = 0; s < 16; ++s) {
@@ -134,8 +136,8 @@ TEST(SkirmishFile, FieldsLandAtTheirOffsets) {
 
 TEST(SkirmishFile, ShortFilesLoadWithZeroesPastTheirEnd) {
     TempDir dir;
-    for (const std::size_t length : {std::size_t{0}, std::size_t{1}, std::size_t{71}, std::size_t{4810},
-                                     std::size_t{5191}}) {
+    for (const std::size_t length :
+         {std::size_t{0}, std::size_t{1}, std::size_t{71}, std::size_t{4810}, std::size_t{5191}}) {
         const auto full = testsupport::RandomBytes(5192, static_cast<unsigned>(length));
         WriteBytes(dir / "Short.skm", std::vector(full.begin(), full.begin() + static_cast<long>(length)));
         TMission m = NewDefaultMission();
@@ -191,9 +193,9 @@ TEST(SkirmishFile, MissionNameComesFromTheFileName) {
         const auto name = MissionNameFromPath(c.path);
         EXPECT_EQ(FieldTextOf(name), c.name) << c.path;
         if (c.name.size() < 64) {
-            EXPECT_TRUE(std::all_of(name.begin() + static_cast<long>(c.name.size()), name.end(),
-                                    [](auto b) { return b == 0; }))
-                << c.path;
+            EXPECT_TRUE(std::all_of(name.begin() + static_cast<long>(c.name.size()), name.end(), [](auto b) {
+                return b == 0;
+            })) << c.path;
         }
     }
 }

@@ -96,7 +96,9 @@ void FormTest::ClickRow(QWidget* list, int row) {
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, rect.center());
 }
 
-void FormTest::Click(QWidget* button) { QTest::mouseClick(button, Qt::LeftButton); }
+void FormTest::Click(QWidget* button) {
+    QTest::mouseClick(button, Qt::LeftButton);
+}
 
 void FormTest::LeaveFocus(QWidget*) {
     // Moving the focus to the flight group list, as a click elsewhere would.

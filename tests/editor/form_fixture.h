@@ -15,9 +15,9 @@
 class QWidget;
 
 struct TScriptedDialogs : editor::TDialogs {
-    std::deque<QString> FileAnswers;                // an empty path: the user cancels
+    std::deque<QString> FileAnswers; // an empty path: the user cancels
     std::deque<editor::TAnswer> SaveAnswers;
-    std::vector<QString> FileDialogsRun;            // objectName of each file dialog run
+    std::vector<QString> FileDialogsRun; // objectName of each file dialog run
     int Questions = 0;
     std::vector<std::pair<QString, QString>> Errors; // caption, text
 
@@ -31,8 +31,7 @@ protected:
     void SetUp() override;
     void TearDown() override;
 
-    template <typename T>
-    T* Find(const char* name) {
+    template <typename T> T* Find(const char* name) {
         T* widget = form->findChild<T*>(name);
         EXPECT_NE(widget, nullptr) << name;
         return widget;

@@ -23,9 +23,13 @@ using testsupport::WriteBytes;
 
 namespace {
 
-QString Q(const std::filesystem::path& p) { return QString::fromStdString(p.string()); }
+QString Q(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
 
-QString TitleFor(const QString& name) { return "Quarnel beta 1.1  -  [" + name + "]"; }
+QString TitleFor(const QString& name) {
+    return "Quarnel beta 1.1  -  [" + name + "]";
+}
 
 } // namespace
 

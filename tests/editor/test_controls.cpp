@@ -15,16 +15,40 @@ TEST(IntegerText, OneSyntaxForEveryTypedNumber) {
         const char* text;
         std::optional<std::int32_t> value;
     } cases[] = {
-        {"0", 0},           {"42", 42},          {"+42", 42},         {"-42", -42},
-        {" 7", 7},          {"   -3", -3},       {"$10", 16},         {"x10", 16},
-        {"X1f", 31},        {"0x10", 16},        {"0XaB", 171},       {"$FFFFFFFF", -1},
-        {"$80000000", -2147483647 - 1},          {"2147483647", 2147483647},
-        {"-2147483648", -2147483647 - 1},        {"$000000010", 16},
-        {"", std::nullopt}, {" ", std::nullopt}, {"+", std::nullopt}, {"-", std::nullopt},
-        {"$", std::nullopt}, {"0x", std::nullopt}, {"7 ", std::nullopt}, {"-$5", std::nullopt},
-        {"+0x5", std::nullopt}, {"2147483648", std::nullopt}, {"-2147483649", std::nullopt},
-        {"$100000000", std::nullopt}, {"\t7", std::nullopt}, {"1e3", std::nullopt}, {"1.5", std::nullopt},
-        {"$G", std::nullopt}, {"99999999999999999999", std::nullopt}, {"\xD9\xA3", std::nullopt},
+        {"0", 0},
+        {"42", 42},
+        {"+42", 42},
+        {"-42", -42},
+        {" 7", 7},
+        {"   -3", -3},
+        {"$10", 16},
+        {"x10", 16},
+        {"X1f", 31},
+        {"0x10", 16},
+        {"0XaB", 171},
+        {"$FFFFFFFF", -1},
+        {"$80000000", -2147483647 - 1},
+        {"2147483647", 2147483647},
+        {"-2147483648", -2147483647 - 1},
+        {"$000000010", 16},
+        {"", std::nullopt},
+        {" ", std::nullopt},
+        {"+", std::nullopt},
+        {"-", std::nullopt},
+        {"$", std::nullopt},
+        {"0x", std::nullopt},
+        {"7 ", std::nullopt},
+        {"-$5", std::nullopt},
+        {"+0x5", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"$100000000", std::nullopt},
+        {"\t7", std::nullopt},
+        {"1e3", std::nullopt},
+        {"1.5", std::nullopt},
+        {"$G", std::nullopt},
+        {"99999999999999999999", std::nullopt},
+        {"\xD9\xA3", std::nullopt},
     };
     for (const auto& c : cases)
         EXPECT_EQ(ParseInteger(QString::fromUtf8(c.text)), c.value) << '"' << c.text << '"';
@@ -68,9 +92,11 @@ TEST(SpinEdit, TypingKeepsAnyIntegerUntilTheFocusLeaves) {
 }
 
 TEST(ErrorBox, CaptionAndText) {
-    const std::pair<const char*, const char*> titles[] = {
-        {"/usr/bin/quarnel", "quarnel"},   {"C:\\Games\\QUARNEL.EXE", "Quarnel"},
-        {"/opt/q/Quarnel.bin.old", "Quarnel"}, {"qUARNEL", "quarnel"}, {".hidden", ""}};
+    const std::pair<const char*, const char*> titles[] = {{"/usr/bin/quarnel", "quarnel"},
+                                                          {"C:\\Games\\QUARNEL.EXE", "Quarnel"},
+                                                          {"/opt/q/Quarnel.bin.old", "Quarnel"},
+                                                          {"qUARNEL", "quarnel"},
+                                                          {".hidden", ""}};
     for (const auto& [path, title] : titles)
         EXPECT_EQ(editor::ApplicationTitle(path), title) << path;
     const std::pair<const char*, const char*> texts[] = {

@@ -1,7 +1,7 @@
 // Every control edits its field of the document, in the field's width, through the user's actions.
 #include "ansi_text.h"
-#include "skirmish_file.h"
 #include "form_fixture.h"
+#include "skirmish_file.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -14,7 +14,9 @@ using mission::TFlightGroup;
 
 namespace {
 
-std::string NameOf(const TFlightGroup& g) { return std::string(mission::FieldText(g.Name)); }
+std::string NameOf(const TFlightGroup& g) {
+    return std::string(mission::FieldText(g.Name));
+}
 
 } // namespace
 
@@ -23,7 +25,7 @@ TEST_F(FormTest, DropDownListsStoreThePickedPosition) {
         const char* control;
         int index;
         int headByte;
-    } cases[] = {{"ShipBox", 184, 2}, {"AIBox", 3, 14},     {"OrderBox", 6, 15},
+    } cases[] = {{"ShipBox", 184, 2},   {"AIBox", 3, 14},      {"OrderBox", 6, 15},
                  {"MissleBox", 10, 16}, {"CounterBox", 3, 17}, {"BeamBox", 4, 18}};
     ClickRow(Find<QListWidget>("ShipList"), 4);
     for (const auto& c : cases) {
@@ -166,7 +168,8 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
     Click(Find<QWidget>("ClearFGBtn"));
     mission::TMission fresh;
     mission::NewMission(fresh);
-    EXPECT_EQ(mission::EncodeHead(form->Mission.FlightGroups[10]), mission::EncodeHead(fresh.FlightGroups[10]));
+    EXPECT_EQ(mission::EncodeHead(form->Mission.FlightGroups[10]),
+              mission::EncodeHead(fresh.FlightGroups[10]));
     EXPECT_EQ(form->Mission.FlightGroups[10].Body, fresh.FlightGroups[10].Body);
     EXPECT_EQ(Find<QLabel>("Label6")->text(), "Flight Group  # 11");
     EXPECT_TRUE(form->Modified);

@@ -18,7 +18,7 @@ struct ControlSpec {
     const char* parent;
     int x, y, width, height; // width and height 0: sized to its text
     int tag;
-    const char* text;        // caption, label text or tooltip; nullptr: not checked
+    const char* text; // caption, label text or tooltip; nullptr: not checked
 };
 
 const ControlSpec kControls[] = {
@@ -133,8 +133,8 @@ TEST_F(FormTest, WindowIsFixedAndTitled) {
     EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
     EXPECT_EQ(form->windowTitle(), "Quarnel beta 1.1  -  [Unnamed]");
     EXPECT_EQ(form->findChild<QWidget*>("HomeBtn")->cursor().shape(), Qt::PointingHandCursor);
-    for (const char* button : {"NewBtn", "LoadBtn", "SaveAsBtn", "SaveBtn", "ClearFGBtn", "CopyBtn", "PasteBtn",
-                               "AboutBtn", "HomeBtn"}) {
+    for (const char* button : {"NewBtn", "LoadBtn", "SaveAsBtn", "SaveBtn", "ClearFGBtn", "CopyBtn",
+                               "PasteBtn", "AboutBtn", "HomeBtn"}) {
         auto* tool = Find<QToolButton>(button);
         EXPECT_EQ(tool->focusPolicy(), Qt::NoFocus) << button;
         EXPECT_FALSE(tool->icon().isNull()) << button;
@@ -143,12 +143,12 @@ TEST_F(FormTest, WindowIsFixedAndTitled) {
 }
 
 TEST_F(FormTest, TabVisitsTheControlsInTheirOrder) {
-    const QStringList expected = {"GoalBox",   "TeamListBox", "Wavespin",  "SizeSpin",      "ShipBox",
-                                  "OrderBox",  "PriChk",      "AIBox",     "MissleBox",     "CounterBox",
-                                  "BeamBox",   "FG2Unk1Ed",   "FG2Unk2Ed", "FG2Unk3Ed",     "FG2Unk4Ed",
-                                  "FG2Unk5Ed", "ArenaBox",    "StartDistSpin", "Edit1",     "NumTeamsBox",
-                                  "Edit2",     "Edit3",       "Edit4",     "MissionTypeBox", "NameBox",
-                                  "ShipList"};
+    const QStringList expected = {
+        "GoalBox",   "TeamListBox", "Wavespin",  "SizeSpin",   "ShipBox",  "OrderBox",
+        "PriChk",    "AIBox",       "MissleBox", "CounterBox", "BeamBox",  "FG2Unk1Ed",
+        "FG2Unk2Ed", "FG2Unk3Ed",   "FG2Unk4Ed", "FG2Unk5Ed",  "ArenaBox", "StartDistSpin",
+        "Edit1",     "NumTeamsBox", "Edit2",     "Edit3",      "Edit4",    "MissionTypeBox",
+        "NameBox",   "ShipList"};
     ASSERT_EQ(NamedOwner(QApplication::focusWidget()), "ShipList") << "the list has the focus at start";
     QStringList visited;
     for (int i = 0; i < expected.size(); ++i) {

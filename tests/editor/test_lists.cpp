@@ -3,12 +3,12 @@
 
 #include <QApplication>
 #include <QCheckBox>
-#include <QWheelEvent>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <QWheelEvent>
 
 using editor::TeamColour;
 
@@ -24,9 +24,9 @@ QString Line(int waves, int craft, const QString& shortName, const QString& name
 } // namespace
 
 TEST(TeamColours, ByTeamNumber) {
-    const std::pair<int, std::uint32_t> cases[] = {{1, 0x00FF00}, {2, 0x0000FF}, {3, 0xFFA953}, {4, 0xFF00FF},
-                                                    {5, 0x00FFFF}, {6, 0x9191C8}, {7, 0xFFFFFF}, {8, 0xFFFF00},
-                                                    {0, 0xFFFF00}, {-1, 0xFFFF00}, {17, 0xFFFF00}};
+    const std::pair<int, std::uint32_t> cases[] = {
+        {1, 0x00FF00}, {2, 0x0000FF}, {3, 0xFFA953}, {4, 0xFF00FF},  {5, 0x00FFFF}, {6, 0x9191C8},
+        {7, 0xFFFFFF}, {8, 0xFFFF00}, {0, 0xFFFF00}, {-1, 0xFFFF00}, {17, 0xFFFF00}};
     for (const auto& [team, colour] : cases)
         EXPECT_EQ(TeamColour(team), colour) << team;
 }
@@ -38,8 +38,8 @@ TEST_F(FormTest, NewMissionLinesInTeamColours) {
         expected << (slot == 0 ? Line(1, 1, "X-W", "One") : slot == 8 ? Line(1, 1, "X-W", "Nine") : "     ");
     EXPECT_EQ(Rows(ships), expected);
     EXPECT_EQ(Rows(Find<QListWidget>("TeamListBox")),
-              (QStringList{"1:  Destroy All Flight Groups ", "2:  Destroy All Flight Groups ", " ", " ", " ", " ",
-                           " ", " "}));
+              (QStringList{"1:  Destroy All Flight Groups ", "2:  Destroy All Flight Groups ", " ", " ", " ",
+                           " ", " ", " "}));
 
     // Row 1 is selected: highlight background, text still green. Row 9 is red on black.
     EXPECT_TRUE(RowHasPixel(ships, 0, kGreen));
@@ -64,8 +64,8 @@ TEST_F(FormTest, TeamCountRecoloursSlotsAndGoalRows) {
     const QColor byGroup[] = {kGreen, kRed, kLightBlue, kPurple};
     for (int slot = 0; slot < 16; ++slot)
         EXPECT_TRUE(RowHasPixel(ships, slot, byGroup[slot / 4])) << slot;
-    EXPECT_EQ(Rows(teams).mid(2, 3), (QStringList{"3:  Destroy All Flight Groups ",
-                                                  "4:  Destroy All Flight Groups ", " "}));
+    EXPECT_EQ(Rows(teams).mid(2, 3),
+              (QStringList{"3:  Destroy All Flight Groups ", "4:  Destroy All Flight Groups ", " "}));
     EXPECT_TRUE(RowHasPixel(teams, 3, kPurple));
     EXPECT_TRUE(form->Modified);
 
