@@ -5,7 +5,7 @@ cd "$(dirname "$0")"
 source scripts/deps.sh
 quarnel_install_packages "${QUARNEL_PACKAGES[@]}"
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF
 cmake --build build/release --target quarnel -j "$(nproc)"
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then

@@ -6,7 +6,7 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
-quarnel_install_packages "${QUARNEL_PACKAGES[@]}"
+quarnel_install_packages "${QUARNEL_TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
 

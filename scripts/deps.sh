@@ -1,5 +1,6 @@
-# Sourced by run.sh and test.sh: the one list of system packages the project needs,
-# and the step that installs whichever of them are missing.
+# Sourced by run.sh and test.sh: the lists of system packages the project needs, and the step
+# that installs whichever of them are missing. run.sh needs only what builds and runs the
+# editor; test.sh needs that and everything the tests use.
 
 QUARNEL_PACKAGES=(
     # build
@@ -8,6 +9,10 @@ QUARNEL_PACKAGES=(
     qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
     # an Arial-metric sans face for the window font, and a general fallback
     fonts-liberation fonts-dejavu-core
+)
+
+QUARNEL_TEST_PACKAGES=(
+    "${QUARNEL_PACKAGES[@]}"
     # tests and benchmarks
     libgtest-dev googletest libbenchmark-dev desktop-file-utils
     # fuzzing with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer

@@ -36,7 +36,7 @@ build=${1:-}
 output=${2:-docs/screenshot.png}
 if [ -z "$build" ]; then
     source scripts/deps.sh
-    quarnel_install_packages "${QUARNEL_PACKAGES[@]}"
+    quarnel_install_packages "${QUARNEL_TEST_PACKAGES[@]}"
     cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release >/dev/null
     cmake --build build/release --target quarnel -j "$(nproc)"
     build=build/release
