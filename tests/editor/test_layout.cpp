@@ -13,7 +13,7 @@
 
 namespace {
 
-struct ControlSpec {
+struct ControlPlace {
     const char* name;
     const char* parent;
     int x, y, width, height; // width and height 0: sized to its text
@@ -21,7 +21,7 @@ struct ControlSpec {
     const char* text; // caption, label text or tooltip; nullptr: not checked
 };
 
-const ControlSpec kControls[] = {
+const ControlPlace kControls[] = {
     {"ControlBar1", "Form1", 0, 0, 768, 27, 0, nullptr},
     {"ToolBar1", "ControlBar1", 11, 2, 172, 22, 0, nullptr},
     {"ToolBar2", "ControlBar1", 713, 2, 53, 22, 0, nullptr},
@@ -104,23 +104,23 @@ QString NamedOwner(QWidget* w) {
 } // namespace
 
 TEST_F(FormTest, EveryControlStandsAtItsPlace) {
-    for (const ControlSpec& spec : kControls) {
-        SCOPED_TRACE(spec.name);
-        QWidget* w = Find<QWidget>(spec.name);
+    for (const ControlPlace& place : kControls) {
+        SCOPED_TRACE(place.name);
+        QWidget* w = Find<QWidget>(place.name);
         if (!w)
             continue;
-        EXPECT_EQ(w->parentWidget()->objectName(), spec.parent);
-        EXPECT_EQ(w->pos(), QPoint(spec.x, spec.y));
-        if (spec.width != 0) {
-            EXPECT_EQ(w->size(), QSize(spec.width, spec.height));
+        EXPECT_EQ(w->parentWidget()->objectName(), place.parent);
+        EXPECT_EQ(w->pos(), QPoint(place.x, place.y));
+        if (place.width != 0) {
+            EXPECT_EQ(w->size(), QSize(place.width, place.height));
         } else {
             // Labels are sized to their text, so none of it is cut.
             EXPECT_GE(w->width(), w->sizeHint().width());
             EXPECT_GE(w->height(), 13);
         }
-        EXPECT_EQ(form->ControlTag(w), spec.tag);
-        if (spec.text) {
-            EXPECT_EQ(TextOf(w), spec.text);
+        EXPECT_EQ(form->ControlTag(w), place.tag);
+        if (place.text) {
+            EXPECT_EQ(TextOf(w), place.text);
         }
         EXPECT_TRUE(w->isVisible());
     }
