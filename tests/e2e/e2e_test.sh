@@ -43,6 +43,8 @@ answer_file_dialog() {
     echo "the dialog '$1' did not close" >&2; return 1
 }
 fail() { echo "FAIL: $*" >&2; exit 1; }
+# Waits up to ten seconds for a condition, so a slow machine does not fail the test.
+wait_until() { for _ in $(seq 100); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
 
 [ "$(title)" = "Quarnel beta 1.1  -  [Unnamed]" ] || fail "title at start: $(title)"
 
@@ -57,20 +59,21 @@ retype $((330 + 342)) $((304 + 126)) -5 # Edit1
 
 click $((11 + 46 + 11)) 13  # Save As
 answer_file_dialog 'Save As' "$work/E2E"
+wait_until '[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ]' || fail "title after Save As: $(title)"
 [ -f "$work/E2E.skm" ] || fail "Save As wrote no E2E.skm"
-[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ] || fail "title after Save As: $(title)"
 "$expect" "$work/expected-first.skm" first
 # The expectation's own name differs; the names are compared apart.
 cmp <(tail -c +65 "$work/E2E.skm") <(tail -c +65 "$work/expected-first.skm") || fail "saved bytes differ"
 [ "$(head -c 3 "$work/E2E.skm")" = "E2E" ] || fail "mission name"
 
 click $((11 + 11)) 13       # New File: nothing unsaved, so no question
-[ "$(title)" = "Quarnel beta 1.1  -  [Unnamed]" ] || fail "title after New: $(title)"
+wait_until '[ "$(title)" = "Quarnel beta 1.1  -  [Unnamed]" ]' || fail "title after New: $(title)"
 click $((11 + 23 + 11)) 13  # Open File
 answer_file_dialog 'Open' "$work/E2E.skm"
-[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ] || fail "title after Open: $(title)"
+wait_until '[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ]' || fail "title after Open: $(title)"
 retype $((330 + 46)) $((304 + 126)) 9   # Edit2, header byte 0
-click $((11 + 69 + 11)) 13  # Save File
 "$expect" "$work/expected-second.skm" second
+click $((11 + 69 + 11)) 13  # Save File
+wait_until 'cmp -s <(tail -c +65 "$work/E2E.skm") <(tail -c +65 "$work/expected-second.skm")' || true
 cmp <(tail -c +65 "$work/E2E.skm") <(tail -c +65 "$work/expected-second.skm") || { cmp -l "$work/E2E.skm" "$work/expected-second.skm" | awk '$1 > 64' | head >&2; fail "bytes after Open and Save differ"; }
 echo "end-to-end: New, edits, Save As, Open, Save all landed as expected"
