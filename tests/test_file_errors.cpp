@@ -1,6 +1,7 @@
 // Failures of loading and saving, each produced for real, and the promise that a failed save
 // leaves the previous file exactly as it was.
 #include "file_system.h"
+#include "save_load_errors.h"
 #include "skirmish_file.h"
 #include "test_support.h"
 
@@ -13,33 +14,14 @@
 #include <unistd.h>
 
 using namespace mission;
+using testsupport::LoadError;
 using testsupport::ReadBytes;
 using testsupport::RunInChild;
+using testsupport::SaveError;
 using testsupport::TempDir;
 using testsupport::WriteBytes;
 
 namespace {
-
-std::string LoadError(const std::filesystem::path& path) {
-    TMission m;
-    try {
-        LoadMission(m, path);
-    } catch (const EInOutError& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
-std::string SaveError(const std::filesystem::path& path) {
-    TMission m;
-    NewMission(m);
-    try {
-        SaveMission(m, path);
-    } catch (const EInOutError& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 void DropPrivileges() {
     if (::setgid(testsupport::kUnprivilegedUser) != 0 || ::setuid(testsupport::kUnprivilegedUser) != 0)

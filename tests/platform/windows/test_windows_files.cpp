@@ -1,6 +1,7 @@
 // The file layer on Windows: a save replaces an existing file (which a plain rename cannot do
 // there), failures read as the texts the user is shown, and a failed save keeps the old file.
 #include "file_system.h"
+#include "save_load_errors.h"
 #include "skirmish_file.h"
 #include "test_support.h"
 
@@ -10,32 +11,13 @@
 #include <windows.h>
 
 using namespace mission;
+using testsupport::LoadError;
 using testsupport::ReadBytes;
+using testsupport::SaveError;
 using testsupport::TempDir;
 using testsupport::WriteBytes;
 
 namespace {
-
-std::string LoadError(const std::filesystem::path& path) {
-    TMission m;
-    try {
-        LoadMission(m, path);
-    } catch (const EInOutError& e) {
-        return e.what();
-    }
-    return "no error";
-}
-
-std::string SaveError(const std::filesystem::path& path) {
-    TMission m;
-    NewMission(m);
-    try {
-        SaveMission(m, path);
-    } catch (const EInOutError& e) {
-        return e.what();
-    }
-    return "no error";
-}
 
 std::vector<std::wstring> FilesIn(const std::filesystem::path& folder) {
     std::vector<std::wstring> names;
