@@ -45,31 +45,6 @@ void TChoiceBox::wheelEvent(QWheelEvent* event) {
         QComboBox::wheelEvent(event);
 }
 
-TSuggestionBox::TSuggestionBox(QWidget* parent) : QComboBox(parent) {
-    setEditable(true);
-    setFocusPolicy(Qt::StrongFocus);
-    setInsertPolicy(QComboBox::NoInsert);
-    setCompleter(nullptr);
-}
-
-void TSuggestionBox::SetEntries(std::span<const std::string_view> entries) {
-    const QSignalBlocker blocker(this);
-    const QString text = currentText();
-    for (const std::string_view entry : entries)
-        addItem(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
-    setEditText(text);
-}
-
-void TSuggestionBox::wheelEvent(QWheelEvent* event) {
-    if (WheelMayChange(this, event))
-        QComboBox::wheelEvent(event);
-}
-
-void TSuggestionBox::showPopup() {
-    WidenListToEntries(this);
-    QComboBox::showPopup();
-}
-
 void WidenListToEntries(QComboBox* box) {
     // The open list shows every entry whole, even where the closed box is narrower.
     QAbstractItemView* list = box->view();

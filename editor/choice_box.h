@@ -29,19 +29,6 @@ signals:
     void Changed();
 };
 
-// A combo box with free text whose entries are only suggestions: typing never adds an entry
-// nor completes to one.
-class TSuggestionBox : public QComboBox {
-    Q_OBJECT
-public:
-    explicit TSuggestionBox(QWidget* parent = nullptr);
-    void SetEntries(std::span<const std::string_view> entries);
-    void showPopup() override;
-
-protected:
-    void wheelEvent(QWheelEvent* event) override;
-};
-
 // The wheel changes a box only while it has the keyboard focus, so scrolling over the window
 // never edits a field by accident.
 bool WheelMayChange(QWidget* box, QWheelEvent* event);

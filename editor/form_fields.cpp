@@ -6,6 +6,7 @@
 #include "draw_list_box.h"
 #include "integer_text.h"
 #include "spin_edit.h"
+#include "suggestion_box.h"
 
 #include <QCheckBox>
 #include <QComboBox>

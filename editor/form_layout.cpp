@@ -6,6 +6,7 @@
 #include "craft_catalogue.h"
 #include "draw_list_box.h"
 #include "spin_edit.h"
+#include "suggestion_box.h"
 #include "ui_font.h"
 
 #include <QCheckBox>

@@ -7,6 +7,7 @@
 #include "errors.h"
 #include "install_path.h"
 #include "spin_edit.h"
+#include "suggestion_box.h"
 #include "ui_font.h"
 
 #include <QCheckBox>

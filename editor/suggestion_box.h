@@ -1,0 +1,23 @@
+// A combo box with free text whose entries are only suggestions.
+#pragma once
+
+#include <QComboBox>
+#include <span>
+#include <string_view>
+
+namespace editor {
+
+// A combo box with free text whose entries are only suggestions: typing never adds an entry
+// nor completes to one.
+class TSuggestionBox : public QComboBox {
+    Q_OBJECT
+public:
+    explicit TSuggestionBox(QWidget* parent = nullptr);
+    void SetEntries(std::span<const std::string_view> entries);
+    void showPopup() override;
+
+protected:
+    void wheelEvent(QWheelEvent* event) override;
+};
+
+} // namespace editor
