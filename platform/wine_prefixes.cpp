@@ -1,6 +1,7 @@
 // The Wine and Proton prefixes the game may be installed in, and Windows paths inside them.
 #include "wine_prefixes.h"
 
+#include "ascii_case.h"
 #include "install_path.h"
 #include "wine_registry.h"
 
@@ -20,17 +21,8 @@ constexpr int kMaxFolderEntries = 10000;
 // Deeper nesting in a libraryfolders.vdf is read past, not into.
 constexpr std::size_t kMaxVdfDepth = 32;
 
-char FoldCase(char c) {
-    return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool SameName(std::string_view a, std::string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
+    return platform::SameName(a, b);
 }
 
 bool IsDigits(std::string_view text) {

@@ -2,6 +2,7 @@
 #include "wine_registry.h"
 
 #include "ansi_text.h"
+#include "ascii_case.h"
 
 #include <array>
 #include <fstream>
@@ -32,17 +33,8 @@ int HexDigit(char c) {
     return -1;
 }
 
-char16_t FoldCase(char16_t c) {
-    return c >= u'A' && c <= u'Z' ? static_cast<char16_t>(c - u'A' + u'a') : c;
-}
-
 bool SameName(std::u16string_view a, std::u16string_view b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i)
-        if (FoldCase(a[i]) != FoldCase(b[i]))
-            return false;
-    return true;
+    return platform::SameName(a, b);
 }
 
 void SkipSpaces(std::string_view& text) {
