@@ -47,9 +47,14 @@ struct Fixture {
     TBenchDialogs* dialogs = nullptr;
 };
 
+// Made on first use and destroyed in main while the application still exists: a window must
+// not outlive QApplication.
+std::unique_ptr<Fixture> theFixture;
+
 Fixture& F() {
-    static Fixture fixture;
-    return fixture;
+    if (!theFixture)
+        theFixture = std::make_unique<Fixture>();
+    return *theFixture;
 }
 
 void BM_SelectSlotAndRebuildLists(benchmark::State& state) {
@@ -162,5 +167,6 @@ int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
+    theFixture.reset();
     return 0;
 }
