@@ -9,6 +9,9 @@ source scripts/deps.sh
 quarnel_install_packages "${QUARNEL_TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
+# One UTF-8 locale for every step, whatever the caller's (Debian always has C.UTF-8): without it
+# Wine cannot map non-ASCII file names, and the tests would depend on the machine's settings.
+export LC_ALL=C.UTF-8
 
 # The fuzz targets need clang's libFuzzer, so they have a build of their own.
 cmake -S . -B build/fuzz -DQUARNEL_FUZZ=ON -DQUARNEL_WERROR=ON \
