@@ -3,6 +3,7 @@
 # through ctest: unit and GUI tests (Qt's offscreen platform), the end-to-end test under a
 # real X server, the fuzz targets under AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the Windows build of the mission and platform libraries under Wine.
+# QUARNEL_FUZZ_SECONDS sets the length of each bounded fuzz run (20 seconds unless set).
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
@@ -23,7 +24,8 @@ trap "\"$PWD/scripts/windows_build.sh\" --clean \"$PWD/build/windows\"" EXIT
 QUARNEL_JOBS=$jobs scripts/windows_build.sh build/windows
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_WERROR=ON \
-      -DQUARNEL_FUZZ_BUILD_DIR="$PWD/build/fuzz" -DQUARNEL_WINDOWS_BUILD_DIR="$PWD/build/windows" >/dev/null
+      -DQUARNEL_FUZZ_BUILD_DIR="$PWD/build/fuzz" -DQUARNEL_FUZZ_SECONDS="${QUARNEL_FUZZ_SECONDS:-20}" \
+      -DQUARNEL_WINDOWS_BUILD_DIR="$PWD/build/windows" >/dev/null
 cmake --build build/test -j "$jobs"
 
 export QT_QPA_PLATFORM=offscreen

@@ -1,6 +1,6 @@
 # Included by the main build: registers with ctest the fuzz targets of a separate fuzz build
 # (QUARNEL_FUZZ_BUILD_DIR), each as a replay of its seed corpus and as a bounded run.
-set(QUARNEL_FUZZ_SECONDS 60 CACHE STRING "Length of each bounded fuzz run in ctest")
+set(QUARNEL_FUZZ_SECONDS 20 CACHE STRING "Length in seconds of each bounded fuzz run in ctest")
 function(quarnel_register_fuzz_tests name)
     set(binary ${QUARNEL_FUZZ_BUILD_DIR}/fuzz/${name})
     set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
@@ -13,5 +13,6 @@ function(quarnel_register_fuzz_tests name)
              COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
                      ${binary} -max_total_time=${QUARNEL_FUZZ_SECONDS} -max_len=16384 -print_final_stats=1
                      -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/ ${found} ${corpus})
-    set_tests_properties(fuzz.${name}.bounded PROPERTIES TIMEOUT 200)
+    math(EXPR timeout "${QUARNEL_FUZZ_SECONDS} + 140")
+    set_tests_properties(fuzz.${name}.bounded PROPERTIES TIMEOUT ${timeout})
 endfunction()

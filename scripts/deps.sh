@@ -23,8 +23,8 @@ QUARNEL_TEST_PACKAGES=(
     g++-mingw-w64-x86-64-posix wine64
 )
 
-# Installs the missing packages with apt-get (through sudo when not root).
-# Does nothing when every package is already present.
+# Installs the missing packages with apt-get (through sudo when not root), waiting for another
+# package manager that holds apt's locks. Does nothing when every package is already present.
 quarnel_install_packages() {
     local missing=() pkg
     for pkg in "$@"; do
@@ -39,11 +39,24 @@ quarnel_install_packages() {
     local sudo=()
     if [ "$(id -u)" -ne 0 ]; then
         if ! command -v sudo >/dev/null 2>&1; then
-            echo "error: these packages are missing and sudo is not available: ${missing[*]}" >&2
+            echo "error: these packages are missing: ${missing[*]}" >&2
+            echo "Installing them needs root: run this script as root, or install sudo and run it again." >&2
             return 1
         fi
         sudo=(sudo)
     fi
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get update -qq
-    "${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}"
+    local apt=("${sudo[@]}" env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900)
+    # apt-get update does not wait for the package lists' lock as install waits for dpkg's: retry
+    # it while another apt-get holds that lock, for up to 15 minutes.
+    local tries=0 output
+    until output=$("${apt[@]}" update -qq 2>&1); do
+        if ! grep -q "Could not get lock" <<<"$output" || [ $((tries += 1)) -gt 180 ]; then
+            echo "$output" >&2
+            return 1
+        fi
+        [ $tries -eq 1 ] && echo "Waiting for another package manager to finish..."
+        sleep 5
+    done
+    [ -z "$output" ] || echo "$output"
+    "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
 }
