@@ -2,6 +2,7 @@
 #include "about_box.h"
 
 #include "about_texts.h"
+#include "quarnel_version.h"
 
 #include <QEvent>
 #include <QFontDatabase>
@@ -18,16 +19,16 @@ namespace about {
 
 namespace {
 
-constexpr int ClientWidth = 360;
-constexpr int ClientHeight = 310;
-constexpr int VersionTop = 8;
+constexpr int kClientWidth = 360;
+constexpr int kClientHeight = 310;
+constexpr int kVersionTop = 8;
 
 // A label sized to its text, left edge centred across the box.
 QLabel* CentredLabel(QWidget* box, const char* name, const QString& text, int top) {
     auto* label = new QLabel(text, box);
     label->setObjectName(QString::fromLatin1(name));
     label->adjustSize();
-    label->move((ClientWidth - label->width()) / 2, top);
+    label->move((kClientWidth - label->width()) / 2, top);
     return label;
 }
 
@@ -50,7 +51,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowModality(Qt::ApplicationModal);
-    setFixedSize(ClientWidth, ClientHeight);
+    setFixedSize(kClientWidth, kClientHeight);
     setFont(parent ? parent->window()->font() : DefaultWindowFont());
 
     // Button face behind everything, the text field included.
@@ -61,15 +62,15 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setPalette(face);
     setAutoFillBackground(true);
 
-    VersionLab = new QLabel(VersionText, this);
+    VersionLab = new QLabel(QString::fromUtf8(quarnel::kVersionText), this);
     VersionLab->setObjectName(QStringLiteral("VersionLab"));
     QFont bold = font();
     bold.setBold(true);
     VersionLab->setFont(bold);
     VersionLab->adjustSize();
-    VersionLab->move(0, VersionTop);
+    VersionLab->move(0, kVersionTop);
 
-    Label7 = CentredLabel(this, "Label7", QString::fromUtf8(RightsNotice), 26);
+    Label7 = CentredLabel(this, "Label7", QString::fromUtf8(kRightsNotice), 26);
 
     Memo1 = new QPlainTextEdit(this);
     Memo1->setObjectName(QStringLiteral("Memo1"));
@@ -83,11 +84,11 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     // the only control, the focus stays where it is (see eventFilter).
     Memo1->setTabChangesFocus(true);
     Memo1->installEventFilter(this);
-    Memo1->setPlainText(QString::fromUtf8(LicenceText));
+    Memo1->setPlainText(QString::fromUtf8(kLicenceText));
     Memo1->setFocus();
 
-    Label5 = CentredLabel(this, "Label5", QString::fromUtf8(UnofficialLine1), 266);
-    Label9 = CentredLabel(this, "Label9", QString::fromUtf8(UnofficialLine2), 280);
+    Label5 = CentredLabel(this, "Label5", QString::fromUtf8(kUnofficialLine1), 266);
+    Label9 = CentredLabel(this, "Label9", QString::fromUtf8(kUnofficialLine2), 280);
 
     // Moving the box before it shows keeps the dialog from placing itself over its owner.
     CentreOnScreen();
@@ -134,7 +135,7 @@ void TAboutBox::FormActivate() {
     // The width taken includes the window frame while the left edge counts from the client area,
     // so the label sits a little right of the centre; that is how the box has always looked.
     const int outerWidth = frameGeometry().width();
-    VersionLab->move((outerWidth - VersionLab->width()) / 2 - 1, VersionTop);
+    VersionLab->move((outerWidth - VersionLab->width()) / 2 - 1, kVersionTop);
 }
 
 bool TAboutBox::event(QEvent* event) {
@@ -146,7 +147,7 @@ bool TAboutBox::event(QEvent* event) {
 
 void ShowAboutBox(QWidget* parent) {
     auto box = std::make_unique<TAboutBox>(parent);
-    box->SetVersion(VersionText);
+    box->SetVersion(QString::fromUtf8(quarnel::kVersionText));
     box->exec();
 }
 

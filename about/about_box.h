@@ -10,9 +10,6 @@ class QPlainTextEdit;
 
 namespace about {
 
-// The version line the about box shows.
-inline const QString VersionText = QStringLiteral("Quarnel beta 1.1");
-
 // "MS Sans Serif" 8 point where the system has it, otherwise Liberation Sans 8 point, which has
 // the same widths. The about box takes its owner's font; this is the font when it has none.
 QFont DefaultWindowFont();

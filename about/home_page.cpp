@@ -40,7 +40,7 @@ void SetWebPageHandler(WebPageHandler handler) {
 }
 
 void OpenWebPage(std::string_view address) {
-    std::array<char, AddressBufferSize> buffer{};
+    std::array<char, kAddressBufferSize> buffer{};
     std::copy_n(address.begin(), std::min(address.size(), buffer.size() - 1), buffer.begin());
     try {
         if (Handler()) {

@@ -8,9 +8,9 @@
 namespace about {
 
 // The project's page; the address buffer OpenWebPage fills holds 79 characters and the zero.
-inline constexpr std::string_view HomePageAddress = "https://codeberg.org/quarnel/quarnel";
-inline constexpr std::size_t AddressBufferSize = 80;
-static_assert(HomePageAddress.size() < AddressBufferSize);
+inline constexpr std::string_view kHomePageAddress = "https://codeberg.org/quarnel/quarnel";
+inline constexpr std::size_t kAddressBufferSize = 80;
+static_assert(kHomePageAddress.size() < kAddressBufferSize);
 
 // Hands the address (cut to 79 characters) once to the system's default handler for it: the Windows
 // shell's default action, elsewhere Qt's desktop services. The outcome is ignored and any failure is

@@ -31,6 +31,9 @@ class TDrawListBox;
 class TSpinEdit;
 class TSuggestionBox;
 
+// The file name of a document never saved, shown as such in the title.
+inline constexpr char kUnnamed[] = "Unnamed";
+
 // The colour of a team, numbered from 1, as 0x00BBGGRR.
 std::uint32_t TeamColour(int team);
 

@@ -17,8 +17,6 @@ namespace editor {
 
 namespace {
 
-constexpr char kUnnamed[] = "Unnamed";
-
 std::filesystem::path ToPath(const QString& fileName) {
     return std::filesystem::path(fileName.toStdU16String());
 }
@@ -144,7 +142,7 @@ void TForm1::AboutBtnClick() {
 }
 
 void TForm1::HomeBtnClick() {
-    about::OpenWebPage(about::HomePageAddress);
+    about::OpenWebPage(about::kHomePageAddress);
 }
 
 void TForm1::RunCommand(const std::function<void()>& command) {

@@ -19,7 +19,6 @@ namespace {
 
 constexpr int kWavesTag = 10; // the one head field stored with an offset: waves minus one
 constexpr int kFirstHeadTagByte = 2;
-constexpr int kNameLength = 20;
 constexpr std::int32_t kDefaultTeamCount = 2;
 
 bool HasTag(const QWidget* control) {
@@ -78,7 +77,7 @@ void TForm1::FG2Unk1EdChange(QWidget* sender) {
 void TForm1::NameBoxChange() {
     if (!ControlsLive)
         return;
-    const QString name = FirstCharacters(NameBox->currentText(), kNameLength);
+    const QString name = FirstCharacters(NameBox->currentText(), static_cast<int>(mission::kNameSize));
     mission::SetFieldText(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Name,
                           mission::UnicodeToAnsi(name.toStdU16String()));
     UpdateShipList();

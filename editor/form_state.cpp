@@ -6,6 +6,7 @@
 #include "draw_list_box.h"
 #include "errors.h"
 #include "install_path.h"
+#include "quarnel_version.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
 #include "ui_font.h"
@@ -25,9 +26,6 @@
 namespace editor {
 
 namespace {
-
-constexpr char kUnnamed[] = "Unnamed";
-constexpr char kTitlePrefix[] = "Quarnel beta 1.1  -  [";
 
 // Sets the text colour of a team-coloured control; its black background stays.
 void SetTextColour(QWidget* widget, std::uint32_t colour) {
@@ -85,7 +83,8 @@ void TForm1::ClearModified() {
 }
 
 void TForm1::UpdateTitle() {
-    setWindowTitle(kTitlePrefix + QFileInfo(FileName).fileName() + "]");
+    setWindowTitle(QString::fromUtf8(quarnel::kVersionText) + "  -  [" + QFileInfo(FileName).fileName() +
+                   "]");
 }
 
 void TForm1::ShowFlightGroup() {

@@ -1,6 +1,7 @@
 // The about box: its texts and places, its frame, where it opens, and that every opening is fresh.
 #include "about_box.h"
 #include "modal_watch.h"
+#include "quarnel_version.h"
 
 #include <QFontInfo>
 #include <QLabel>
@@ -20,7 +21,7 @@ namespace {
 // A box shown (not modally) and active, as the first activation leaves it.
 std::unique_ptr<TAboutBox> ShownBox(QWidget* parent = nullptr) {
     auto box = std::make_unique<TAboutBox>(parent);
-    box->SetVersion(about::VersionText);
+    box->SetVersion(quarnel::kVersionText);
     box->show();
     box->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(box.get()));
@@ -68,7 +69,7 @@ TEST(AboutBox, ControlsStandWhereTheLayoutPutsThem) {
 TEST(AboutBox, TextsAreTheProgramsOwn) {
     auto box = ShownBox();
     EXPECT_EQ(box->windowTitle(), "About");
-    EXPECT_EQ(box->VersionLab->text(), "Quarnel beta 1.1");
+    EXPECT_EQ(box->VersionLab->text(), quarnel::kVersionText);
     EXPECT_TRUE(box->VersionLab->font().bold());
     for (QLabel* label : {box->Label7, box->Label5, box->Label9}) {
         EXPECT_FALSE(label->font().bold()) << label->objectName().toStdString();
@@ -152,7 +153,7 @@ TEST(AboutBox, VersionLabelFollowsTheOuterWidthOnEveryActivation) {
     EXPECT_EQ(box->VersionLab->pos(), first);
 
     // A longer text is measured anew on the next activation.
-    box->SetVersion("Quarnel beta 1.1 with a longer line");
+    box->SetVersion(QString(quarnel::kVersionText) + " with a longer line");
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     box->activateWindow();
@@ -205,7 +206,7 @@ TEST(AboutBox, EveryOpeningIsAFreshModalBox) {
                               auto* box = qobject_cast<TAboutBox*>(modal);
                               ASSERT_NE(box, nullptr);
                               EXPECT_TRUE(box->isModal());
-                              EXPECT_EQ(box->VersionLab->text(), "Quarnel beta 1.1");
+                              EXPECT_EQ(box->VersionLab->text(), quarnel::kVersionText);
                               // The text field is the one control that takes the focus; Tab stays in it.
                               EXPECT_EQ(QApplication::focusWidget(), box->Memo1);
                               original = box->Memo1->toPlainText();

@@ -62,8 +62,8 @@ public slots:
 };
 
 TEST(HomePage, AddressFitsTheBufferAndIsAWebAddress) {
-    EXPECT_LE(about::HomePageAddress.size(), 79u);
-    const QUrl url(QString::fromLatin1(about::HomePageAddress.data(), about::HomePageAddress.size()));
+    EXPECT_LE(about::kHomePageAddress.size(), 79u);
+    const QUrl url(QString::fromLatin1(about::kHomePageAddress.data(), about::kHomePageAddress.size()));
     EXPECT_TRUE(url.isValid());
     EXPECT_EQ(url.scheme(), "https");
     EXPECT_FALSE(url.host().isEmpty());
@@ -76,7 +76,7 @@ TEST(HomePage, HandsTheAddressOverOnceCutTo79Characters) {
         std::string address;
         std::string received;
     } rows[] = {
-        {std::string(about::HomePageAddress), std::string(about::HomePageAddress)},
+        {std::string(about::kHomePageAddress), std::string(about::kHomePageAddress)},
         {long100, long100.substr(0, 79)},
         {std::string(79, 'y'), std::string(79, 'y')},
         {"", ""},
@@ -99,7 +99,7 @@ TEST(HomePage, AFailingHandlerShowsNothingAndThrowsNothing) {
     for (const auto& fail : failures) {
         SetWebPageHandler(fail);
         Visible before = WhatShows([] {});
-        Visible after = WhatShows([] { EXPECT_NO_THROW(OpenWebPage(about::HomePageAddress)); });
+        Visible after = WhatShows([] { EXPECT_NO_THROW(OpenWebPage(about::kHomePageAddress)); });
         EXPECT_EQ(after.topLevels, before.topLevels);
         EXPECT_FALSE(after.modal);
     }
@@ -109,10 +109,10 @@ TEST(HomePage, AFailingHandlerShowsNothingAndThrowsNothing) {
 TEST(HomePage, GoesToTheDesktopsHandlerForWebAddresses) {
     UrlRecorder recorder;
     QDesktopServices::setUrlHandler("https", &recorder, "open");
-    OpenWebPage(about::HomePageAddress);
+    OpenWebPage(about::kHomePageAddress);
     QDesktopServices::unsetUrlHandler("https");
     ASSERT_EQ(recorder.urls.size(), 1u);
-    EXPECT_EQ(recorder.urls[0].toString().toStdString(), std::string(about::HomePageAddress));
+    EXPECT_EQ(recorder.urls[0].toString().toStdString(), std::string(about::kHomePageAddress));
 }
 
 TEST(HomePage, NoBrowserOnTheSystemShowsNothing) {
@@ -124,7 +124,7 @@ TEST(HomePage, NoBrowserOnTheSystemShowsNothing) {
     qputenv("PATH", empty.path().toLocal8Bit());
     qunsetenv("BROWSER");
     Visible before = WhatShows([] {});
-    Visible after = WhatShows([] { EXPECT_NO_THROW(OpenWebPage(about::HomePageAddress)); });
+    Visible after = WhatShows([] { EXPECT_NO_THROW(OpenWebPage(about::kHomePageAddress)); });
     qputenv("PATH", path);
     if (!browser.isEmpty()) {
         qputenv("BROWSER", browser);

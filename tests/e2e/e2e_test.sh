@@ -6,6 +6,7 @@
 set -euo pipefail
 quarnel=$1
 expect=$2
+version=${QUARNEL_VERSION_TEXT:?the version text the title starts with}
 work=$(mktemp -d)
 trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 export HOME=$work            # no game installed, no settings picked up
@@ -14,7 +15,7 @@ export QT_QPA_PLATFORM=xcb
 
 "$quarnel" &
 pid=$!
-win=$(xdotool search --sync --onlyvisible --name '^Quarnel beta 1.1' | head -n 1)
+win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
 eval "$(xdotool getwindowgeometry --shell "$win")" # X, Y of the client area
 xdotool windowfocus --sync "$win"
 
@@ -46,7 +47,7 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to ten seconds for a condition, so a slow machine does not fail the test.
 wait_until() { for _ in $(seq 100); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
 
-[ "$(title)" = "Quarnel beta 1.1  -  [Unnamed]" ] || fail "title at start: $(title)"
+[ "$(title)" = "$version  -  [Unnamed]" ] || fail "title at start: $(title)"
 
 # Slot 9 of the flight group list (rows of 14 pixels from y 58, inside a 2-pixel frame).
 click 60 $((58 + 2 + 8 * 14 + 7))
@@ -59,7 +60,7 @@ retype $((330 + 342)) $((304 + 126)) -5 # Edit1
 
 click $((11 + 46 + 11)) 13  # Save As
 answer_file_dialog 'Save As' "$work/E2E"
-wait_until '[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ]' || fail "title after Save As: $(title)"
+wait_until '[ "$(title)" = "$version  -  [E2E.skm]" ]' || fail "title after Save As: $(title)"
 [ -f "$work/E2E.skm" ] || fail "Save As wrote no E2E.skm"
 "$expect" "$work/expected-first.skm" first
 # The expectation's own name differs; the names are compared apart.
@@ -67,10 +68,10 @@ cmp <(tail -c +65 "$work/E2E.skm") <(tail -c +65 "$work/expected-first.skm") || 
 [ "$(head -c 3 "$work/E2E.skm")" = "E2E" ] || fail "mission name"
 
 click $((11 + 11)) 13       # New File: nothing unsaved, so no question
-wait_until '[ "$(title)" = "Quarnel beta 1.1  -  [Unnamed]" ]' || fail "title after New: $(title)"
+wait_until '[ "$(title)" = "$version  -  [Unnamed]" ]' || fail "title after New: $(title)"
 click $((11 + 23 + 11)) 13  # Open File
 answer_file_dialog 'Open' "$work/E2E.skm"
-wait_until '[ "$(title)" = "Quarnel beta 1.1  -  [E2E.skm]" ]' || fail "title after Open: $(title)"
+wait_until '[ "$(title)" = "$version  -  [E2E.skm]" ]' || fail "title after Open: $(title)"
 retype $((330 + 46)) $((304 + 126)) 9   # Edit2, header byte 0
 "$expect" "$work/expected-second.skm" second
 click $((11 + 69 + 11)) 13  # Save File

@@ -1,6 +1,7 @@
 // New, Open, Save, Save As and closing: the prompt's paths, what ends on disk and in the title.
 #include "form_fixture.h"
 #include "home_page.h"
+#include "quarnel_version.h"
 #include "skirmish_file.h"
 
 #include <QApplication>
@@ -28,7 +29,7 @@ QString Q(const std::filesystem::path& p) {
 }
 
 QString TitleFor(const QString& name) {
-    return "Quarnel beta 1.1  -  [" + name + "]";
+    return QString(quarnel::kVersionText) + "  -  [" + name + "]";
 }
 
 } // namespace
@@ -275,7 +276,7 @@ TEST_F(CommandTest, AboutAndHomePageButtons) {
         box->close();
     });
     Click(Find<QWidget>("AboutBtn"));
-    EXPECT_EQ(version, "Quarnel beta 1.1");
+    EXPECT_EQ(version, quarnel::kVersionText);
     EXPECT_TRUE(mainWindowBlocked);
     EXPECT_EQ(form->findChildren<QDialog*>().size(), 0) << "the box is destroyed after showing";
 
@@ -284,7 +285,7 @@ TEST_F(CommandTest, AboutAndHomePageButtons) {
     Click(Find<QWidget>("HomeBtn"));
     about::SetWebPageHandler({});
     ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], std::string(about::HomePageAddress));
+    EXPECT_EQ(opened[0], std::string(about::kHomePageAddress));
     EXPECT_FALSE(form->Modified);
     EXPECT_TRUE(dialogs->Errors.empty());
 }

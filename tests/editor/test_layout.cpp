@@ -1,5 +1,6 @@
 // The window as laid out: every control's place, size, tag and text; the keyboard order; start-up.
 #include "form_fixture.h"
+#include "quarnel_version.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -131,7 +132,7 @@ TEST_F(FormTest, WindowIsFixedAndTitled) {
     EXPECT_EQ(form->minimumSize(), form->maximumSize());
     EXPECT_FALSE(form->windowFlags() & Qt::WindowMaximizeButtonHint);
     EXPECT_TRUE(form->windowFlags() & Qt::WindowMinimizeButtonHint);
-    EXPECT_EQ(form->windowTitle(), "Quarnel beta 1.1  -  [Unnamed]");
+    EXPECT_EQ(form->windowTitle(), QString(quarnel::kVersionText) + "  -  [Unnamed]");
     EXPECT_EQ(form->findChild<QWidget*>("HomeBtn")->cursor().shape(), Qt::PointingHandCursor);
     for (const char* button : {"NewBtn", "LoadBtn", "SaveAsBtn", "SaveBtn", "ClearFGBtn", "CopyBtn",
                                "PasteBtn", "AboutBtn", "HomeBtn"}) {
