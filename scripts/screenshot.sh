@@ -1,10 +1,12 @@
 #!/usr/bin/env bash
-# Takes docs/screenshot.png: the main window as a user sees it, under a real X server (Xvfb,
-# 24-bit colour, 96 dots per inch), cropped to the window.
+# Takes the pictures in docs/: the main window as a user sees it (docs/screenshot.png, for the
+# README and the guide) and the guide's other pictures, under a real X server (Xvfb, 24-bit
+# colour, 96 dots per inch), driving the program with xdotool.
 #
-#   scripts/screenshot.sh [BUILD_DIR] [OUTPUT]
+#   scripts/screenshot.sh [BUILD_DIR] [OUTPUT_FOLDER]
 #
-# Without BUILD_DIR it builds the program in build/release first, as run.sh does.
+# Without BUILD_DIR it builds the program in build/release first, as run.sh does. OUTPUT_FOLDER
+# is docs/ unless given.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -12,9 +14,11 @@ if [ "${1:-}" = "--inside-x" ]; then
     # Second half: runs inside the X session that xvfb-run started.
     program=$2
     output=$3
-    QT_QPA_PLATFORM=xcb "$program" &
+    # No game installed and no settings picked up: every picture shows a new mission.
+    home=$(mktemp -d)
+    HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=xcb "$program" &
     pid=$!
-    trap 'kill "$pid" 2>/dev/null || true' EXIT
+    trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
     if ! window=$(timeout 30 xdotool search --sync --onlyvisible --class quarnel | head -n 1) || [ -z "$window" ]; then
         echo "error: the quarnel window did not appear within 30 seconds" >&2
         exit 1
@@ -22,18 +26,45 @@ if [ "${1:-}" = "--inside-x" ]; then
     # Give the window its first paint and the list boxes their rows.
     sleep 2
     info=$(xwininfo -id "$window")
-    x=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
-    y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
+    X=$(awk '/Absolute upper-left X/ {print $NF}' <<<"$info")
+    Y=$(awk '/Absolute upper-left Y/ {print $NF}' <<<"$info")
     width=$(awk '/Width:/ {print $NF}' <<<"$info")
     height=$(awk '/Height:/ {print $NF}' <<<"$info")
-    mkdir -p "$(dirname "$output")"
-    import -window root -crop "${width}x${height}+${x}+${y}" +repage "$output"
-    echo "wrote $output (${width}x${height} at ${x},${y})"
+    mkdir -p "$output"
+    # Saves the part of the window at x, y (client area) of the given size.
+    shoot() {
+        import -window root -crop "${4}x${5}+$((X + $2))+$((Y + $3))" +repage "$output/$1"
+        echo "wrote $output/$1 (${4}x${5})"
+    }
+    # Clicks at a place of the window's client area, and replaces the text of the field there.
+    click() { xdotool mousemove --sync $((X + $1)) $((Y + $2)) click 1; sleep 0.3; }
+    retype() { click "$1" "$2"; xdotool key ctrl+a; xdotool type --delay 30 -- "$3"; sleep 0.3; }
+
+    xdotool windowfocus --sync "$window"
+    shoot screenshot.png 0 0 "$width" "$height"
+    # The flight group frame with its fields, title included.
+    shoot guide-flight-group.png 326 28 438 272
+
+    # Four teams with a flight group in each (slot 1 copied into slots 5 and 13, renamed), the
+    # one of team 3 selected, and the pointer out of the way.
+    row() { echo $((58 + 2 + ($1 - 1) * 14 + 7)); }
+    retype $((330 + 160)) $((304 + 54)) 4 # NumTeamsBox
+    click 60 "$(row 1)"
+    click $((11 + 123 + 11)) 13 # Copy FG
+    for slot in 5 13; do
+        click 60 "$(row "$slot")"
+        click $((11 + 146 + 11)) 13 # Paste FG
+        retype 670 74 "$([ "$slot" = 5 ] && echo Five || echo Thirteen)" # NameBox
+    done
+    click 60 "$(row 9)"
+    xdotool mousemove --sync $((X + width - 5)) $((Y + height - 5))
+    sleep 1
+    shoot guide-teams.png 0 28 "$width" $((height - 28))
     exit 0
 fi
 
 build=${1:-}
-output=${2:-docs/screenshot.png}
+output=${2:-docs}
 if [ -z "$build" ]; then
     source scripts/deps.sh
     quarnel_install_packages "${QUARNEL_TEST_PACKAGES[@]}"
