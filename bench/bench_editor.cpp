@@ -108,7 +108,7 @@ void BM_New(benchmark::State& state) {
     auto& form = *F().form;
     form.ClearModified();
     for (auto _ : state)
-        form.NewCommand();
+        form.NewBtnClick();
 }
 
 void BM_Open(benchmark::State& state) {
@@ -118,7 +118,7 @@ void BM_Open(benchmark::State& state) {
     mission::SaveMission(m, fixture.folder / "Bench.skm");
     fixture.form->ClearModified();
     for (auto _ : state)
-        fixture.form->OpenCommand();
+        fixture.form->LoadBtnClick();
 }
 
 double Median(std::vector<double> samples) {
@@ -137,7 +137,7 @@ void BM_SaveThroughWindowBesideSaveMission(benchmark::State& state) {
     for (auto _ : state) {
         fixture.form->Modified = true;
         auto start = std::chrono::steady_clock::now();
-        fixture.form->SaveCommand();
+        fixture.form->SaveBtnClick();
         auto middle = std::chrono::steady_clock::now();
         mission::SaveMission(m, alone);
         auto end = std::chrono::steady_clock::now();

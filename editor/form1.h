@@ -13,6 +13,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <string>
 
 class QCheckBox;
 class QComboBox;
@@ -21,6 +22,7 @@ class QFrame;
 class QGroupBox;
 class QLabel;
 class QLineEdit;
+class QListWidget;
 class QPainter;
 class QToolButton;
 
@@ -28,6 +30,7 @@ namespace editor {
 
 class TChoiceBox;
 class TDrawListBox;
+class TImageList;
 class TSpinEdit;
 class TSuggestionBox;
 
@@ -59,6 +62,9 @@ public:
 
     // Lists and team view.
     void AssignTeamColours();
+    // The short name of a craft type, read from ShortBox; a type without an entry raises the
+    // list-index error.
+    std::string CraftShortName(int craftType) const;
     void BuildListText(int slot);
     void UpdateShipList();
     void UpdateGoalList();
@@ -94,10 +100,10 @@ public:
 
     // Document commands.
     TAnswer AskSave();
-    void SaveCommand();
-    void SaveAsCommand();
-    void OpenCommand();
-    void NewCommand();
+    void SaveBtnClick();
+    void SaveAsBtnClick();
+    void LoadBtnClick();
+    void NewBtnClick();
     void AboutBtnClick();
     void HomeBtnClick();
 
@@ -115,6 +121,7 @@ public:
     QToolButton* PasteBtn = nullptr;
     QToolButton* AboutBtn = nullptr;
     QToolButton* HomeBtn = nullptr;
+    TImageList* ImageList1 = nullptr;
 
     QLabel* Label6 = nullptr;
     TDrawListBox* ShipList = nullptr;
@@ -164,6 +171,12 @@ public:
     QLabel* Label8 = nullptr;
     QLineEdit* Edit1 = nullptr;
 
+    // Never seen: the short craft names, looked up by craft type, and three labels under ShipList.
+    QListWidget* ShortBox = nullptr;
+    QLabel* F1Label = nullptr;
+    QLabel* wordlabel = nullptr;
+    QLabel* Section = nullptr;
+
     // The file dialogs are made when first needed (they are costly to build) and then kept, so
     // each shows the folder and name last chosen in it.
     QFileDialog& OpenDialog1();
@@ -181,6 +194,7 @@ private:
     void CreateLeftColumn();
     void CreateFlightGroupFrame();
     void CreateMissionGroup();
+    void CreateHiddenControls();
     void ConnectHandlers();
     void SetTabOrder();
 

@@ -33,15 +33,15 @@ void TForm1::SaveStep() {
         UpdateTitle();
         ClearModified();
     } else {
-        SaveAsCommand();
+        SaveAsBtnClick();
     }
 }
 
-void TForm1::SaveCommand() {
+void TForm1::SaveBtnClick() {
     SaveStep();
 }
 
-void TForm1::SaveAsCommand() {
+void TForm1::SaveAsBtnClick() {
     const std::optional<QString> chosen = dialogs_->RunFileDialog(SaveDialog1());
     if (!chosen) {
         SaveAsCancelled = true;
@@ -73,7 +73,7 @@ bool TForm1::SaveChangesFirst() {
     return false;
 }
 
-void TForm1::OpenCommand() {
+void TForm1::LoadBtnClick() {
     if (!SaveChangesFirst())
         return;
     const std::optional<QString> chosen = dialogs_->RunFileDialog(OpenDialog1());
@@ -97,7 +97,7 @@ void TForm1::OpenCommand() {
     RefreshAll();
 }
 
-void TForm1::NewCommand() {
+void TForm1::NewBtnClick() {
     if (!SaveChangesFirst())
         return;
     StartNewDocument();
@@ -122,7 +122,7 @@ bool TForm1::FormClose() {
             return true;
         }
         SaveAsCancelled = false;
-        SaveAsCommand();
+        SaveAsBtnClick();
         return !SaveAsCancelled;
     } catch (const mission::EMissionError& error) {
         ShowError(QString::fromStdString(error.what()));

@@ -191,10 +191,10 @@ void TForm1::ConnectHandlers() {
         TeamListBoxDrawItem(p, row, r, selected);
     });
 
-    command(NewBtn, &QToolButton::clicked, &TForm1::NewCommand);
-    command(LoadBtn, &QToolButton::clicked, &TForm1::OpenCommand);
-    command(SaveAsBtn, &QToolButton::clicked, &TForm1::SaveAsCommand);
-    command(SaveBtn, &QToolButton::clicked, &TForm1::SaveCommand);
+    command(NewBtn, &QToolButton::clicked, &TForm1::NewBtnClick);
+    command(LoadBtn, &QToolButton::clicked, &TForm1::LoadBtnClick);
+    command(SaveAsBtn, &QToolButton::clicked, &TForm1::SaveAsBtnClick);
+    command(SaveBtn, &QToolButton::clicked, &TForm1::SaveBtnClick);
     command(ClearFGBtn, &QToolButton::clicked, &TForm1::ClearFGBtnClick);
     command(CopyBtn, &QToolButton::clicked, &TForm1::CopyBtnClick);
     command(PasteBtn, &QToolButton::clicked, &TForm1::PasteBtnClick);

@@ -1,10 +1,12 @@
 // Builds every control of the main window at its fixed place, with its texts, colours and tags.
 #include "form1.h"
 
+#include "ansi_text.h"
 #include "choice_box.h"
 #include "control_bar.h"
 #include "craft_catalogue.h"
 #include "draw_list_box.h"
+#include "image_list.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
 #include "ui_font.h"
@@ -15,6 +17,7 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QToolButton>
 
 namespace editor {
@@ -95,12 +98,13 @@ QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int tag) {
     return edit;
 }
 
-QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const char* hint, const char* icon) {
+QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const char* hint,
+                            const QIcon& picture) {
     auto* button = Place(new QToolButton(toolbar), name, x, 0, 23, 22);
     button->setAutoRaise(true);
     button->setFocusPolicy(Qt::NoFocus);
     button->setToolButtonStyle(Qt::ToolButtonIconOnly);
-    button->setIcon(QIcon(QString(":/icons/") + icon));
+    button->setIcon(picture);
     button->setIconSize(QSize(16, 16));
     button->setToolTip(hint);
     button->setAccessibleName(hint);
@@ -124,6 +128,7 @@ void TForm1::CreateControls() {
     CreateLeftColumn();
     CreateFlightGroupFrame();
     CreateMissionGroup();
+    CreateHiddenControls();
     SetTabOrder();
 }
 
@@ -132,17 +137,21 @@ void TForm1::CreateToolbar() {
     ToolBar1 = Place(new QWidget(ControlBar1), "ToolBar1", 11, 2, 172, 22);
     ToolBar2 = Place(new QWidget(ControlBar1), "ToolBar2", 713, 2, 53, 22);
 
-    NewBtn = MakeToolButton(ToolBar1, "NewBtn", 0, "New File", "new.svg");
-    LoadBtn = MakeToolButton(ToolBar1, "LoadBtn", 23, "Open File", "open.svg");
-    SaveAsBtn = MakeToolButton(ToolBar1, "SaveAsBtn", 46, "Save As", "saveas.svg");
-    SaveBtn = MakeToolButton(ToolBar1, "SaveBtn", 69, "Save File", "save.svg");
+    ImageList1 = new TImageList(this);
+    const auto button = [this](QWidget* toolbar, const char* name, int x, const char* hint, int picture) {
+        return MakeToolButton(toolbar, name, x, hint, ImageList1->Picture(picture));
+    };
+    NewBtn = button(ToolBar1, "NewBtn", 0, "New File", 0);
+    LoadBtn = button(ToolBar1, "LoadBtn", 23, "Open File", 1);
+    SaveAsBtn = button(ToolBar1, "SaveAsBtn", 46, "Save As", 2);
+    SaveBtn = button(ToolBar1, "SaveBtn", 69, "Save File", 3);
     ToolButton2 = Place(new QFrame(ToolBar1), "ToolButton2", 92, 0, 8, 22);
     ToolButton2->setFrameStyle(QFrame::VLine | QFrame::Sunken);
-    ClearFGBtn = MakeToolButton(ToolBar1, "ClearFGBtn", 100, "Clear FG", "clear.svg");
-    CopyBtn = MakeToolButton(ToolBar1, "CopyBtn", 123, "Copy FG", "copy.svg");
-    PasteBtn = MakeToolButton(ToolBar1, "PasteBtn", 146, "Paste FG", "paste.svg");
-    AboutBtn = MakeToolButton(ToolBar2, "AboutBtn", 0, "About", "about.svg");
-    HomeBtn = MakeToolButton(ToolBar2, "HomeBtn", 23, "Home Page", "home.svg");
+    ClearFGBtn = button(ToolBar1, "ClearFGBtn", 100, "Clear FG", 10);
+    CopyBtn = button(ToolBar1, "CopyBtn", 123, "Copy FG", 8);
+    PasteBtn = button(ToolBar1, "PasteBtn", 146, "Paste FG", 9);
+    AboutBtn = button(ToolBar2, "AboutBtn", 0, "About", 13);
+    HomeBtn = button(ToolBar2, "HomeBtn", 23, "Home Page", 20);
     HomeBtn->setCursor(Qt::PointingHandCursor);
 }
 
@@ -272,6 +281,24 @@ void TForm1::CreateMissionGroup() {
     Label8 = MakeLabel(g, "Label8", "Globals unknown", 304, 100);
     Edit1 = MakeEdit(g, "Edit1", 318, 116, 5);
     Name(Edit1, "Globals unknown");
+}
+
+void TForm1::CreateHiddenControls() {
+    // The flight group list reads each slot's short craft name from here by craft type.
+    ShortBox = Place(new QListWidget(this), "ShortBox", 40, 98, 121, 97);
+    ShortBox->setFocusPolicy(Qt::NoFocus);
+    QStringList shortNames;
+    for (const std::string_view name : mission::CraftShortNames())
+        shortNames.append(QString::fromStdU16String(mission::AnsiToUnicode(name)));
+    ShortBox->addItems(shortNames);
+    ShortBox->hide();
+
+    // Three labels that ShipList covers whole.
+    F1Label = MakeLabel(this, "F1Label", "F1Label", 16, 70);
+    wordlabel = MakeLabel(this, "wordlabel", "wordlabel", 16, 100);
+    Section = MakeLabel(this, "Section", "Section", 16, 130);
+    for (QLabel* covered : {F1Label, wordlabel, Section})
+        covered->stackUnder(ShipList);
 }
 
 QFileDialog& TForm1::OpenDialog1() {

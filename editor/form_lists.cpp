@@ -5,6 +5,7 @@
 #include "choice_box.h"
 #include "craft_catalogue.h"
 #include "draw_list_box.h"
+#include "errors.h"
 #include "ui_font.h"
 
 #include <QPainter>
@@ -65,13 +66,19 @@ void TForm1::AssignTeamColours() {
     UpdateGoalList();
 }
 
+std::string TForm1::CraftShortName(int craftType) const {
+    const QListWidgetItem* entry = ShortBox->item(craftType);
+    if (!entry)
+        throw mission::EListError(craftType);
+    return mission::UnicodeToAnsi(entry->text().toStdU16String());
+}
+
 void TForm1::BuildListText(int slot) {
     mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
     std::string text;
     if (group.CraftType != 0) {
         text = std::to_string(group.WavesMinusOne + 1) + "  x  [ " + std::to_string(group.CraftPerWave) +
-               " ]  " + std::string(mission::CraftShortName(group.CraftType)) + "  " +
-               std::string(mission::FieldText(group.Name));
+               " ]  " + CraftShortName(group.CraftType) + "  " + std::string(mission::FieldText(group.Name));
     }
     group.ListText = (group.Primary == 1 ? "^   " : "     ") + text;
 }

@@ -1,11 +1,14 @@
 // The window as laid out: every control's place, size, tag and text; the keyboard order; start-up.
+#include "craft_catalogue.h"
 #include "form_fixture.h"
+#include "image_list.h"
 #include "quarnel_version.h"
 
 #include <QAbstractButton>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
+#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -184,5 +187,52 @@ TEST_F(FormTest, StartUpShowsANewUnnamedMission) {
         const QPalette pal = Find<QWidget>(name)->palette();
         EXPECT_EQ(pal.color(QPalette::Text), QColor(0, 255, 0)) << name;
         EXPECT_EQ(pal.color(QPalette::Base), QColor(0, 0, 0)) << name;
+    }
+}
+
+TEST_F(FormTest, ButtonsShowTheirPicturesFromTheImageList) {
+    auto* images = form->findChild<editor::TImageList*>("ImageList1");
+    ASSERT_NE(images, nullptr);
+    EXPECT_EQ(images->Count(), 21);
+    const std::pair<const char*, int> pictures[] = {
+        {"NewBtn", 0},  {"LoadBtn", 1},  {"SaveAsBtn", 2}, {"SaveBtn", 3},  {"ClearFGBtn", 10},
+        {"CopyBtn", 8}, {"PasteBtn", 9}, {"AboutBtn", 13}, {"HomeBtn", 20},
+    };
+    for (const auto& [button, picture] : pictures) {
+        SCOPED_TRACE(button);
+        const QImage shown = Find<QToolButton>(button)->icon().pixmap(16, 16).toImage();
+        const QImage listed = images->Picture(picture).pixmap(16, 16).toImage();
+        EXPECT_EQ(listed.size(), QSize(16, 16));
+        EXPECT_EQ(shown, listed) << "picture " << picture;
+        // A shown picture has something drawn on a transparent background.
+        int opaque = 0;
+        for (int y = 0; y < listed.height(); ++y)
+            for (int x = 0; x < listed.width(); ++x)
+                opaque += qAlpha(listed.pixel(x, y)) >= 128 ? 1 : 0;
+        EXPECT_GT(opaque, 0);
+        EXPECT_LT(opaque, 16 * 16);
+    }
+}
+
+TEST_F(FormTest, NeverSeenControlsExistUnseen) {
+    auto* shortBox = Find<QListWidget>("ShortBox");
+    ASSERT_NE(shortBox, nullptr);
+    EXPECT_EQ(shortBox->geometry(), QRect(40, 98, 121, 97));
+    EXPECT_FALSE(shortBox->isVisible());
+    EXPECT_EQ(shortBox->focusPolicy(), Qt::NoFocus);
+    EXPECT_EQ(shortBox->count(), static_cast<int>(mission::kCraftCount));
+    EXPECT_EQ(shortBox->item(1)->text(),
+              QString::fromLatin1(mission::CraftShortNames()[1].data(),
+                                  static_cast<qsizetype>(mission::CraftShortNames()[1].size())));
+
+    auto* shipList = Find<QWidget>("ShipList");
+    for (const char* name : {"F1Label", "wordlabel", "Section"}) {
+        SCOPED_TRACE(name);
+        auto* label = Find<QLabel>(name);
+        ASSERT_NE(label, nullptr);
+        EXPECT_TRUE(shipList->geometry().contains(label->geometry()));
+        // What the window shows at the label's place belongs to the list.
+        QWidget* top = form->childAt(label->geometry().center());
+        EXPECT_TRUE(top == shipList || shipList->isAncestorOf(top));
     }
 }
