@@ -1,0 +1,11 @@
+// Started by bench_startup: the quarnel program's start, measured to its mapped window and first
+// painted frame.
+#include "form1.h"
+#include "startup_probe.h"
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QGuiApplication::setDesktopFileName("quarnel");
+    editor::TForm1 form;
+    return startup_probe::Run(app, form);
+}
