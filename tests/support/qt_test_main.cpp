@@ -1,11 +1,12 @@
-// Runs the window tests inside one application object, on the offscreen platform unless told otherwise.
+// The entry point of the window tests: GoogleTest takes its own arguments first, then one
+// application object lives for the whole run, on Qt's offscreen platform unless told otherwise.
 #include <QApplication>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
+    QApplication app(argc, argv);
     return RUN_ALL_TESTS();
 }

@@ -1,22 +1,32 @@
-// Helpers shared by the tests.
+// Helpers shared by the tests, on POSIX systems and on Windows. Windows has no fork, so code that
+// must run in a child process is built only for POSIX systems.
 #include "test_support.h"
 
-#include <cstdlib>
 #include <fstream>
 #include <random>
 #include <stdexcept>
+#ifndef _WIN32
 #include <sys/wait.h>
 #include <unistd.h>
+#endif
 
 namespace testsupport {
 
 TempDir::TempDir() {
-    std::string pattern = (std::filesystem::temp_directory_path() / "quarnel-test-XXXXXX").string();
-    if (!::mkdtemp(pattern.data()))
-        throw std::runtime_error("cannot create a temporary folder");
-    path_ = pattern;
-    // Readable by the unprivileged user of the permission tests.
-    std::filesystem::permissions(path_, std::filesystem::perms::all);
+    // Seeded from the system, so that test programs running side by side pick different names.
+    static std::mt19937 names{std::random_device{}()};
+    const std::filesystem::path base = std::filesystem::temp_directory_path();
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        path_ = base / ("quarnel-test-" + std::to_string(names()));
+        if (std::filesystem::create_directory(path_)) {
+#ifndef _WIN32
+            // Readable by the unprivileged user of the permission tests.
+            std::filesystem::permissions(path_, std::filesystem::perms::all);
+#endif
+            return;
+        }
+    }
+    throw std::runtime_error("cannot create a temporary folder");
 }
 
 TempDir::~TempDir() {
@@ -46,6 +56,7 @@ std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed) {
     return bytes;
 }
 
+#ifndef _WIN32
 std::string RunInChild(const std::function<std::string()>& body) {
     int fds[2];
     if (::pipe(fds) != 0)
@@ -75,5 +86,6 @@ std::string RunInChild(const std::function<std::string()>& body) {
         return "crashed";
     return result;
 }
+#endif
 
 } // namespace testsupport

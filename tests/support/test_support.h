@@ -28,10 +28,12 @@ std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed);
 
+#ifndef _WIN32
 // Runs body in a forked child and returns the text it returned (or "crashed" if it died).
 std::string RunInChild(const std::function<std::string()>& body);
 
 // The user id of nobody, for tests that must run without root's privileges.
 inline constexpr unsigned kUnprivilegedUser = 65534;
+#endif
 
 } // namespace testsupport
