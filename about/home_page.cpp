@@ -19,12 +19,15 @@ namespace about {
 
 namespace {
 
-void SystemOpen(const char* address) {
+bool SystemOpen(const char* address) {
 #ifdef _WIN32
-    // No owner, the default verb, no parameters, no working folder; the result says nothing we act on.
-    ShellExecuteA(nullptr, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL);
+    // No owner, the default verb, no parameters, no working folder. The shell answers a value above 32
+    // when it started something for the address.
+    const auto result =
+        reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, nullptr, address, nullptr, nullptr, SW_SHOWNORMAL));
+    return result > 32;
 #else
-    QDesktopServices::openUrl(QUrl(QString::fromLocal8Bit(address)));
+    return QDesktopServices::openUrl(QUrl(QString::fromLocal8Bit(address)));
 #endif
 }
 
@@ -39,17 +42,18 @@ void SetWebPageHandler(WebPageHandler handler) {
     Handler() = std::move(handler);
 }
 
-void OpenWebPage(std::string_view address) {
+bool OpenWebPage(std::string_view address) {
     std::array<char, kAddressBufferSize> buffer{};
     std::copy_n(address.begin(), std::min(address.size(), buffer.size() - 1), buffer.begin());
     try {
         if (Handler()) {
             Handler()(buffer.data());
-        } else {
-            SystemOpen(buffer.data());
+            return true;
         }
+        return SystemOpen(buffer.data());
     } catch (...) {
-        // A page that cannot be opened is not worth a message: the editor carries on as it was.
+        // Whatever went wrong, the editor carries on as it was; the caller decides what to tell.
+        return false;
     }
 }
 

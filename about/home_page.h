@@ -13,12 +13,13 @@ inline constexpr std::size_t kAddressBufferSize = 80;
 static_assert(kHomePageAddress.size() < kAddressBufferSize);
 
 // Hands the address (cut to 79 characters) once to the system's default handler for it: the Windows
-// shell's default action, elsewhere Qt's desktop services. The outcome is ignored and any failure is
-// swallowed: nothing is shown, nothing is thrown.
-void OpenWebPage(std::string_view address);
+// shell's default action, elsewhere Qt's desktop services. Shows nothing and throws nothing; returns
+// false when the system said it could not open the address (no program for web addresses, for one),
+// so the caller can tell the user.
+bool OpenWebPage(std::string_view address);
 
 // What OpenWebPage calls with the zero-terminated address. Tests replace it; an empty function puts
-// back the system's handler.
+// back the system's handler. A handler reports a failure by throwing.
 using WebPageHandler = std::function<void(const char* address)>;
 void SetWebPageHandler(WebPageHandler handler);
 

@@ -141,8 +141,14 @@ void TForm1::AboutBtnClick() {
     about::ShowAboutBox(this);
 }
 
+// Without a browser the click would otherwise do nothing at all; the box names the address so the
+// user can open it by hand.
 void TForm1::HomeBtnClick() {
-    about::OpenWebPage(about::kHomePageAddress);
+    if (!about::OpenWebPage(about::kHomePageAddress)) {
+        const QString address = QString::fromLatin1(about::kHomePageAddress.data(),
+                                                    static_cast<qsizetype>(about::kHomePageAddress.size()));
+        ShowError(QString("The home page %1 could not be opened").arg(address));
+    }
 }
 
 void TForm1::RunCommand(const std::function<void()>& command) {

@@ -1,4 +1,5 @@
 // New, Open, Save, Save As and closing: the prompt's paths, what ends on disk and in the title.
+#include "error_text.h"
 #include "form_fixture.h"
 #include "home_page.h"
 #include "quarnel_version.h"
@@ -288,4 +289,15 @@ TEST_F(CommandTest, AboutAndHomePageButtons) {
     EXPECT_EQ(opened[0], std::string(about::kHomePageAddress));
     EXPECT_FALSE(form->Modified);
     EXPECT_TRUE(dialogs->Errors.empty());
+}
+
+TEST_F(CommandTest, HomePageThatCannotOpenIsReportedWithItsAddress) {
+    about::SetWebPageHandler([](const char*) { throw std::runtime_error("no program for web addresses"); });
+    Click(Find<QWidget>("HomeBtn"));
+    about::SetWebPageHandler({});
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].first, editor::ApplicationTitle(QCoreApplication::applicationFilePath()));
+    EXPECT_EQ(dialogs->Errors[0].second,
+              "The home page " + QString::fromLatin1(about::kHomePageAddress) + " could not be opened.");
+    EXPECT_FALSE(form->Modified);
 }
