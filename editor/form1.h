@@ -6,10 +6,12 @@
 #pragma once
 
 #include "dialogs.h"
+#include "field_binding.h"
 #include "mission_model.h"
 
 #include <QString>
 #include <QWidget>
+#include <array>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -198,6 +200,11 @@ private:
     void ConnectHandlers();
     void SetTabOrder();
 
+    // Writes a control's value into the field its binding names.
+    void StoreField(QWidget* control);
+    // Shows the stored values of the bound fields of the flight group records, or of the others.
+    void ShowBoundFields(bool flightGroup);
+
     // Returns false when the close is refused.
     bool FormClose();
     // The save step shared by Save, Open, New and closing.
@@ -212,6 +219,8 @@ private:
     void ShowError(const QString& text);
 
     std::unique_ptr<TDialogs> dialogs_;
+    // The control of each row of kFieldBindings.
+    std::array<QWidget*, std::size(kFieldBindings)> boundControls_{};
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
 };

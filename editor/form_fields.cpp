@@ -17,8 +17,6 @@ namespace editor {
 
 namespace {
 
-constexpr int kWavesTag = 10; // the one head field stored with an offset: waves minus one
-constexpr int kFirstHeadTagByte = 2;
 constexpr std::int32_t kDefaultTeamCount = 2;
 
 bool HasTag(const QWidget* control) {
@@ -53,13 +51,18 @@ int TForm1::ControlTag(QWidget* control) const {
     return control && HasTag(control) ? control->property("tag").toInt() : 0;
 }
 
+void TForm1::StoreField(QWidget* control) {
+    const TFieldBinding* binding = FindBinding(control->objectName());
+    if (!binding)
+        return;
+    SetFieldValue(Mission, Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)], binding->Kind,
+                  ControlTag(control), ControlValue(control) - binding->Offset);
+}
+
 void TForm1::AIBoxChange(QWidget* sender) {
     if (!ControlsLive)
         return;
-    const int tag = ControlTag(sender);
-    const int value = ControlValue(sender) - (tag == kWavesTag ? 1 : 0);
-    mission::SetHeadByte(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)],
-                         kFirstHeadTagByte + tag, static_cast<std::uint8_t>(value & 0xFF));
+    StoreField(sender);
     MarkModified();
     UpdateShipList();
 }
@@ -67,9 +70,7 @@ void TForm1::AIBoxChange(QWidget* sender) {
 void TForm1::FG2Unk1EdChange(QWidget* sender) {
     if (!ControlsLive)
         return;
-    const int tag = ControlTag(sender);
-    Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Body.at(static_cast<std::size_t>(tag - 1)) =
-        ControlValue(sender);
+    StoreField(sender);
     MarkModified();
     UpdateShipList();
 }
@@ -87,28 +88,26 @@ void TForm1::NameBoxChange() {
 void TForm1::ArenaBoxChange(QWidget* sender) {
     if (!ControlsLive)
         return;
-    mission::SettingsField(Mission.Settings, ControlTag(sender)) = ControlValue(sender);
+    StoreField(sender);
     MarkModified();
 }
 
 // Runs also while the program fills the field; it then stores the value just shown.
 void TForm1::Edit1Change(QWidget* sender) {
-    mission::SettingsField(Mission.Settings, ControlTag(sender)) = ControlValue(sender);
+    StoreField(sender);
     MarkModified();
 }
 
 // Runs also while the program fills the fields; they then store the values just shown.
 void TForm1::Edit2Change(QWidget* sender) {
-    Mission.Header.HeaderBytes.at(static_cast<std::size_t>(ControlTag(sender) - 1)) =
-        static_cast<std::uint8_t>(ControlValue(sender) & 0xFF);
+    StoreField(sender);
     MarkModified();
 }
 
 void TForm1::MissionTypeBoxChange(QWidget* sender) {
     if (!ControlsLive)
         return;
-    mission::TrailerField(Mission.Trailer, ControlTag(sender)) =
-        static_cast<std::int16_t>(static_cast<std::uint16_t>(ControlValue(sender) & 0xFFFF));
+    StoreField(sender);
     MarkModified();
 }
 

@@ -6,6 +6,7 @@
 #include "control_bar.h"
 #include "craft_catalogue.h"
 #include "draw_list_box.h"
+#include "field_binding.h"
 #include "image_list.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
@@ -92,10 +93,8 @@ TSuggestionBox* MakeFreeTextBox(QWidget* parent, const char* name, std::span<con
     return box;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y, int tag) {
-    auto* edit = Place(new QLineEdit(parent), name, x, y, 50, 21);
-    SetTag(edit, tag);
-    return edit;
+QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y) {
+    return Place(new QLineEdit(parent), name, x, y, 50, 21);
 }
 
 QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const char* hint,
@@ -129,6 +128,12 @@ void TForm1::CreateControls() {
     CreateFlightGroupFrame();
     CreateMissionGroup();
     CreateHiddenControls();
+    // Every control that edits a field carries the tag that finds the field.
+    for (std::size_t i = 0; i < std::size(kFieldBindings); ++i) {
+        boundControls_[i] = findChild<QWidget*>(kFieldBindings[i].Control);
+        Q_ASSERT(boundControls_[i]);
+        SetTag(boundControls_[i], kFieldBindings[i].Tag);
+    }
     SetTabOrder();
 }
 
@@ -182,11 +187,9 @@ void TForm1::CreateFlightGroupFrame() {
     Label7->setBackgroundRole(QPalette::Button);
 
     Wavespin = Place(new TSpinEdit(1, 255, this), "Wavespin", 350, 64, 45, 22);
-    SetTag(Wavespin, 10);
     Name(Wavespin, "Waves");
     Label30 = MakeLabel(this, "Label30", "waves of:", 400, 68);
     SizeSpin = Place(new TSpinEdit(1, 255, this), "SizeSpin", 450, 64, 41, 22);
-    SetTag(SizeSpin, 11);
     Name(SizeSpin, "Craft per wave");
     ShipBox = MakeChoiceBox(this, "ShipBox", mission::CraftLongNames(), 498, 64, 125);
     ShipBox->setMaxVisibleItems(21);
@@ -199,7 +202,6 @@ void TForm1::CreateFlightGroupFrame() {
 
     Label20 = MakeLabel(this, "Label20", "Order:", 359, 120);
     OrderBox = MakeChoiceBox(this, "OrderBox", mission::OrderBoxItems, 396, 118, 245);
-    SetTag(OrderBox, 13);
     SetColours(OrderBox, kOrderBackground, kWhite);
     Name(OrderBox, "Order:");
 
@@ -212,33 +214,28 @@ void TForm1::CreateFlightGroupFrame() {
     };
     FGCond1Lab = conditionLabel("FGCond1Lab", "AI:", 375, 150);
     AIBox = MakeChoiceBox(this, "AIBox", mission::AIBoxItems, 396, 146, 145);
-    SetTag(AIBox, 12);
     Name(AIBox, "AI:");
     FGCond2Lab = conditionLabel("FGCond2Lab", "Missile:", 354, 202);
     MissleBox = MakeChoiceBox(this, "MissleBox", mission::MissleBoxItems, 396, 198, 145);
     MissleBox->setMaxVisibleItems(12);
-    SetTag(MissleBox, 14);
     Name(MissleBox, "Missile:");
     TargetLab = conditionLabel("TargetLab", "Counter:", 348, 224);
     CounterBox = MakeChoiceBox(this, "CounterBox", mission::CounterBoxItems, 396, 224, 145);
-    SetTag(CounterBox, 15);
     Name(CounterBox, "Counter:");
     FGGoalLab = conditionLabel("FGGoalLab", "Beam:", 358, 250);
     BeamBox = MakeChoiceBox(this, "BeamBox", mission::BeamBoxItems, 396, 250, 145);
-    SetTag(BeamBox, 16);
     Name(BeamBox, "Beam:");
     for (QWidget* weapon : std::initializer_list<QWidget*>{MissleBox, CounterBox, BeamBox})
         SetBackground(weapon, kWeaponBackground);
 
     PriChk = Place(new QCheckBox("Primary FG", this), "PriChk", 574, 254, 77, 17);
-    SetTag(PriChk, 17);
 
     Label9 = MakeLabel(this, "Label9", "Unk", 692, 114);
-    FG2Unk1Ed = MakeEdit(this, "FG2Unk1Ed", 688, 132, 12);
-    FG2Unk2Ed = MakeEdit(this, "FG2Unk2Ed", 688, 162, 21);
-    FG2Unk3Ed = MakeEdit(this, "FG2Unk3Ed", 688, 191, 26);
-    FG2Unk4Ed = MakeEdit(this, "FG2Unk4Ed", 688, 221, 29);
-    FG2Unk5Ed = MakeEdit(this, "FG2Unk5Ed", 688, 250, 30);
+    FG2Unk1Ed = MakeEdit(this, "FG2Unk1Ed", 688, 132);
+    FG2Unk2Ed = MakeEdit(this, "FG2Unk2Ed", 688, 162);
+    FG2Unk3Ed = MakeEdit(this, "FG2Unk3Ed", 688, 191);
+    FG2Unk4Ed = MakeEdit(this, "FG2Unk4Ed", 688, 221);
+    FG2Unk5Ed = MakeEdit(this, "FG2Unk5Ed", 688, 250);
     int unknown = 0;
     for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed})
         Name(edit, QString("Unknown %1").arg(++unknown));
@@ -250,36 +247,32 @@ void TForm1::CreateMissionGroup() {
 
     Label10 = MakeLabel(g, "Label10", "Type", 20, 28);
     MissionTypeBox = MakeChoiceBox(g, "MissionTypeBox", mission::MissionTypeBoxItems, 18, 44, 105);
-    SetTag(MissionTypeBox, 1);
     SetColours(MissionTypeBox, kMissionTypeBackground, kWhite);
     Name(MissionTypeBox, "Type");
 
     Label1 = MakeLabel(g, "Label1", "# of Teams:", 140, 28);
     NumTeamsBox = MakeFreeTextBox(g, "NumTeamsBox", mission::NumTeamsBoxItems, 140, 44, 59);
     NumTeamsBox->setEditText("2");
-    SetTag(NumTeamsBox, 1);
     Name(NumTeamsBox, "# of Teams:");
 
     Label3 = MakeLabel(g, "Label3", "Setting:", 216, 28);
     ArenaBox = MakeChoiceBox(g, "ArenaBox", mission::ArenaBoxItems, 216, 44, 109);
-    SetTag(ArenaBox, 3);
     Name(ArenaBox, "Setting:");
 
     Label2 = MakeLabel(g, "Label2", "Start dist. (km)", 340, 28);
     StartDistSpin = Place(new TSpinEdit(0, 255, g), "StartDistSpin", 340, 43, 69, 22);
-    SetTag(StartDistSpin, 4);
     Name(StartDistSpin, "Start dist. (km)");
 
     Label4 = MakeLabel(g, "Label4", "Header unknowns (as bytes)", 22, 98);
-    Edit2 = MakeEdit(g, "Edit2", 21, 116, 1);
-    Edit3 = MakeEdit(g, "Edit3", 81, 116, 5);
-    Edit4 = MakeEdit(g, "Edit4", 139, 116, 6);
+    Edit2 = MakeEdit(g, "Edit2", 21, 116);
+    Edit3 = MakeEdit(g, "Edit3", 81, 116);
+    Edit4 = MakeEdit(g, "Edit4", 139, 116);
     Name(Edit2, "Header byte 1");
     Name(Edit3, "Header byte 5");
     Name(Edit4, "Header byte 6");
 
     Label8 = MakeLabel(g, "Label8", "Globals unknown", 304, 100);
-    Edit1 = MakeEdit(g, "Edit1", 318, 116, 5);
+    Edit1 = MakeEdit(g, "Edit1", 318, 116);
     Name(Edit1, "Globals unknown");
 }
 

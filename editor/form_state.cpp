@@ -95,21 +95,7 @@ void TForm1::ShowFlightGroup() {
     NameBox->setEditText(
         QString::fromStdU16String(mission::AnsiToUnicode(mission::FieldText(WorkingCopy.Name))));
 
-    ShipBox->SetSelection(WorkingCopy.CraftType);
-    AIBox->SetSelection(WorkingCopy.AiLevel);
-    Wavespin->SetValue(WorkingCopy.WavesMinusOne + 1);
-    SizeSpin->SetValue(WorkingCopy.CraftPerWave);
-    OrderBox->SetSelection(WorkingCopy.Order);
-    MissleBox->SetSelection(WorkingCopy.Warhead);
-    CounterBox->SetSelection(WorkingCopy.Countermeasure);
-    BeamBox->SetSelection(WorkingCopy.Beam);
-    PriChk->setChecked(WorkingCopy.Primary != 0);
-
-    FG2Unk1Ed->setText(QString::number(WorkingCopy.Body[11]));
-    FG2Unk2Ed->setText(QString::number(WorkingCopy.Body[20]));
-    FG2Unk3Ed->setText(QString::number(WorkingCopy.Body[25]));
-    FG2Unk4Ed->setText(QString::number(WorkingCopy.Body[28]));
-    FG2Unk5Ed->setText(QString::number(WorkingCopy.Body[29]));
+    ShowBoundFields(true);
     ControlsLive = true;
 
     Label6->setText("Flight Group  # " + QString::number(WorkingCopy.Number + 1));
@@ -119,16 +105,30 @@ void TForm1::ShowFlightGroup() {
 void TForm1::ShowMission() {
     ModifiedKeeper keeper(*this);
     ControlsLive = false;
-    MissionTypeBox->SetSelection(Mission.Trailer.MissionType);
-    NumTeamsBox->setEditText(QString::number(Mission.Settings.TeamCount));
-    ArenaBox->SetSelection(Mission.Settings.Arena);
-    StartDistSpin->SetValue(Mission.Settings.StartDistance);
-    Edit1->setText(QString::number(Mission.Settings.GlobalsValue));
-    Edit2->setText(QString::number(Mission.Header.HeaderBytes[0]));
-    Edit3->setText(QString::number(Mission.Header.HeaderBytes[4]));
-    Edit4->setText(QString::number(Mission.Header.HeaderBytes[5]));
+    ShowBoundFields(false);
     UpdateGoalList();
     ControlsLive = true;
+}
+
+// The flight group fields come from WorkingCopy, the others from the document.
+void TForm1::ShowBoundFields(bool flightGroup) {
+    for (std::size_t i = 0; i < std::size(kFieldBindings); ++i) {
+        const TFieldBinding& binding = kFieldBindings[i];
+        if (InFlightGroup(binding.Kind) != flightGroup)
+            continue;
+        const int value = FieldValue(Mission, WorkingCopy, binding.Kind, binding.Tag) + binding.Offset;
+        QWidget* control = boundControls_[i];
+        if (auto* choice = qobject_cast<TChoiceBox*>(control))
+            choice->SetSelection(value);
+        else if (auto* spin = qobject_cast<TSpinEdit*>(control))
+            spin->SetValue(value);
+        else if (auto* check = qobject_cast<QCheckBox*>(control))
+            check->setChecked(value != 0);
+        else if (auto* freeText = qobject_cast<QComboBox*>(control))
+            freeText->setEditText(QString::number(value));
+        else if (auto* edit = qobject_cast<QLineEdit*>(control))
+            edit->setText(QString::number(value));
+    }
 }
 
 void TForm1::RefreshAll() {

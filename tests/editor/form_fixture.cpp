@@ -1,6 +1,8 @@
 // The window fixture and its scripted dialogs.
 #include "form_fixture.h"
 
+#include "skirmish_file.h"
+
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
@@ -104,6 +106,14 @@ void FormTest::LeaveFocus(QWidget*) {
     // Moving the focus to the flight group list, as a click elsewhere would.
     form->findChild<QWidget*>("ShipList")->setFocus();
     QApplication::processEvents();
+}
+
+void FormTest::Open(const mission::TMission& mission) {
+    const std::filesystem::path path = dir / "Opened.skm";
+    mission::TMission written = mission;
+    mission::SaveMission(written, path);
+    dialogs->FileAnswers.push_back(QString::fromStdString(path.string()));
+    Click(form->findChild<QWidget*>("LoadBtn"));
 }
 
 namespace {

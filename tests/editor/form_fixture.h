@@ -44,6 +44,8 @@ protected:
     void ClickRow(QWidget* list, int row);
     void Click(QWidget* button);
     void LeaveFocus(QWidget* widget);
+    // Opens a document through the Open button, from a file written for it.
+    void Open(const mission::TMission& mission);
 
     // What a row of a list looks like on screen: whether its text has pixels of a colour, and the
     // colour of its background right of the text.

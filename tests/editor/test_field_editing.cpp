@@ -9,6 +9,8 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <functional>
+#include <type_traits>
 
 using mission::TFlightGroup;
 
@@ -189,4 +191,134 @@ TEST_F(FormTest, PasteBeforeAnyCopyWritesAnEmptyGroup) {
     EXPECT_EQ(g.Body, (std::array<std::int32_t, 69>{}));
     EXPECT_EQ(g.Name, (std::array<std::uint8_t, 20>{}));
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[8], "     ");
+}
+
+namespace {
+
+// A field of the document, named by an accessor that returns it.
+struct DocumentField {
+    std::function<std::int64_t(const mission::TMission&)> get;
+    std::function<void(mission::TMission&, std::int64_t)> set;
+};
+
+template <typename Access> DocumentField FieldOf(Access access) {
+    return {[access](const mission::TMission& m) {
+                mission::TMission copy = m;
+                return static_cast<std::int64_t>(access(copy));
+            },
+            [access](mission::TMission& m, std::int64_t value) {
+                auto& field = access(m);
+                field = static_cast<std::remove_reference_t<decltype(field)>>(value);
+            }};
+}
+
+// The document as the file stores it: the team colours and list lines set aside.
+mission::TMission Stored(mission::TMission m) {
+    for (TFlightGroup& group : m.FlightGroups) {
+        group.Colour = 0;
+        group.ListText.clear();
+    }
+    return m;
+}
+
+// What a control shows, as a number.
+std::int64_t Shown(QWidget* control) {
+    if (auto* box = qobject_cast<QComboBox*>(control))
+        return box->isEditable() ? box->currentText().toLongLong() : box->currentIndex();
+    if (auto* spin = qobject_cast<QAbstractSpinBox*>(control))
+        return spin->text().toLongLong();
+    if (auto* check = qobject_cast<QCheckBox*>(control))
+        return check->isChecked() ? 1 : 0;
+    if (auto* edit = qobject_cast<QLineEdit*>(control))
+        return edit->text().toLongLong();
+    ADD_FAILURE() << "no value for " << control->objectName().toStdString();
+    return 0;
+}
+
+} // namespace
+
+// Each control that edits a field shows that field of the opened document, and the user's value
+// lands in that field and nowhere else.
+TEST_F(FormTest, EveryBoundControlShowsAndStoresItsOwnField) {
+    using mission::TMission;
+    const struct {
+        const char* control;
+        DocumentField field;
+        std::int64_t shown;
+        const char* input; // an entry's position, typed text, or nothing for the check box
+        std::int64_t stored;
+    } rows[] = {
+        {"ShipBox", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].CraftType; }), 7, "12", 12},
+        {"AIBox", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].AiLevel; }), 3, "5", 5},
+        {"Wavespin", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].WavesMinusOne; }), 5, "7",
+         6},
+        {"SizeSpin", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].CraftPerWave; }), 6, "9",
+         9},
+        {"OrderBox", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Order; }), 2, "6", 6},
+        {"MissleBox", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Warhead; }), 9, "4", 4},
+        {"CounterBox", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Countermeasure; }), 1,
+         "3", 3},
+        {"BeamBox", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Beam; }), 2, "4", 4},
+        {"PriChk", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Primary; }), 1, nullptr, 0},
+        {"FG2Unk1Ed", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Body[11]; }), 1011, "-1",
+         -1},
+        {"FG2Unk2Ed", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Body[20]; }), 1020, "-2",
+         -2},
+        {"FG2Unk3Ed", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Body[25]; }), 1025, "-3",
+         -3},
+        {"FG2Unk4Ed", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Body[28]; }), 1028, "-4",
+         -4},
+        {"FG2Unk5Ed", FieldOf([](TMission & m) -> auto& { return m.FlightGroups[5].Body[29]; }), 1029, "-5",
+         -5},
+        {"MissionTypeBox", FieldOf([](TMission & m) -> auto& { return m.Trailer.MissionType; }), 0, "1", 1},
+        {"NumTeamsBox", FieldOf([](TMission & m) -> auto& { return m.Settings.TeamCount; }), 3, "4", 4},
+        {"ArenaBox", FieldOf([](TMission & m) -> auto& { return m.Settings.Arena; }), 5, "2", 2},
+        {"StartDistSpin", FieldOf([](TMission & m) -> auto& { return m.Settings.StartDistance; }), 9, "12",
+         12},
+        {"Edit1", FieldOf([](TMission & m) -> auto& { return m.Settings.GlobalsValue; }), 77, "78", 78},
+        {"Edit2", FieldOf([](TMission & m) -> auto& { return m.Header.HeaderBytes[0]; }), 10, "20", 20},
+        {"Edit3", FieldOf([](TMission & m) -> auto& { return m.Header.HeaderBytes[4]; }), 14, "24", 24},
+        {"Edit4", FieldOf([](TMission & m) -> auto& { return m.Header.HeaderBytes[5]; }), 15, "25", 25},
+    };
+
+    // Every field, and every neighbour a wrong binding could reach, holds a value of its own.
+    TMission opened;
+    mission::NewMission(opened);
+    TFlightGroup& group = opened.FlightGroups[5];
+    for (std::size_t i = 0; i < group.Body.size(); ++i)
+        group.Body[i] = 1000 + static_cast<std::int32_t>(i);
+    for (std::size_t i = 0; i < opened.Header.HeaderBytes.size(); ++i)
+        opened.Header.HeaderBytes[i] = static_cast<std::uint8_t>(10 + i);
+    group.CraftType = 7;
+    group.AiLevel = 3;
+    group.WavesMinusOne = 4;
+    group.CraftPerWave = 6;
+    group.Order = 2;
+    group.Warhead = 9;
+    group.Countermeasure = 1;
+    group.Beam = 2;
+    group.Primary = 1;
+    opened.Trailer = {0, 33};
+    opened.Settings = {3, 42, 5, 9, 77};
+    Open(opened);
+    ClickRow(Find<QListWidget>("ShipList"), 5);
+
+    TMission expected = Stored(form->Mission);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.control);
+        QWidget* control = Find<QWidget>(row.control);
+        EXPECT_EQ(Shown(control), row.shown);
+        if (!row.input)
+            QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, 8));
+        else if (auto* box = qobject_cast<QComboBox*>(control); box && !box->isEditable())
+            Pick(control, QString(row.input).toInt());
+        else
+            ReplaceText(control, row.input);
+        row.field.set(expected, row.stored);
+        const TMission actual = Stored(form->Mission);
+        EXPECT_TRUE(actual == expected)
+            << "the value did not land in the control's field, or landed elsewhere";
+        expected = actual; // one wrong binding fails its own row only
+    }
+    EXPECT_TRUE(dialogs->Errors.empty());
 }
