@@ -207,12 +207,18 @@ private:
 
     // Returns false when the close is refused.
     bool FormClose();
-    // The save step shared by Save, Open, New and closing.
-    void SaveStep();
+    // What a save came to when it did not fail; a save that fails throws.
+    enum class TSaveOutcome { Saved, Cancelled };
+    // The save step shared by Save, Open, New and closing: saves under the file's name, or asks
+    // for one through Save As when the document has none.
+    TSaveOutcome SaveStep();
+    // Save As: Cancelled when the user cancels the dialog.
+    TSaveOutcome SaveAs();
     // Asks about unsaved changes and saves them when the user says Yes; false when the
     // command must stop (Cancel, or a cancelled Save As).
     bool SaveChangesFirst();
-    // Runs a command; an error it raises is shown in the standard error box.
+    // Runs a command. Every error it raises, of whatever type, ends it here and is shown in the
+    // standard error box; nothing escapes to the event loop.
     void RunCommand(const std::function<void()>& command);
     // After a list rebuild failed part-way, shows the document in every other control.
     void RecoverFromListError();

@@ -27,25 +27,20 @@ TAnswer TForm1::AskSave() {
     return dialogs_->AskSave(this);
 }
 
-void TForm1::SaveStep() {
-    if (FileName != kUnnamed) {
-        mission::SaveMission(Mission, ToPath(FileName));
-        UpdateTitle();
-        ClearModified();
-    } else {
-        SaveAsBtnClick();
-    }
+TForm1::TSaveOutcome TForm1::SaveStep() {
+    if (FileName == kUnnamed)
+        return SaveAs();
+    mission::SaveMission(Mission, ToPath(FileName));
+    UpdateTitle();
+    ClearModified();
+    return TSaveOutcome::Saved;
 }
 
-void TForm1::SaveBtnClick() {
-    SaveStep();
-}
-
-void TForm1::SaveAsBtnClick() {
+TForm1::TSaveOutcome TForm1::SaveAs() {
     const std::optional<QString> chosen = dialogs_->RunFileDialog(SaveDialog1());
     if (!chosen) {
         SaveAsCancelled = true;
-        return;
+        return TSaveOutcome::Cancelled;
     }
     // The file name changes only once the file is saved, so a failed Save As leaves the
     // document named as it was.
@@ -54,6 +49,15 @@ void TForm1::SaveAsBtnClick() {
     UpdateTitle();
     ClearModified();
     SaveAsCancelled = false;
+    return TSaveOutcome::Saved;
+}
+
+void TForm1::SaveBtnClick() {
+    SaveStep();
+}
+
+void TForm1::SaveAsBtnClick() {
+    SaveAs();
 }
 
 bool TForm1::SaveChangesFirst() {
@@ -62,9 +66,7 @@ bool TForm1::SaveChangesFirst() {
     switch (AskSave()) {
     case TAnswer::Yes:
         // A failed save ends the command through its error; a cancelled Save As ends it here.
-        SaveAsCancelled = false;
-        SaveStep();
-        return !SaveAsCancelled;
+        return SaveStep() == TSaveOutcome::Saved;
     case TAnswer::No:
         return true;
     case TAnswer::Cancel:
@@ -104,37 +106,16 @@ void TForm1::NewBtnClick() {
     TeamListBoxClick();
 }
 
+// Closing asks about unsaved changes as Open and New do. A save that fails keeps the window open
+// with the changes, and the error box says why.
 bool TForm1::FormClose() {
-    if (!Modified)
-        return true;
-    switch (AskSave()) {
-    case TAnswer::Cancel:
-        return false;
-    case TAnswer::No:
-        return true;
-    case TAnswer::Yes:
-        break;
-    }
-    // A save that fails keeps the window open with the changes, and says why.
-    try {
-        if (FileName != kUnnamed) {
-            mission::SaveMission(Mission, ToPath(FileName));
-            return true;
-        }
-        SaveAsCancelled = false;
-        SaveAsBtnClick();
-        return !SaveAsCancelled;
-    } catch (const mission::EMissionError& error) {
-        ShowError(QString::fromStdString(error.what()));
-        return false;
-    }
+    bool mayClose = false;
+    RunCommand([this, &mayClose] { mayClose = SaveChangesFirst(); });
+    return mayClose;
 }
 
 void TForm1::closeEvent(QCloseEvent* event) {
-    if (FormClose())
-        event->accept();
-    else
-        event->ignore();
+    event->setAccepted(FormClose());
 }
 
 void TForm1::AboutBtnClick() {
@@ -159,6 +140,8 @@ void TForm1::RunCommand(const std::function<void()>& command) {
         ShowError(QString::fromStdString(error.what()));
     } catch (const std::exception& error) {
         ShowError(QString::fromStdString(error.what()));
+    } catch (...) {
+        ShowError(QStringLiteral("The command failed with an unknown error"));
     }
 }
 

@@ -4,7 +4,6 @@
 #include "ansi_text.h"
 #include "choice_box.h"
 #include "draw_list_box.h"
-#include "errors.h"
 #include "install_path.h"
 #include "quarnel_version.h"
 #include "spin_edit.h"
@@ -22,6 +21,7 @@
 #include <QStyle>
 #include <QTimer>
 #include <QToolButton>
+#include <exception>
 
 namespace editor {
 
@@ -162,12 +162,15 @@ void TForm1::ShipListClick() {
 }
 
 void TForm1::FormCreate() {
-    // A value of the wrong type is reported once the window shows; start-up goes on without it.
+    // A value that cannot be read (of the wrong type, say) is reported once the window shows, through
+    // the same error box as a command's; start-up goes on without it.
     try {
         InstallPath = QString::fromStdString(platform::ReadInstallPath());
-    } catch (const mission::EMissionError& error) {
+    } catch (...) {
         InstallPath.clear();
-        QTimer::singleShot(0, this, [this, text = QString::fromStdString(error.what())] { ShowError(text); });
+        QTimer::singleShot(0, this, [this, error = std::current_exception()] {
+            RunCommand([&error] { std::rethrow_exception(error); });
+        });
     }
     ControlsLive = true;
     UpdateTitle();

@@ -10,9 +10,12 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QTest>
+#include <stdexcept>
 
 std::optional<QString> TScriptedDialogs::RunFileDialog(QFileDialog& dialog) {
     FileDialogsRun.push_back(dialog.objectName());
+    if (!FileDialogFailure.empty())
+        throw std::runtime_error(FileDialogFailure);
     if (FileAnswers.empty()) {
         ADD_FAILURE() << "unexpected file dialog " << dialog.objectName().toStdString();
         return std::nullopt;

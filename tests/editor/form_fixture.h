@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <string>
 #include <vector>
 
 class QWidget;
@@ -20,6 +21,7 @@ struct TScriptedDialogs : editor::TDialogs {
     std::vector<QString> FileDialogsRun; // objectName of each file dialog run
     int Questions = 0;
     std::vector<std::pair<QString, QString>> Errors; // caption, text
+    std::string FileDialogFailure; // when set, running a file dialog throws an error with this text
 
     std::optional<QString> RunFileDialog(QFileDialog& dialog) override;
     editor::TAnswer AskSave(QWidget* parent) override;

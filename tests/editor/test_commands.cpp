@@ -167,6 +167,23 @@ TEST_F(CommandTest, SaveAsNamesTheDocumentOnlyWhenTheSaveSucceeds) {
     EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + 5), "Kept\0"s.substr(0, 5));
 }
 
+// An error of any type, not only a file error, ends the command in the error box; closing then
+// stays open with the changes.
+TEST_F(CommandTest, EveryErrorOfACommandReachesTheErrorBox) {
+    Edit();
+    dialogs->FileDialogFailure = "The dialog could not be shown";
+    Click(Find<QWidget>("SaveAsBtn"));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].second, "The dialog could not be shown.");
+
+    dialogs->SaveAnswers = {TAnswer::Yes};
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(dialogs->Errors.size(), 2u);
+    EXPECT_EQ(dialogs->Errors[1].second, "The dialog could not be shown.");
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled()) << "the changes are still unsaved";
+}
+
 TEST_F(CommandTest, FailedOpenChangesNothing) {
     Edit();
     const auto before = form->Mission;
