@@ -32,9 +32,11 @@ void TDrawListBox::Clear() {
     programChange_ = false;
 }
 
-void TDrawListBox::AddRow(const QString& text) {
+void TDrawListBox::AddRow(const QString& text, const QString& spoken) {
     programChange_ = true;
-    addItem(text);
+    auto* row = new QListWidgetItem(text);
+    row->setData(Qt::AccessibleTextRole, spoken);
+    addItem(row);
     programChange_ = false;
 }
 

@@ -22,7 +22,9 @@ public:
 
     // Changes made by the program raise no Clicked.
     void Clear();
-    void AddRow(const QString& text);
+    // spoken is what a screen reader says for the row: the painted text alone says nothing of the
+    // colour it is painted in.
+    void AddRow(const QString& text, const QString& spoken);
     void SetSelectedRow(int row);
     int SelectedRow() const { return currentRow(); }
 

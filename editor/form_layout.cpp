@@ -57,9 +57,18 @@ QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x,
     return label;
 }
 
-// The label in front of a control names it for screen readers.
+// The label beside a control names it for screen readers; the label's text stays as it is.
+void Label(QLabel* label, QWidget* control) {
+    label->setBuddy(control);
+}
+
+// A control with no label of its own is named by what it holds. A drop-down list on Linux gives its
+// current entry as its name and leaves the label to the labelled-by relation, so there the name is
+// also said as the list's description.
 void Name(QWidget* control, const QString& accessibleName) {
     control->setAccessibleName(accessibleName);
+    if (qobject_cast<QComboBox*>(control))
+        control->setAccessibleDescription(accessibleName);
 }
 
 void SetColours(QWidget* widget, std::uint32_t background, std::uint32_t text) {
@@ -169,11 +178,11 @@ void TForm1::CreateLeftColumn() {
 
     Label5 = MakeLabel(this, "Label5", "Team Goals:", 10, 292);
     GoalBox = MakeChoiceBox(this, "GoalBox", mission::GoalBoxItems, 8, 310, 313);
-    Name(GoalBox, "Team goal");
+    Label(Label5, GoalBox);
 
     TeamListBox = Place(new TDrawListBox(this), "TeamListBox", 8, 338, 313, 127);
     SetColours(TeamListBox, kBlack, kWhite);
-    Name(TeamListBox, "Team Goals:");
+    Name(TeamListBox, "Teams");
 }
 
 void TForm1::CreateFlightGroupFrame() {
@@ -187,7 +196,7 @@ void TForm1::CreateFlightGroupFrame() {
     Label7->setBackgroundRole(QPalette::Button);
 
     Wavespin = Place(new TSpinEdit(1, 255, this), "Wavespin", 350, 64, 45, 22);
-    Name(Wavespin, "Waves");
+    Name(Wavespin, "Number of waves");
     Label30 = MakeLabel(this, "Label30", "waves of:", 400, 68);
     SizeSpin = Place(new TSpinEdit(1, 255, this), "SizeSpin", 450, 64, 41, 22);
     Name(SizeSpin, "Craft per wave");
@@ -203,7 +212,7 @@ void TForm1::CreateFlightGroupFrame() {
     Label20 = MakeLabel(this, "Label20", "Order:", 359, 120);
     OrderBox = MakeChoiceBox(this, "OrderBox", mission::OrderBoxItems, 396, 118, 245);
     SetColours(OrderBox, kOrderBackground, kWhite);
-    Name(OrderBox, "Order:");
+    Label(Label20, OrderBox);
 
     const auto conditionLabel = [this](const char* name, const char* text, int x, int y) {
         QLabel* label = MakeLabel(this, name, text, x, y);
@@ -214,17 +223,17 @@ void TForm1::CreateFlightGroupFrame() {
     };
     FGCond1Lab = conditionLabel("FGCond1Lab", "AI:", 375, 150);
     AIBox = MakeChoiceBox(this, "AIBox", mission::AIBoxItems, 396, 146, 145);
-    Name(AIBox, "AI:");
+    Label(FGCond1Lab, AIBox);
     FGCond2Lab = conditionLabel("FGCond2Lab", "Missile:", 354, 202);
     MissleBox = MakeChoiceBox(this, "MissleBox", mission::MissleBoxItems, 396, 198, 145);
     MissleBox->setMaxVisibleItems(12);
-    Name(MissleBox, "Missile:");
+    Label(FGCond2Lab, MissleBox);
     TargetLab = conditionLabel("TargetLab", "Counter:", 348, 224);
     CounterBox = MakeChoiceBox(this, "CounterBox", mission::CounterBoxItems, 396, 224, 145);
-    Name(CounterBox, "Counter:");
+    Label(TargetLab, CounterBox);
     FGGoalLab = conditionLabel("FGGoalLab", "Beam:", 358, 250);
     BeamBox = MakeChoiceBox(this, "BeamBox", mission::BeamBoxItems, 396, 250, 145);
-    Name(BeamBox, "Beam:");
+    Label(FGGoalLab, BeamBox);
     for (QWidget* weapon : std::initializer_list<QWidget*>{MissleBox, CounterBox, BeamBox})
         SetBackground(weapon, kWeaponBackground);
 
@@ -236,9 +245,10 @@ void TForm1::CreateFlightGroupFrame() {
     FG2Unk3Ed = MakeEdit(this, "FG2Unk3Ed", 688, 191);
     FG2Unk4Ed = MakeEdit(this, "FG2Unk4Ed", 688, 221);
     FG2Unk5Ed = MakeEdit(this, "FG2Unk5Ed", 688, 250);
+    // One "Unk" label heads the column; each field is named by its place in it.
     int unknown = 0;
     for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed})
-        Name(edit, QString("Unknown %1").arg(++unknown));
+        Name(edit, QString("Unk %1 of 5").arg(++unknown));
 }
 
 void TForm1::CreateMissionGroup() {
@@ -248,32 +258,32 @@ void TForm1::CreateMissionGroup() {
     Label10 = MakeLabel(g, "Label10", "Type", 20, 28);
     MissionTypeBox = MakeChoiceBox(g, "MissionTypeBox", mission::MissionTypeBoxItems, 18, 44, 105);
     SetColours(MissionTypeBox, kMissionTypeBackground, kWhite);
-    Name(MissionTypeBox, "Type");
+    Label(Label10, MissionTypeBox);
 
     Label1 = MakeLabel(g, "Label1", "# of Teams:", 140, 28);
     NumTeamsBox = MakeFreeTextBox(g, "NumTeamsBox", mission::NumTeamsBoxItems, 140, 44, 59);
     NumTeamsBox->setEditText("2");
-    Name(NumTeamsBox, "# of Teams:");
+    Label(Label1, NumTeamsBox);
 
     Label3 = MakeLabel(g, "Label3", "Setting:", 216, 28);
     ArenaBox = MakeChoiceBox(g, "ArenaBox", mission::ArenaBoxItems, 216, 44, 109);
-    Name(ArenaBox, "Setting:");
+    Label(Label3, ArenaBox);
 
     Label2 = MakeLabel(g, "Label2", "Start dist. (km)", 340, 28);
     StartDistSpin = Place(new TSpinEdit(0, 255, g), "StartDistSpin", 340, 43, 69, 22);
-    Name(StartDistSpin, "Start dist. (km)");
+    Label(Label2, StartDistSpin);
 
     Label4 = MakeLabel(g, "Label4", "Header unknowns (as bytes)", 22, 98);
     Edit2 = MakeEdit(g, "Edit2", 21, 116);
     Edit3 = MakeEdit(g, "Edit3", 81, 116);
     Edit4 = MakeEdit(g, "Edit4", 139, 116);
-    Name(Edit2, "Header byte 1");
-    Name(Edit3, "Header byte 5");
-    Name(Edit4, "Header byte 6");
+    int headerByte = 0;
+    for (QLineEdit* edit : {Edit2, Edit3, Edit4})
+        Name(edit, QString("Header unknowns (as bytes) %1 of 3").arg(++headerByte));
 
     Label8 = MakeLabel(g, "Label8", "Globals unknown", 304, 100);
     Edit1 = MakeEdit(g, "Edit1", 318, 116);
-    Name(Edit1, "Globals unknown");
+    Label(Label8, Edit1);
 }
 
 void TForm1::CreateHiddenControls() {

@@ -42,6 +42,21 @@ void PaintRow(QPainter& painter, const QRect& rect, const QString& text, const Q
     painter.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
 }
 
+// The team a slot belongs to: the slots are dealt out in blocks of 16 / TeamCount (8 for a count
+// below one), so a count above 16 makes every slot a team of its own.
+int SlotTeam(int slot, std::int32_t teamCount) {
+    const int groupSize = teamCount >= 1 ? mission::kFlightGroupCount / teamCount : 8;
+    return slot / std::max(groupSize, 1) + 1;
+}
+
+// What a screen reader says for a flight group row: the row's text without its marks, and the team
+// its colour stands for.
+QString SpokenShipRow(const mission::TFlightGroup& group, const QString& shown, int team) {
+    const bool primary = group.Primary == 1;
+    const QString what = group.CraftType != 0 ? shown.mid(primary ? 4 : 5) : QString("empty slot");
+    return (primary ? "primary, " : "") + what + ", team " + QString::number(team);
+}
+
 } // namespace
 
 std::uint32_t TeamColour(int team) {
@@ -51,17 +66,9 @@ std::uint32_t TeamColour(int team) {
 }
 
 void TForm1::AssignTeamColours() {
-    const std::int32_t teamCount = Mission.Settings.TeamCount;
-    const int groupSize = teamCount >= 1 ? mission::kFlightGroupCount / teamCount : 8;
-    int team = 1;
-    int position = 1;
-    for (mission::TFlightGroup& group : Mission.FlightGroups) {
-        group.Colour = TeamColour(team);
-        if (++position > groupSize) {
-            position = 1;
-            ++team;
-        }
-    }
+    for (int slot = 0; slot < mission::kFlightGroupCount; ++slot)
+        Mission.FlightGroups[static_cast<std::size_t>(slot)].Colour =
+            TeamColour(SlotTeam(slot, Mission.Settings.TeamCount));
     UpdateShipList();
     UpdateGoalList();
 }
@@ -88,7 +95,9 @@ void TForm1::UpdateShipList() {
     ShipList->Clear();
     for (int slot = 0; slot < mission::kFlightGroupCount; ++slot) {
         BuildListText(slot);
-        ShipList->AddRow(ToQString(Mission.FlightGroups[static_cast<std::size_t>(slot)].ListText));
+        const mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
+        const QString shown = ToQString(group.ListText);
+        ShipList->AddRow(shown, SpokenShipRow(group, shown, SlotTeam(slot, Mission.Settings.TeamCount)));
     }
     ShipList->SetSelectedRow(remembered);
 }
@@ -98,15 +107,22 @@ void TForm1::UpdateGoalList() {
     TeamListBox->Clear();
     const std::int32_t teamCount = Mission.Settings.TeamCount;
     const int shown = std::min(teamCount, mission::kTeamGoalCount);
-    for (int team = 1; team <= shown; ++team)
-        TeamListBox->AddRow(
-            QString::number(team) + ":  " +
-            ToQString(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)])));
+    for (int team = 1; team <= shown; ++team) {
+        const QString goal =
+            ToQString(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)]));
+        const QString spokenGoal = goal.trimmed().isEmpty() ? QString("no goal") : goal.trimmed();
+        TeamListBox->AddRow(QString::number(team) + ":  " + goal,
+                            "team " + QString::number(team) + ": " + spokenGoal);
+    }
     // Below eight teams the list is filled up with blank rows, so every stored goal has a row. A
     // negative team count adds a blank row for each number up to 7 as well, but only so many: a
     // count of minus two thousand million, typed or read from a file, must not hang the editor.
-    for (std::int64_t k = std::max<std::int64_t>(teamCount, kLowestBlankRowTeam); k <= 7; ++k)
-        TeamListBox->AddRow(" ");
+    for (std::int64_t k = std::max<std::int64_t>(teamCount, kLowestBlankRowTeam); k <= 7; ++k) {
+        const int row = TeamListBox->count();
+        TeamListBox->AddRow(" ", row < mission::kTeamGoalCount
+                                     ? "team " + QString::number(row + 1) + ": beyond the number of teams"
+                                     : QString("no team"));
+    }
     TeamListBox->SetSelectedRow(remembered);
 }
 

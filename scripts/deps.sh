@@ -19,6 +19,8 @@ QUARNEL_TEST_PACKAGES=(
     clang-14 libclang-rt-14-dev
     # end-to-end tests and screenshots under a real X server
     xvfb xauth xdotool x11-utils imagemagick
+    # what a screen reader gets over AT-SPI, checked on a private session bus
+    python3-pyatspi at-spi2-core dbus-daemon
     # the Windows build of mission/ and platform/ and its tests under Wine
     g++-mingw-w64-x86-64-posix wine64
 )
