@@ -1,6 +1,8 @@
 // Reading and writing the document field a control is bound to.
 #include "field_binding.h"
 
+#include "skirmish_file.h"
+
 #include <QString>
 #include <stdexcept>
 

@@ -1,4 +1,4 @@
-// Default values of a new mission and of a cleared flight group; head byte access.
+// Default values of a new mission and of a cleared flight group; fields by number.
 #include "mission_model.h"
 
 #include "craft_catalogue.h"
@@ -38,12 +38,18 @@ void ClearFlightGroup(TMission& mission, int slot) {
         throw std::out_of_range("flight group slot out of range");
     TFlightGroup& group = mission.FlightGroups[slot];
 
+    // The head: one wave of one craft, no warheads, not primary.
     group.Number = static_cast<std::int16_t>(slot);
-    for (int offset = 2; offset < static_cast<int>(kHeadSize); ++offset)
-        SetHeadByte(group, offset, 0);
+    group.CraftType = 0;
+    group.HeadBytes.fill(0);
+    group.WavesMinusOne = 0;
     group.CraftPerWave = 1;
-    group.Order = 1;   // Superiority
     group.AiLevel = 2; // Veteran
+    group.Order = 1;   // Superiority
+    group.Warhead = 0;
+    group.Countermeasure = 0;
+    group.Beam = 0;
+    group.Primary = 0;
     // The first slot of each of the two default teams gets the first craft of the catalogue.
     if (slot == 0 || slot == 8)
         group.CraftType = 1;
@@ -56,54 +62,6 @@ void ClearFlightGroup(TMission& mission, int slot) {
         group.Body[i] = 0;
 
     group.Name = DefaultFlightGroupName(slot);
-}
-
-std::array<std::uint8_t, kHeadSize> EncodeHead(const TFlightGroup& g) {
-    const auto number = static_cast<std::uint16_t>(g.Number);
-    std::array<std::uint8_t, kHeadSize> head{};
-    head[0] = static_cast<std::uint8_t>(number & 0xFF);
-    head[1] = static_cast<std::uint8_t>(number >> 8);
-    head[2] = g.CraftType;
-    for (std::size_t i = 0; i < g.HeadBytes.size(); ++i)
-        head[3 + i] = g.HeadBytes[i];
-    head[12] = g.WavesMinusOne;
-    head[13] = g.CraftPerWave;
-    head[14] = g.AiLevel;
-    head[15] = g.Order;
-    head[16] = g.Warhead;
-    head[17] = g.Countermeasure;
-    head[18] = g.Beam;
-    head[19] = g.Primary;
-    return head;
-}
-
-void DecodeHead(TFlightGroup& g, const std::array<std::uint8_t, kHeadSize>& head) {
-    g.Number = static_cast<std::int16_t>(static_cast<std::uint16_t>(head[0] | (head[1] << 8)));
-    g.CraftType = head[2];
-    for (std::size_t i = 0; i < g.HeadBytes.size(); ++i)
-        g.HeadBytes[i] = head[3 + i];
-    g.WavesMinusOne = head[12];
-    g.CraftPerWave = head[13];
-    g.AiLevel = head[14];
-    g.Order = head[15];
-    g.Warhead = head[16];
-    g.Countermeasure = head[17];
-    g.Beam = head[18];
-    g.Primary = head[19];
-}
-
-std::uint8_t HeadByte(const TFlightGroup& group, int offset) {
-    if (offset < 0 || offset >= static_cast<int>(kHeadSize))
-        throw std::out_of_range("head byte offset out of range");
-    return EncodeHead(group)[offset];
-}
-
-void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value) {
-    if (offset < 0 || offset >= static_cast<int>(kHeadSize))
-        throw std::out_of_range("head byte offset out of range");
-    auto head = EncodeHead(group);
-    head[offset] = value;
-    DecodeHead(group, head);
 }
 
 std::int32_t& SettingsField(TMissionSettings& s, int number) {

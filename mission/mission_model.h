@@ -96,13 +96,6 @@ void NewMission(TMission& mission);
 // Resets one slot (0 to 15) to its defaults; every stored field of the slot is written.
 void ClearFlightGroup(TMission& mission, int slot);
 
-// The head of a flight group as the 20 bytes the file stores, and back. The editing controls
-// address head fields by their byte offset, so these are the single map between the two.
-std::array<std::uint8_t, kHeadSize> EncodeHead(const TFlightGroup& group);
-void DecodeHead(TFlightGroup& group, const std::array<std::uint8_t, kHeadSize>& head);
-std::uint8_t HeadByte(const TFlightGroup& group, int offset);
-void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value);
-
 // Mission-wide integers by their number, counted from 1 (TeamCount is 1, GlobalsValue 5).
 std::int32_t& SettingsField(TMissionSettings& settings, int number);
 // Trailer integers by their number, counted from 1 (MissionType is 1).

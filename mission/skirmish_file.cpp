@@ -3,69 +3,90 @@
 
 #include "ansi_text.h"
 #include "file_system.h"
+#include "skirmish_layout.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <istream>
-#include <ostream>
+#include <array>
+#include <concepts>
+#include <stdexcept>
+#include <type_traits>
 
 namespace mission {
 
 namespace {
 
-// Sequential little-endian access to a file image.
+static_assert(layout::StoredSize(layout::kHeadFields) == kHeadSize, "the head's fields fill its 20 bytes");
+static_assert(layout::BlockOffsets() == std::array{kHeaderOffset, kHeadsOffset, kBodiesOffset,
+                                                   kSettingsOffset, kTeamGoalsOffset, kNamesOffset,
+                                                   kTrailerOffset, kSkirmishFileSize},
+              "every block starts at its offset, and writing a mission ends at byte 5192");
+
+// Stores each field it is given after the previous one, integers little-endian.
 class ImageWriter {
 public:
-    explicit ImageWriter(TSkirmishImage& image) : image_(image) {}
+    explicit ImageWriter(std::span<std::uint8_t> image) : image_(image) {}
 
-    void Bytes(std::span<const std::uint8_t> bytes) {
-        std::copy(bytes.begin(), bytes.end(), image_.begin() + static_cast<std::ptrdiff_t>(pos_));
-        pos_ += bytes.size();
+    template <std::integral T> void operator()(const T& value) {
+        const auto bits = static_cast<std::make_unsigned_t<T>>(value);
+        std::uint8_t* const out = image_.data() + pos_;
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            out[i] = static_cast<std::uint8_t>(bits >> (8 * i));
+        pos_ += sizeof(T);
     }
-    void U16(std::uint16_t v) {
-        image_[pos_++] = static_cast<std::uint8_t>(v);
-        image_[pos_++] = static_cast<std::uint8_t>(v >> 8);
+    template <class T, std::size_t N> void operator()(const std::array<T, N>& values) {
+        if constexpr (sizeof(T) == 1) {
+            std::copy(values.begin(), values.end(), image_.begin() + static_cast<std::ptrdiff_t>(pos_));
+            pos_ += N;
+        } else {
+            for (const T& value : values)
+                (*this)(value);
+        }
     }
-    void U32(std::uint32_t v) {
-        for (int shift = 0; shift < 32; shift += 8)
-            image_[pos_++] = static_cast<std::uint8_t>(v >> shift);
-    }
-    void I16(std::int16_t v) { U16(static_cast<std::uint16_t>(v)); }
-    void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
-    std::size_t Position() const { return pos_; }
 
 private:
-    TSkirmishImage& image_;
+    std::span<std::uint8_t> image_;
     std::size_t pos_ = 0;
 };
 
+// Fills each field it is given from the bytes after the previous one.
 class ImageReader {
 public:
-    explicit ImageReader(const TSkirmishImage& image) : image_(image) {}
+    explicit ImageReader(std::span<const std::uint8_t> image) : image_(image) {}
 
-    template <std::size_t N> void Bytes(std::array<std::uint8_t, N>& out) {
-        std::copy_n(image_.begin() + static_cast<std::ptrdiff_t>(pos_), N, out.begin());
-        pos_ += N;
+    template <std::integral T> void operator()(T& value) {
+        using Bits = std::make_unsigned_t<T>;
+        const std::uint8_t* const in = image_.data() + pos_;
+        Bits bits = 0;
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            bits = static_cast<Bits>(bits | static_cast<Bits>(in[i]) << (8 * i));
+        value = static_cast<T>(bits);
+        pos_ += sizeof(T);
     }
-    std::uint16_t U16() {
-        const auto v = static_cast<std::uint16_t>(image_[pos_] | (image_[pos_ + 1] << 8));
-        pos_ += 2;
-        return v;
+    template <class T, std::size_t N> void operator()(std::array<T, N>& values) {
+        if constexpr (sizeof(T) == 1) {
+            std::copy_n(image_.begin() + static_cast<std::ptrdiff_t>(pos_), N, values.begin());
+            pos_ += N;
+        } else {
+            for (T& value : values)
+                (*this)(value);
+        }
     }
-    std::uint32_t U32() {
-        std::uint32_t v = 0;
-        for (int shift = 0; shift < 32; shift += 8)
-            v |= static_cast<std::uint32_t>(image_[pos_++]) << shift;
-        return v;
-    }
-    std::int16_t I16() { return static_cast<std::int16_t>(U16()); }
-    std::int32_t I32() { return static_cast<std::int32_t>(U32()); }
-    std::size_t Position() const { return pos_; }
 
 private:
-    const TSkirmishImage& image_;
+    std::span<const std::uint8_t> image_;
     std::size_t pos_ = 0;
 };
+
+void DecodeHead(TFlightGroup& group, const THeadImage& head) {
+    ImageReader reader(head);
+    layout::VisitFields(group, layout::kHeadFields, reader);
+}
+
+int CheckedHeadOffset(int offset) {
+    if (offset < 0 || offset >= static_cast<int>(kHeadSize))
+        throw std::out_of_range("head byte offset out of range");
+    return offset;
+}
 
 // The name part of a path as the user's system writes it.
 std::u16string FileNamePart(const std::filesystem::path& path) {
@@ -96,60 +117,36 @@ std::size_t DropLastCharacters(std::u16string_view text, std::size_t count) {
 
 } // namespace
 
-TSkirmishImage EncodeMission(const TMission& m) {
+TSkirmishImage EncodeMission(const TMission& mission) {
     TSkirmishImage image{};
-    ImageWriter w(image);
-    w.Bytes(m.Header.MissionName);
-    w.Bytes(m.Header.HeaderBytes);
-    for (const TFlightGroup& group : m.FlightGroups)
-        w.Bytes(EncodeHead(group));
-    for (const TFlightGroup& group : m.FlightGroups)
-        for (const std::int32_t v : group.Body)
-            w.I32(v);
-    w.I32(m.Settings.TeamCount);
-    w.I32(m.Settings.Setting2);
-    w.I32(m.Settings.Arena);
-    w.I32(m.Settings.StartDistance);
-    w.I32(m.Settings.GlobalsValue);
-    for (const std::int32_t goal : m.Goals.TeamGoal)
-        w.I32(goal);
-    for (const std::int32_t extra : m.Goals.GoalsExtra)
-        w.I32(extra);
-    for (const TFlightGroup& group : m.FlightGroups)
-        w.Bytes(group.Name);
-    w.I16(m.Trailer.MissionType);
-    w.I16(m.Trailer.TrailerExtra);
+    ImageWriter writer(image);
+    layout::VisitFile(mission, writer);
     return image;
 }
 
-void DecodeMission(TMission& m, std::span<const std::uint8_t> bytes) {
+void DecodeMission(TMission& mission, std::span<const std::uint8_t> bytes) {
+    // A short file reads as if zeros followed it.
     TSkirmishImage image{};
     std::copy_n(bytes.begin(), std::min(bytes.size(), image.size()), image.begin());
+    ImageReader reader(image);
+    layout::VisitFile(mission, reader);
+}
 
-    ImageReader r(image);
-    r.Bytes(m.Header.MissionName);
-    r.Bytes(m.Header.HeaderBytes);
-    for (TFlightGroup& group : m.FlightGroups) {
-        std::array<std::uint8_t, kHeadSize> head;
-        r.Bytes(head);
-        DecodeHead(group, head);
-    }
-    for (TFlightGroup& group : m.FlightGroups)
-        for (std::int32_t& v : group.Body)
-            v = r.I32();
-    m.Settings.TeamCount = r.I32();
-    m.Settings.Setting2 = r.I32();
-    m.Settings.Arena = r.I32();
-    m.Settings.StartDistance = r.I32();
-    m.Settings.GlobalsValue = r.I32();
-    for (std::int32_t& goal : m.Goals.TeamGoal)
-        goal = r.I32();
-    for (std::int32_t& extra : m.Goals.GoalsExtra)
-        extra = r.I32();
-    for (TFlightGroup& group : m.FlightGroups)
-        r.Bytes(group.Name);
-    m.Trailer.MissionType = r.I16();
-    m.Trailer.TrailerExtra = r.I16();
+THeadImage EncodeHead(const TFlightGroup& group) {
+    THeadImage head{};
+    ImageWriter writer(head);
+    layout::VisitFields(group, layout::kHeadFields, writer);
+    return head;
+}
+
+std::uint8_t HeadByte(const TFlightGroup& group, int offset) {
+    return EncodeHead(group)[static_cast<std::size_t>(CheckedHeadOffset(offset))];
+}
+
+void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value) {
+    THeadImage head = EncodeHead(group);
+    head[static_cast<std::size_t>(CheckedHeadOffset(offset))] = value;
+    DecodeHead(group, head);
 }
 
 std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesystem::path& path) {
@@ -158,23 +155,6 @@ std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesy
     std::array<std::uint8_t, kMissionNameSize> missionName{};
     SetFieldText(missionName, UnicodeToAnsi(stem));
     return missionName;
-}
-
-void ReadMission(TMission& mission, std::istream& in) {
-    TSkirmishImage image{};
-    in.read(reinterpret_cast<char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    if (in.bad())
-        throw EInOutError("I/O error " + std::to_string(EIO), EIO);
-    DecodeMission(mission, std::span(image).first(static_cast<std::size_t>(in.gcount())));
-}
-
-void WriteMission(TMission& mission, std::ostream& out, const std::filesystem::path& fileName) {
-    mission.Header.MissionName = MissionNameFromPath(fileName);
-    const TSkirmishImage image = EncodeMission(mission);
-    out.write(reinterpret_cast<const char*>(image.data()), static_cast<std::streamsize>(image.size()));
-    out.flush();
-    if (!out)
-        throw EInOutError("I/O error " + std::to_string(EIO), EIO);
 }
 
 void LoadMission(TMission& mission, const std::filesystem::path& path) {

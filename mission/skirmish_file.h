@@ -8,7 +8,6 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <iosfwd>
 #include <span>
 
 namespace mission {
@@ -30,6 +29,15 @@ static_assert(kTeamGoalsOffset == 4828 && kGoalsExtraOffset == 4860 && kNamesOff
 static_assert(kTrailerOffset == 5188 && kSkirmishFileSize == 5192);
 
 using TSkirmishImage = std::array<std::uint8_t, kSkirmishFileSize>;
+using THeadImage = std::array<std::uint8_t, kHeadSize>;
+
+// The head of a flight group as the 20 bytes the file stores.
+THeadImage EncodeHead(const TFlightGroup& group);
+
+// A head byte by its offset in the stored head, 0 to 19, and setting one; the editing controls
+// address head fields this way. Setting a byte of Number changes that byte of the 16-bit value.
+std::uint8_t HeadByte(const TFlightGroup& group, int offset);
+void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value);
 
 // The file image of a mission, every block in file order.
 TSkirmishImage EncodeMission(const TMission& mission);
@@ -42,12 +50,6 @@ void DecodeMission(TMission& mission, std::span<const std::uint8_t> bytes);
 // The mission name stored for a file name: the name without its folder, less its last four
 // characters, in 8-bit text, cut to 64 bytes and zero-padded.
 std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesystem::path& path);
-
-// Reads at most 5192 bytes from a stream into the mission.
-void ReadMission(TMission& mission, std::istream& in);
-
-// Sets MissionName from fileName and writes the 5192 bytes to a stream.
-void WriteMission(TMission& mission, std::ostream& out, const std::filesystem::path& fileName);
 
 // Opens the file for reading and writing (so a read-only file is refused) and reads it.
 // Raises EInOutError.

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
-#include <sstream>
 
 using namespace mission;
 using testsupport::ReadBytes;
@@ -160,15 +159,15 @@ TEST(SkirmishFile, LongFilesLoseTheirTailOnTheNextSave) {
     EXPECT_TRUE(std::equal(saved.begin() + 64, saved.end(), bytes.begin() + 64));
 }
 
-TEST(SkirmishFile, StreamsReadAndWriteTheSameImage) {
+TEST(SkirmishFile, SaveAndLoadGiveTheSameImage) {
+    TempDir dir;
+    std::filesystem::create_directory(dir / "folder");
     TMission m = NewDefaultMission();
     m.FlightGroups[2].CraftType = 200;
-    std::stringstream stream;
-    WriteMission(m, stream, "folder/Stream.skm");
-    EXPECT_EQ(stream.str().size(), 5192u);
+    SaveMission(m, dir / "folder/Stream.skm");
+    EXPECT_EQ(ReadBytes(dir / "folder/Stream.skm").size(), 5192u);
     TMission back;
-    stream.seekg(0);
-    ReadMission(back, stream);
+    LoadMission(back, dir / "folder/Stream.skm");
     EXPECT_EQ(EncodeMission(back), EncodeMission(m));
     EXPECT_EQ(FieldTextOf(back.Header.MissionName), "Stream");
 }
