@@ -59,10 +59,11 @@ Fixture& F() {
 
 void BM_SelectSlotAndRebuildLists(benchmark::State& state) {
     auto& form = *F().form;
+    auto* ships = form.findChild<editor::TDrawListBox*>("ShipList");
     int row = 0;
     for (auto _ : state) {
         row = (row + 5) % 16;
-        form.ShipList->setCurrentRow(row); // the user's selection raises ShipListClick
+        ships->setCurrentRow(row); // the user's selection raises ShipListClick
         form.UpdateShipList();
         form.UpdateGoalList();
     }
@@ -70,10 +71,11 @@ void BM_SelectSlotAndRebuildLists(benchmark::State& state) {
 
 void BM_EditThroughSpinBox(benchmark::State& state) {
     auto& form = *F().form;
+    auto* craftPerWave = form.findChild<editor::TSpinEdit*>("SizeSpin");
     int value = 1;
     for (auto _ : state) {
         value = value % 200 + 1;
-        form.SizeSpin->SetValue(value); // raises the change: field stored, flight group list rebuilt
+        craftPerWave->SetValue(value); // raises the change: field stored, flight group list rebuilt
         form.UpdateGoalList();
     }
     form.ClearModified();
@@ -81,9 +83,10 @@ void BM_EditThroughSpinBox(benchmark::State& state) {
 
 void BM_EditThroughEditField(benchmark::State& state) {
     auto& form = *F().form;
+    auto* unknown = form.findChild<QLineEdit*>("FG2Unk3Ed");
     int value = 0;
     for (auto _ : state) {
-        form.FG2Unk3Ed->setText(QString::number(++value));
+        unknown->setText(QString::number(++value));
         form.UpdateGoalList();
     }
     form.ClearModified();
@@ -130,12 +133,12 @@ double Median(std::vector<double> samples) {
 // both see the same state of the disk; the counters give each median and their ratio.
 void BM_SaveThroughWindowBesideSaveMission(benchmark::State& state) {
     auto& fixture = F();
-    fixture.form->FileName = fixture.dialogs->Path;
+    fixture.form->SaveAsBtnClick(); // names the document after the dialogs' one path
     const std::filesystem::path alone = fixture.folder / "Alone.skm";
-    mission::TMission m = fixture.form->Mission;
+    mission::TMission m = fixture.form->Document();
     std::vector<double> window, library;
     for (auto _ : state) {
-        fixture.form->Modified = true;
+        fixture.form->MarkModified();
         auto start = std::chrono::steady_clock::now();
         fixture.form->SaveBtnClick();
         auto middle = std::chrono::steady_clock::now();

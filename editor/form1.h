@@ -51,16 +51,13 @@ public:
     // Dialogs and message boxes go through here; tests put in their own answers.
     void SetDialogs(std::unique_ptr<TDialogs> dialogs);
 
-    // Editor state.
-    mission::TMission Mission;
-    QString FileName;
-    QString InstallPath;
-    int SelectedIndex = 0;
-    mission::TFlightGroup WorkingCopy;
-    mission::TFlightGroup ClipboardGroup;
-    bool Modified = false;
-    bool ControlsLive = false;
-    bool SaveAsCancelled = false;
+    // Read-only views of the document and of the editor state.
+    const mission::TMission& Document() const { return Mission; }
+    const QString& DocumentFileName() const { return FileName; }
+    int SelectedSlot() const { return SelectedIndex; }
+    bool IsModified() const { return Modified; }
+    bool SaveAsWasCancelled() const { return SaveAsCancelled; }
+    const mission::TFlightGroup& Clipboard() const { return ClipboardGroup; }
 
     // Lists and team view.
     void AssignTeamColours();
@@ -108,6 +105,24 @@ public:
     void NewBtnClick();
     void AboutBtnClick();
     void HomeBtnClick();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Restores the modified state, and the Save button with it, when a display step ends.
+    class TModifiedKeeper;
+
+    // Editor state.
+    mission::TMission Mission;
+    QString FileName;
+    QString InstallPath;
+    int SelectedIndex = 0;
+    mission::TFlightGroup WorkingCopy;
+    mission::TFlightGroup ClipboardGroup;
+    bool Modified = false;
+    bool ControlsLive = false;
+    bool SaveAsCancelled = false;
 
     // Controls, named as in the layout.
     QWidget* ControlBar1 = nullptr;
@@ -186,10 +201,6 @@ public:
     // The folder both dialogs start in; empty for the system's default.
     QString DialogFolder;
 
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
     void FormCreate();
     void CreateControls();
     void CreateToolbar();

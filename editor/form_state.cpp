@@ -35,23 +35,23 @@ void SetTextColour(QWidget* widget, std::uint32_t colour) {
     widget->setPalette(pal);
 }
 
+} // namespace
+
 // Restores the modified state, and the Save button with it, when a display step ends.
-class ModifiedKeeper {
+class TForm1::TModifiedKeeper {
 public:
-    explicit ModifiedKeeper(TForm1& form) : form_(form), modified_(form.Modified) {}
-    ~ModifiedKeeper() {
+    explicit TModifiedKeeper(TForm1& form) : form_(form), modified_(form.Modified) {}
+    ~TModifiedKeeper() {
         form_.Modified = modified_;
         form_.SaveBtn->setEnabled(modified_);
     }
-    ModifiedKeeper(const ModifiedKeeper&) = delete;
-    ModifiedKeeper& operator=(const ModifiedKeeper&) = delete;
+    TModifiedKeeper(const TModifiedKeeper&) = delete;
+    TModifiedKeeper& operator=(const TModifiedKeeper&) = delete;
 
 private:
     TForm1& form_;
     bool modified_;
 };
-
-} // namespace
 
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), FileName(kUnnamed), dialogs_(std::make_unique<TDialogs>()) {
@@ -88,7 +88,7 @@ void TForm1::UpdateTitle() {
 }
 
 void TForm1::ShowFlightGroup() {
-    ModifiedKeeper keeper(*this);
+    TModifiedKeeper keeper(*this);
     ControlsLive = false;
     for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
         SetTextColour(teamColoured, WorkingCopy.Colour);
@@ -103,7 +103,7 @@ void TForm1::ShowFlightGroup() {
 }
 
 void TForm1::ShowMission() {
-    ModifiedKeeper keeper(*this);
+    TModifiedKeeper keeper(*this);
     ControlsLive = false;
     ShowBoundFields(false);
     UpdateGoalList();
@@ -132,7 +132,7 @@ void TForm1::ShowBoundFields(bool flightGroup) {
 }
 
 void TForm1::RefreshAll() {
-    ModifiedKeeper keeper(*this);
+    TModifiedKeeper keeper(*this);
     AssignTeamColours();
     UpdateShipList();
     UpdateGoalList();

@@ -58,8 +58,6 @@ void FormTest::TearDown() {
         EXPECT_TRUE(dialogs->FileAnswers.empty()) << "a scripted file dialog was not run";
         EXPECT_TRUE(dialogs->SaveAnswers.empty()) << "a scripted prompt was not shown";
     }
-    // Closing must not prompt in tests that leave changes behind.
-    form->Modified = false;
     form.reset();
 }
 

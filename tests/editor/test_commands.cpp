@@ -63,16 +63,16 @@ TEST_F(CommandTest, OpenShowsTheFileAndSaveWritesItBack) {
     dialogs->FileAnswers = {Q(dir / "Battle.skm")};
     Click(Find<QWidget>("LoadBtn"));
     EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
-    EXPECT_EQ(form->SelectedIndex, 0);
+    EXPECT_EQ(form->SelectedSlot(), 0);
     EXPECT_EQ(Find<QListWidget>("ShipList")->currentRow(), 0);
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "1234");
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[2], "     1  x  [ 1 ]  ISD  Three");
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
 
     Edit();
     EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
     Click(Find<QWidget>("SaveBtn"));
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
     EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
     mission::TMission saved;
     mission::LoadMission(saved, dir / "Battle.skm");
@@ -82,23 +82,23 @@ TEST_F(CommandTest, OpenShowsTheFileAndSaveWritesItBack) {
 
 TEST_F(CommandTest, CancelledSaveAsKeepsTheUnsavedDocumentForOpenNewAndClose) {
     Edit();
-    const auto before = form->Mission;
+    const auto before = form->Document();
     // Open: Yes, then the Save As dialog is cancelled; no open dialog follows.
     dialogs->SaveAnswers = {TAnswer::Yes};
     dialogs->FileAnswers = {QString()};
     Click(Find<QWidget>("LoadBtn"));
     EXPECT_EQ(dialogs->FileDialogsRun, (std::vector<QString>{"SaveDialog1"}));
-    EXPECT_EQ(form->Mission, before);
-    EXPECT_EQ(form->FileName, "Unnamed");
+    EXPECT_EQ(form->Document(), before);
+    EXPECT_EQ(form->DocumentFileName(), "Unnamed");
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
-    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->IsModified());
 
     // New does the same: the unsaved document stays.
     dialogs->SaveAnswers = {TAnswer::Yes};
     dialogs->FileAnswers = {QString()};
     Click(Find<QWidget>("NewBtn"));
-    EXPECT_EQ(form->Mission, before);
-    EXPECT_TRUE(form->Modified);
+    EXPECT_EQ(form->Document(), before);
+    EXPECT_TRUE(form->IsModified());
 
     // Closing: the window stays open.
     dialogs->SaveAnswers = {TAnswer::Yes};
@@ -111,12 +111,12 @@ TEST_F(CommandTest, PromptAnswersNoAndCancel) {
     Edit();
     dialogs->SaveAnswers = {TAnswer::Cancel};
     Click(Find<QWidget>("NewBtn"));
-    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 99);
+    EXPECT_EQ(form->Document().Settings.GlobalsValue, 99);
 
     dialogs->SaveAnswers = {TAnswer::No};
     Click(Find<QWidget>("NewBtn"));
-    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 21);
-    EXPECT_FALSE(form->Modified);
+    EXPECT_EQ(form->Document().Settings.GlobalsValue, 21);
+    EXPECT_FALSE(form->IsModified());
     EXPECT_EQ(Find<QComboBox>("GoalBox")->currentIndex(), 0);
 
     Edit();
@@ -132,7 +132,7 @@ TEST_F(CommandTest, OpenedDocumentIsSavedUnderItsOwnNameBeforeTheNextOpen) {
     // An earlier cancelled Save As must not stop the later save step.
     dialogs->FileAnswers = {QString(), Q(dir / "First.skm")};
     Click(Find<QWidget>("SaveAsBtn"));
-    EXPECT_TRUE(form->SaveAsCancelled);
+    EXPECT_TRUE(form->SaveAsWasCancelled());
     Click(Find<QWidget>("LoadBtn"));
     Edit();
 
@@ -143,7 +143,7 @@ TEST_F(CommandTest, OpenedDocumentIsSavedUnderItsOwnNameBeforeTheNextOpen) {
     mission::TMission first;
     mission::LoadMission(first, dir / "First.skm");
     EXPECT_EQ(first.Settings.GlobalsValue, 99);
-    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 2);
+    EXPECT_EQ(form->Document().Settings.GlobalsValue, 2);
     EXPECT_EQ(form->windowTitle(), TitleFor("Second.skm"));
 }
 
@@ -154,9 +154,9 @@ TEST_F(CommandTest, SaveAsNamesTheDocumentOnlyWhenTheSaveSucceeds) {
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].first, "editor_tests");
     EXPECT_EQ(dialogs->Errors[0].second, "Invalid filename.");
-    EXPECT_EQ(form->FileName, "Unnamed");
+    EXPECT_EQ(form->DocumentFileName(), "Unnamed");
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
-    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->IsModified());
 
     dialogs->FileAnswers = {Q(dir / "Kept.skm")};
     Click(Find<QWidget>("SaveAsBtn"));
@@ -186,15 +186,15 @@ TEST_F(CommandTest, EveryErrorOfACommandReachesTheErrorBox) {
 
 TEST_F(CommandTest, FailedOpenChangesNothing) {
     Edit();
-    const auto before = form->Mission;
+    const auto before = form->Document();
     dialogs->SaveAnswers = {TAnswer::No};
     dialogs->FileAnswers = {Q(dir / "absent.skm")};
     Click(Find<QWidget>("LoadBtn"));
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].second, "File not found.");
-    EXPECT_EQ(form->Mission, before);
+    EXPECT_EQ(form->Document(), before);
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
-    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->IsModified());
 }
 
 TEST_F(CommandTest, FailedSaveStopsNewAndClosingAndKeepsTheChanges) {
@@ -208,13 +208,13 @@ TEST_F(CommandTest, FailedSaveStopsNewAndClosingAndKeepsTheChanges) {
     Click(Find<QWidget>("NewBtn"));
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].second, "Invalid filename.");
-    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 99);
-    EXPECT_TRUE(form->Modified);
+    EXPECT_EQ(form->Document().Settings.GlobalsValue, 99);
+    EXPECT_TRUE(form->IsModified());
 
     dialogs->SaveAnswers = {TAnswer::Yes};
     EXPECT_FALSE(form->close());
     EXPECT_EQ(dialogs->Errors.size(), 2u);
-    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->IsModified());
     std::filesystem::rename(dir.path().string() + "-gone", dir.path());
 }
 
@@ -233,7 +233,7 @@ TEST_F(CommandTest, OpenedCraftWithoutAShortNameIsReportedAndTheRestIsShown) {
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList")).size(), 6);
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "77") << "the other controls show the opened file";
     EXPECT_EQ(form->windowTitle(), TitleFor("Odd.skm"));
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
     Click(Find<QWidget>("SaveBtn"));
     EXPECT_EQ(ReadBytes(dir / "Odd.skm")[72 + 20 * 6 + 2], 240) << "the stored value is written back";
 }
@@ -269,7 +269,7 @@ TEST_F(CommandTest, RealPromptAndSaveDialog) {
     EXPECT_EQ(promptTitle, "Confirm");
     EXPECT_EQ(promptText, "Current Mission has been changed. Save it?");
     EXPECT_EQ(ReadBytes(dir / "Real.skm").size(), 5192u) << "the default extension is added";
-    EXPECT_EQ(form->Mission.Settings.GlobalsValue, 21) << "the new document follows the save";
+    EXPECT_EQ(form->Document().Settings.GlobalsValue, 21) << "the new document follows the save";
 
     Edit();
     QTimer::singleShot(0, [] {
@@ -278,7 +278,6 @@ TEST_F(CommandTest, RealPromptAndSaveDialog) {
         QTest::keyClick(box, Qt::Key_Escape); // Escape answers Cancel
     });
     EXPECT_FALSE(form->close());
-    form->Modified = false;
 }
 
 TEST_F(CommandTest, AboutAndHomePageButtons) {
@@ -304,7 +303,7 @@ TEST_F(CommandTest, AboutAndHomePageButtons) {
     about::SetWebPageHandler({});
     ASSERT_EQ(opened.size(), 1u);
     EXPECT_EQ(opened[0], std::string(about::kHomePageAddress));
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
     EXPECT_TRUE(dialogs->Errors.empty());
 }
 
@@ -316,5 +315,5 @@ TEST_F(CommandTest, HomePageThatCannotOpenIsReportedWithItsAddress) {
     EXPECT_EQ(dialogs->Errors[0].first, editor::ApplicationTitle(QCoreApplication::applicationFilePath()));
     EXPECT_EQ(dialogs->Errors[0].second,
               "The home page " + QString::fromLatin1(about::kHomePageAddress) + " could not be opened.");
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
 }

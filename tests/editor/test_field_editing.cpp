@@ -33,13 +33,14 @@ TEST_F(FormTest, DropDownListsStoreThePickedPosition) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
         Pick(Find<QWidget>(c.control), c.index);
-        EXPECT_EQ(mission::HeadByte(form->Mission.FlightGroups[4], c.headByte), c.index);
+        EXPECT_EQ(mission::HeadByte(form->Document().FlightGroups[4], c.headByte), c.index);
     }
     mission::TMission fresh;
     mission::NewMission(fresh);
-    EXPECT_EQ(mission::EncodeHead(form->Mission.FlightGroups[3]), mission::EncodeHead(fresh.FlightGroups[3]))
+    EXPECT_EQ(mission::EncodeHead(form->Document().FlightGroups[3]),
+              mission::EncodeHead(fresh.FlightGroups[3]))
         << "only the selected slot changes";
-    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->IsModified());
     EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[4], "     1  x  [ 1 ]  *Forest moon of Endor  Five");
 }
@@ -47,31 +48,31 @@ TEST_F(FormTest, DropDownListsStoreThePickedPosition) {
 TEST_F(FormTest, SpinBoxesStoreTypedValuesAndTheirBoundOnLeaving) {
     auto* waves = Find<QAbstractSpinBox>("Wavespin");
     ReplaceText(waves, "300");
-    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 43) << "the low byte of 299 while typing";
+    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 43) << "the low byte of 299 while typing";
     LeaveFocus(waves);
     EXPECT_EQ(waves->text(), "255");
-    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 254);
+    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254);
 
     ReplaceText(waves, "1");
-    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 0);
+    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 0);
     Type(waves, "x");
     EXPECT_EQ(waves->text(), "1") << "letters are refused";
     QTest::keyClick(waves, Qt::Key_Up);
     EXPECT_EQ(waves->text(), "2");
-    EXPECT_EQ(form->Mission.FlightGroups[0].WavesMinusOne, 1);
+    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 1);
 
     ReplaceText(Find<QWidget>("SizeSpin"), "12");
-    EXPECT_EQ(form->Mission.FlightGroups[0].CraftPerWave, 12);
+    EXPECT_EQ(form->Document().FlightGroups[0].CraftPerWave, 12);
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     2  x  [ 12 ]  X-W  One");
 
     auto* distance = Find<QAbstractSpinBox>("StartDistSpin");
     ReplaceText(distance, "-4");
-    EXPECT_EQ(form->Mission.Settings.StartDistance, -4);
+    EXPECT_EQ(form->Document().Settings.StartDistance, -4);
     LeaveFocus(distance);
     EXPECT_EQ(distance->text(), "0");
-    EXPECT_EQ(form->Mission.Settings.StartDistance, 0);
+    EXPECT_EQ(form->Document().Settings.StartDistance, 0);
     ReplaceText(distance, "");
-    EXPECT_EQ(form->Mission.Settings.StartDistance, 0) << "no number reads as the minimum";
+    EXPECT_EQ(form->Document().Settings.StartDistance, 0) << "no number reads as the minimum";
 }
 
 TEST_F(FormTest, EditFieldsStoreIntegersInTheirWidth) {
@@ -96,53 +97,53 @@ TEST_F(FormTest, EditFieldsStoreIntegersInTheirWidth) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
         ReplaceText(Find<QWidget>(c.control), c.typed);
-        EXPECT_EQ(c.field(form->Mission), c.expected);
+        EXPECT_EQ(c.field(form->Document()), c.expected);
     }
-    EXPECT_EQ(form->Mission.FlightGroups[0].Body[11], 0) << "other slots are untouched";
+    EXPECT_EQ(form->Document().FlightGroups[0].Body[11], 0) << "other slots are untouched";
 }
 
 TEST_F(FormTest, MissionWideChoices) {
     Pick(Find<QWidget>("ArenaBox"), 5);
-    EXPECT_EQ(form->Mission.Settings.Arena, 5);
+    EXPECT_EQ(form->Document().Settings.Arena, 5);
     Pick(Find<QWidget>("MissionTypeBox"), 0);
-    EXPECT_EQ(form->Mission.Trailer.MissionType, 0);
+    EXPECT_EQ(form->Document().Trailer.MissionType, 0);
     ClickRow(Find<QListWidget>("TeamListBox"), 6);
     Pick(Find<QWidget>("GoalBox"), 2);
-    EXPECT_EQ(form->Mission.Goals.TeamGoal[6], 2);
+    EXPECT_EQ(form->Document().Goals.TeamGoal[6], 2);
     EXPECT_EQ(Find<QListWidget>("TeamListBox")->currentRow(), 6);
-    EXPECT_EQ(form->Mission.Goals.TeamGoal[0], 0);
+    EXPECT_EQ(form->Document().Goals.TeamGoal[0], 0);
 }
 
 TEST_F(FormTest, GoalChangeWithoutAGoalRowChangesNothing) {
     ReplaceText(Find<QWidget>("NumTeamsBox"), "-1");
     ClickRow(Find<QListWidget>("TeamListBox"), 8); // a row past the eighth has no goal
-    const auto goals = form->Mission.Goals;
+    const auto goals = form->Document().Goals;
     Pick(Find<QWidget>("GoalBox"), 3);
-    EXPECT_EQ(form->Mission.Goals, goals);
+    EXPECT_EQ(form->Document().Goals, goals);
 }
 
 TEST_F(FormTest, NamesAndThePrimaryMark) {
     auto* name = Find<QComboBox>("NameBox");
     ReplaceText(name, "Abcdefghijklmnopqrstuvwxy");
-    EXPECT_EQ(NameOf(form->Mission.FlightGroups[0]), "Abcdefghijklmnopqrst");
+    EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), "Abcdefghijklmnopqrst");
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     1  x  [ 1 ]  X-W  Abcdefghijklmnopqrst");
     ReplaceText(name, "");
-    EXPECT_EQ(form->Mission.FlightGroups[0].Name, (std::array<std::uint8_t, 20>{}));
+    EXPECT_EQ(form->Document().FlightGroups[0].Name, (std::array<std::uint8_t, 20>{}));
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     1  x  [ 1 ]  X-W  ");
     // Characters beyond the keyboard's ASCII arrive as an input method would hand them over.
     ReplaceText(name, "");
     name->lineEdit()->insert(QString::fromUtf8("Caf\u00e9 \u20ac\u65e5"));
-    EXPECT_EQ(NameOf(form->Mission.FlightGroups[0]), "Caf\xE9 \x80?");
+    EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), "Caf\xE9 \x80?");
     name->setFocus();
     name->showPopup();
     QTest::keyClick(name->view(), Qt::Key_Home);
     QTest::keyClick(name->view(), Qt::Key_Down);
     QTest::keyClick(name->view(), Qt::Key_Return);
-    EXPECT_EQ(NameOf(form->Mission.FlightGroups[0]), "Red") << "choosing a suggestion stores it";
+    EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), "Red") << "choosing a suggestion stores it";
     EXPECT_EQ(name->count(), 20) << "the suggestions never change";
 
     QTest::mouseClick(Find<QCheckBox>("PriChk"), Qt::LeftButton, {}, QPoint(6, 8));
-    EXPECT_EQ(form->Mission.FlightGroups[0].Primary, 1);
+    EXPECT_EQ(form->Document().FlightGroups[0].Primary, 1);
     EXPECT_TRUE(Rows(Find<QListWidget>("ShipList"))[0].startsWith("^   1  x"));
 }
 
@@ -152,11 +153,11 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
     Pick(Find<QWidget>("ShipBox"), 7);
     ReplaceText(Find<QWidget>("NameBox"), "Bombers");
     Click(Find<QWidget>("CopyBtn"));
-    EXPECT_EQ(form->ClipboardGroup.CraftType, 7) << "the copy holds the edits made since selecting";
+    EXPECT_EQ(form->Clipboard().CraftType, 7) << "the copy holds the edits made since selecting";
 
     ClickRow(ships, 10);
     Click(Find<QWidget>("PasteBtn"));
-    const TFlightGroup& pasted = form->Mission.FlightGroups[10];
+    const TFlightGroup& pasted = form->Document().FlightGroups[10];
     EXPECT_EQ(pasted.CraftType, 7);
     EXPECT_EQ(pasted.Number, 3);
     EXPECT_EQ(NameOf(pasted), "Bombers");
@@ -170,22 +171,22 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
     Click(Find<QWidget>("ClearFGBtn"));
     mission::TMission fresh;
     mission::NewMission(fresh);
-    EXPECT_EQ(mission::EncodeHead(form->Mission.FlightGroups[10]),
+    EXPECT_EQ(mission::EncodeHead(form->Document().FlightGroups[10]),
               mission::EncodeHead(fresh.FlightGroups[10]));
-    EXPECT_EQ(form->Mission.FlightGroups[10].Body, fresh.FlightGroups[10].Body);
+    EXPECT_EQ(form->Document().FlightGroups[10].Body, fresh.FlightGroups[10].Body);
     EXPECT_EQ(Find<QLabel>("Label6")->text(), "Flight Group  # 11");
-    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->IsModified());
 
     ReplaceText(Find<QWidget>("NumTeamsBox"), "4");
     ClickRow(ships, 8);
     Click(Find<QWidget>("ClearFGBtn"));
-    EXPECT_EQ(form->Mission.FlightGroups[8].CraftType, 1) << "slot 8 clears to an X-wing group";
+    EXPECT_EQ(form->Document().FlightGroups[8].CraftType, 1) << "slot 8 clears to an X-wing group";
 }
 
 TEST_F(FormTest, PasteBeforeAnyCopyWritesAnEmptyGroup) {
     ClickRow(Find<QListWidget>("ShipList"), 8);
     Click(Find<QWidget>("PasteBtn"));
-    const TFlightGroup& g = form->Mission.FlightGroups[8];
+    const TFlightGroup& g = form->Document().FlightGroups[8];
     EXPECT_EQ(g.CraftType, 0);
     EXPECT_EQ(g.Number, 0);
     EXPECT_EQ(g.Body, (std::array<std::int32_t, 69>{}));
@@ -303,7 +304,7 @@ TEST_F(FormTest, EveryBoundControlShowsAndStoresItsOwnField) {
     Open(opened);
     ClickRow(Find<QListWidget>("ShipList"), 5);
 
-    TMission expected = Stored(form->Mission);
+    TMission expected = Stored(form->Document());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.control);
         QWidget* control = Find<QWidget>(row.control);
@@ -315,7 +316,7 @@ TEST_F(FormTest, EveryBoundControlShowsAndStoresItsOwnField) {
         else
             ReplaceText(control, row.input);
         row.field.set(expected, row.stored);
-        const TMission actual = Stored(form->Mission);
+        const TMission actual = Stored(form->Document());
         EXPECT_TRUE(actual == expected)
             << "the value did not land in the control's field, or landed elsewhere";
         expected = actual; // one wrong binding fails its own row only

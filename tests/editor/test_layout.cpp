@@ -163,9 +163,9 @@ TEST_F(FormTest, TabVisitsTheControlsInTheirOrder) {
 }
 
 TEST_F(FormTest, StartUpShowsANewUnnamedMission) {
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
     EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
-    EXPECT_EQ(form->SelectedIndex, 0);
+    EXPECT_EQ(form->SelectedSlot(), 0);
     EXPECT_EQ(Find<QListWidget>("ShipList")->currentRow(), 0);
     EXPECT_EQ(Find<QListWidget>("TeamListBox")->currentRow(), 0);
     EXPECT_EQ(Find<QComboBox>("GoalBox")->currentIndex(), 0);

@@ -57,17 +57,20 @@ TEST_F(FormTest, TeamCountRecoloursSlotsAndGoalRows) {
     auto* ships = Find<QListWidget>("ShipList");
     auto* teams = Find<QListWidget>("TeamListBox");
     // Every slot gets a craft so that each row paints text.
-    for (auto& group : form->Mission.FlightGroups)
+    mission::TMission m;
+    mission::NewMission(m);
+    for (auto& group : m.FlightGroups)
         group.CraftType = 5;
+    Open(m);
     ReplaceText(Find<QWidget>("NumTeamsBox"), "4");
-    EXPECT_EQ(form->Mission.Settings.TeamCount, 4);
+    EXPECT_EQ(form->Document().Settings.TeamCount, 4);
     const QColor byGroup[] = {kGreen, kRed, kLightBlue, kPurple};
     for (int slot = 0; slot < 16; ++slot)
         EXPECT_TRUE(RowHasPixel(ships, slot, byGroup[slot / 4])) << slot;
     EXPECT_EQ(Rows(teams).mid(2, 3),
               (QStringList{"3:  Destroy All Flight Groups ", "4:  Destroy All Flight Groups ", " "}));
     EXPECT_TRUE(RowHasPixel(teams, 3, kPurple));
-    EXPECT_TRUE(form->Modified);
+    EXPECT_TRUE(form->IsModified());
 
     // The team-coloured controls keep their colour until the next selection.
     EXPECT_EQ(Find<QWidget>("ShipBox")->palette().color(QPalette::Text), kGreen);
@@ -94,8 +97,8 @@ TEST_F(FormTest, TeamGroupingForAnyTeamCount) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         ReplaceText(Find<QWidget>("NumTeamsBox"), c.typed);
-        EXPECT_EQ(form->Mission.Settings.TeamCount, c.teamCount);
-        const auto& groups = form->Mission.FlightGroups;
+        EXPECT_EQ(form->Document().Settings.TeamCount, c.teamCount);
+        const auto& groups = form->Document().FlightGroups;
         EXPECT_EQ((std::vector<std::uint32_t>{groups[0].Colour, groups[4].Colour, groups[5].Colour,
                                               groups[15].Colour}),
                   c.slotColours);
@@ -107,14 +110,17 @@ TEST_F(FormTest, TeamGroupingForAnyTeamCount) {
 
 TEST_F(FormTest, SelectingSlotsShowsThemWithoutMarkingChanges) {
     auto* ships = Find<QListWidget>("ShipList");
-    form->Mission.FlightGroups[3].Number = 7;
-    form->Mission.FlightGroups[3].AiLevel = 6;
-    form->Mission.FlightGroups[3].WavesMinusOne = 255;
-    form->Mission.FlightGroups[3].Order = 200;
-    form->Mission.FlightGroups[3].Primary = 2;
-    form->Mission.FlightGroups[3].Body[25] = -5;
+    mission::TMission m;
+    mission::NewMission(m);
+    m.FlightGroups[3].Number = 7;
+    m.FlightGroups[3].AiLevel = 6;
+    m.FlightGroups[3].WavesMinusOne = 255;
+    m.FlightGroups[3].Order = 200;
+    m.FlightGroups[3].Primary = 2;
+    m.FlightGroups[3].Body[25] = -5;
+    Open(m);
     ClickRow(ships, 3);
-    EXPECT_EQ(form->SelectedIndex, 3);
+    EXPECT_EQ(form->SelectedSlot(), 3);
     EXPECT_EQ(Find<QLabel>("Label6")->text(), "Flight Group  # 8");
     EXPECT_EQ(Find<QComboBox>("AIBox")->currentIndex(), -1);
     EXPECT_EQ(Find<QComboBox>("AIBox")->currentText(), "");
@@ -123,23 +129,25 @@ TEST_F(FormTest, SelectingSlotsShowsThemWithoutMarkingChanges) {
     EXPECT_TRUE(Find<QCheckBox>("PriChk")->isChecked());
     EXPECT_EQ(Find<QLineEdit>("FG2Unk3Ed")->text(), "-5");
     // Showing changes nothing stored.
-    EXPECT_EQ(form->Mission.FlightGroups[3].AiLevel, 6);
-    EXPECT_EQ(form->Mission.FlightGroups[3].WavesMinusOne, 255);
-    EXPECT_EQ(form->Mission.FlightGroups[3].Primary, 2);
+    EXPECT_EQ(form->Document().FlightGroups[3].AiLevel, 6);
+    EXPECT_EQ(form->Document().FlightGroups[3].WavesMinusOne, 255);
+    EXPECT_EQ(form->Document().FlightGroups[3].Primary, 2);
 
     QTest::keyClick(ships, Qt::Key_Down);
-    EXPECT_EQ(form->SelectedIndex, 4);
+    EXPECT_EQ(form->SelectedSlot(), 4);
     QTest::keyClick(ships, Qt::Key_End);
-    EXPECT_EQ(form->SelectedIndex, 15);
+    EXPECT_EQ(form->SelectedSlot(), 15);
     ClickRow(ships, 0);
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
     EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
     EXPECT_TRUE(dialogs->Errors.empty());
 }
 
 TEST_F(FormTest, TeamRowsShowTheirGoals) {
-    form->Mission.Goals.TeamGoal = {4, 5, -1, 2, 0, 0, 0, 3};
-    form->RefreshAll();
+    mission::TMission m;
+    mission::NewMission(m);
+    m.Goals.TeamGoal = {4, 5, -1, 2, 0, 0, 0, 3};
+    Open(m);
     auto* teams = Find<QListWidget>("TeamListBox");
     EXPECT_EQ(Rows(teams).mid(0, 2),
               (QStringList{"1:  Inspect and Destroy All Primary Flight Groups", "2:  "}));
@@ -149,30 +157,35 @@ TEST_F(FormTest, TeamRowsShowTheirGoals) {
         ClickRow(teams, row);
         EXPECT_EQ(goal->currentIndex(), index) << row;
     }
-    EXPECT_FALSE(form->Modified);
+    EXPECT_FALSE(form->IsModified());
 }
 
 TEST_F(FormTest, CraftWithoutAShortNameStopsTheListWithAnError) {
-    form->Mission.FlightGroups[5].CraftType = 232;
+    mission::TMission m;
+    mission::NewMission(m);
+    m.FlightGroups[5].CraftType = 232;
+    Open(m);
+    ASSERT_EQ(dialogs->Errors.size(), 1u) << "opening the file stops the list too";
+    dialogs->Errors.clear();
     ClickRow(Find<QListWidget>("ShipList"), 2);
     Type(Find<QWidget>("FG2Unk1Ed"), "7"); // an edit rebuilds the list
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].second, "List index out of bounds (232)");
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList")).size(), 5) << "the rows before the failing slot";
     EXPECT_EQ(Find<QListWidget>("ShipList")->currentRow(), -1);
-    EXPECT_EQ(form->Mission.FlightGroups[2].Body[11], 7) << "the edit itself was stored";
-    EXPECT_EQ(form->Mission.FlightGroups[5].CraftType, 232);
+    EXPECT_EQ(form->Document().FlightGroups[2].Body[11], 7) << "the edit itself was stored";
+    EXPECT_EQ(form->Document().FlightGroups[5].CraftType, 232);
     ClickRow(Find<QListWidget>("ShipList"), 4);
-    EXPECT_EQ(form->SelectedIndex, 4);
+    EXPECT_EQ(form->SelectedSlot(), 4);
 }
 
 TEST_F(FormTest, HugeNegativeTeamCountKeepsTheGoalListShort) {
     ReplaceText(Find<QWidget>("NumTeamsBox"), "-2147483648");
-    EXPECT_EQ(form->Mission.Settings.TeamCount, -2147483647 - 1) << "stored as typed";
+    EXPECT_EQ(form->Document().Settings.TeamCount, -2147483647 - 1) << "stored as typed";
     const QStringList rows = Rows(Find<QListWidget>("TeamListBox"));
     EXPECT_EQ(rows.size(), 32);
     EXPECT_EQ(rows.count(" "), 32);
-    EXPECT_EQ(form->Mission.FlightGroups[8].Colour, TeamColour(2)) << "groups of eight, as for 0";
+    EXPECT_EQ(form->Document().FlightGroups[8].Colour, TeamColour(2)) << "groups of eight, as for 0";
 }
 
 TEST_F(FormTest, WheelOverAnUnfocusedBoxChangesNothing) {
@@ -183,10 +196,11 @@ TEST_F(FormTest, WheelOverAnUnfocusedBoxChangesNothing) {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(ship, &wheel);
     EXPECT_EQ(ship->currentIndex(), 1);
-    EXPECT_EQ(form->Mission.FlightGroups[0].CraftType, 1);
+    EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 1);
     ship->setFocus();
     QWheelEvent focusedWheel(centre, ship->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton,
                              Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(ship, &focusedWheel);
-    EXPECT_EQ(form->Mission.FlightGroups[0].CraftType, 2) << "with the focus the wheel picks the next craft";
+    EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 2)
+        << "with the focus the wheel picks the next craft";
 }
