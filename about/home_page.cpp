@@ -31,14 +31,14 @@ bool SystemOpen(const char* address) {
 #endif
 }
 
-WebPageHandler& Handler() {
-    static WebPageHandler handler;
+TWebPageHandler& Handler() {
+    static TWebPageHandler handler;
     return handler;
 }
 
 } // namespace
 
-void SetWebPageHandler(WebPageHandler handler) {
+void SetWebPageHandler(TWebPageHandler handler) {
     Handler() = std::move(handler);
 }
 

@@ -20,7 +20,7 @@ bool OpenWebPage(std::string_view address);
 
 // What OpenWebPage calls with the zero-terminated address. Tests replace it; an empty function puts
 // back the system's handler. A handler reports a failure by throwing.
-using WebPageHandler = std::function<void(const char* address)>;
-void SetWebPageHandler(WebPageHandler handler);
+using TWebPageHandler = std::function<void(const char* address)>;
+void SetWebPageHandler(TWebPageHandler handler);
 
 } // namespace about
