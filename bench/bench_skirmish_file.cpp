@@ -85,13 +85,21 @@ void SaveWithLibrary() {
     mission::SaveMission(bench.document, bench.saveTarget);
 }
 
-// write, fsync, rename: the least a save that cannot destroy the previous file must do.
+// The folder's own flush after the rename, without which a power cut can lose both files.
+bool SyncFolder() {
+    const int fd = ::open(bench.folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const bool synced = fd >= 0 && ::fsync(fd) == 0;
+    return fd >= 0 && ::close(fd) == 0 && synced;
+}
+
+// write, fsync, rename, folder fsync: the least a save that cannot destroy the previous file
+// must do.
 bool SaveFloor() {
     const int fd = ::open(bench.floorTemporary.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     const ssize_t count = fd < 0 ? -1 : ::write(fd, bench.image.data(), bench.image.size());
     const bool synced = count == static_cast<ssize_t>(bench.image.size()) && ::fsync(fd) == 0;
     return fd >= 0 && ::close(fd) == 0 && synced &&
-           ::rename(bench.floorTemporary.c_str(), bench.floorTarget.c_str()) == 0;
+           ::rename(bench.floorTemporary.c_str(), bench.floorTarget.c_str()) == 0 && SyncFolder();
 }
 
 template <class Call> double Microseconds(Call&& call) {

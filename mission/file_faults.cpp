@@ -13,7 +13,13 @@ struct FaultPlan {
     int count = 0;
 } faults;
 
+bool unnamedTemporariesAllowed = true;
+
 } // namespace
+
+bool UnnamedTemporariesAllowed() {
+    return unnamedTemporariesAllowed;
+}
 
 int NextOperationFault() {
     ++faults.count;
@@ -28,6 +34,10 @@ void FailNthOperation(int n, int errorCode) {
 
 int OperationCount() {
     return faults.count;
+}
+
+void AllowUnnamedTemporaries(bool allow) {
+    unnamedTemporariesAllowed = allow;
 }
 
 } // namespace testing

@@ -9,13 +9,22 @@
 
 namespace mission::files {
 
-// Opens the file for reading and writing and reads at most buffer.size() bytes from its start.
-// Returns the count read; a short file is not an error. Raises EInOutError.
-std::size_t ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint8_t> buffer);
+// What reading the start of a file found.
+struct FilePrefix {
+    std::size_t BytesRead = 0;   // a short file is not an error
+    std::uintmax_t FileSize = 0; // the whole file's length, which may be more than was read
+};
 
-// Replaces the file at path (following symbolic links) with bytes: writes a temporary file in
-// the same folder, flushes it to disk, then renames it over the target. On any failure the
-// temporary is removed and the target is left exactly as it was. Raises EInOutError.
+// Opens a regular file for reading only and reads at most buffer.size() bytes from its start.
+// Anything else (a pipe, socket or device, also through a link) is refused without being read,
+// and nothing waits on it. Raises EInOutError.
+FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint8_t> buffer);
+
+// Replaces the regular file at path (following symbolic links), or creates it, with bytes: writes a
+// temporary file in the same folder, flushes it to disk, then renames it over the target and
+// flushes the folder. On a failure before the rename the target is left exactly as it was and no
+// temporary remains. A file the user may write in a folder the user may not is written in place,
+// and its old bytes are put back when that fails. Raises EInOutError.
 void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
 
 // The text shown for a system error number of this platform.
@@ -27,6 +36,8 @@ namespace testing {
 void FailNthOperation(int n, int errorCode);
 // The number of file operations made since the last FailNthOperation call.
 int OperationCount();
+// With false, saves behave as on a file system without unnamed temporary files.
+void AllowUnnamedTemporaries(bool allow);
 } // namespace testing
 
 } // namespace mission::files

@@ -65,36 +65,34 @@ std::string ErrorText(int errorCode, const std::filesystem::path&) {
     }
 }
 
-std::size_t ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint8_t> buffer) {
-    const HANDLE file = Injected()
-                            ? INVALID_HANDLE_VALUE
-                            : ::CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                            nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint8_t> buffer) {
+    const HANDLE file = Injected() ? INVALID_HANDLE_VALUE
+                                   : ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         Raise(::GetLastError(), path);
-    // Windows itself refuses to open a read-only file for writing; Wine run by root opens it, so
-    // the attribute is checked here as well.
-    BY_HANDLE_FILE_INFORMATION information{};
-    if (::GetFileInformationByHandle(file, &information) &&
-        (information.dwFileAttributes & FILE_ATTRIBUTE_READONLY)) {
+    // Only files on disk are read: a pipe or device could wait for ever or never end.
+    LARGE_INTEGER size{};
+    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) {
         ::CloseHandle(file);
         Raise(ERROR_ACCESS_DENIED, path);
     }
-    std::size_t total = 0;
-    while (total < buffer.size()) {
+    FilePrefix read;
+    read.FileSize = static_cast<std::uintmax_t>(size.QuadPart);
+    while (read.BytesRead < buffer.size()) {
         DWORD count = 0;
-        if (Injected() || !::ReadFile(file, buffer.data() + total, static_cast<DWORD>(buffer.size() - total),
-                                      &count, nullptr)) {
+        if (Injected() || !::ReadFile(file, buffer.data() + read.BytesRead,
+                                      static_cast<DWORD>(buffer.size() - read.BytesRead), &count, nullptr)) {
             const DWORD error = ::GetLastError();
             ::CloseHandle(file);
             Raise(error, path);
         }
         if (count == 0)
             break;
-        total += count;
+        read.BytesRead += count;
     }
     ::CloseHandle(file);
-    return total;
+    return read;
 }
 
 void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
@@ -116,10 +114,10 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
     for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
-        temporary =
-            (folder / (L"~" + target.filename().wstring() + L"." + std::to_wstring(::GetCurrentProcessId()) +
-                       L"-" + std::to_wstring(attempt) + L".tmp"))
-                .wstring();
+        // The name does not grow with the target's, so the longest names the system allows can be saved.
+        temporary = (folder / (L"~quarnel." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                               std::to_wstring(attempt) + L".tmp"))
+                        .wstring();
         file = Injected() ? INVALID_HANDLE_VALUE
                           : ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                           FILE_ATTRIBUTE_NORMAL, nullptr);

@@ -157,10 +157,11 @@ std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesy
     return missionName;
 }
 
-void LoadMission(TMission& mission, const std::filesystem::path& path) {
+std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path) {
     TSkirmishImage image{};
-    const std::size_t count = files::ReadFilePrefix(path, image);
-    DecodeMission(mission, std::span(image).first(count));
+    const files::FilePrefix read = files::ReadFilePrefix(path, image);
+    DecodeMission(mission, std::span(image).first(read.BytesRead));
+    return read.FileSize;
 }
 
 void SaveMission(TMission& mission, const std::filesystem::path& path) {

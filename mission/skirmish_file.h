@@ -51,9 +51,10 @@ void DecodeMission(TMission& mission, std::span<const std::uint8_t> bytes);
 // characters, in 8-bit text, cut to 64 bytes and zero-padded.
 std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesystem::path& path);
 
-// Opens the file for reading and writing (so a read-only file is refused) and reads it.
-// Raises EInOutError.
-void LoadMission(TMission& mission, const std::filesystem::path& path);
+// Reads a regular file into the mission; a read-only file is read as well. Returns the file's
+// length, which may differ from 5192: the caller can tell the user what the next save will do
+// with it. Raises EInOutError.
+std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path);
 
 // Sets MissionName from the path and replaces the file with the mission's 5192 bytes. The file
 // is written beside the target first and moved over it only once complete, so a failed save

@@ -124,7 +124,7 @@ TEST(WindowsFiles, FailuresReadAsTheirTexts) {
     EXPECT_EQ(LoadError(dir / "no folder/absent.skm"), "Invalid filename");
     EXPECT_EQ(SaveError(dir / "no folder/new.skm"), "Invalid filename");
     EXPECT_EQ(SaveError(dir / "bad<name>.skm"), "Invalid filename");
-    EXPECT_EQ(LoadError(dir / "locked.skm"), "File access denied") << "opened for reading and writing";
+    EXPECT_EQ(LoadError(dir / "locked.skm"), "no error") << "opened for reading only";
     EXPECT_EQ(SaveError(dir / "locked.skm"), "File access denied");
     EXPECT_EQ(LoadError(dir / "folder.skm"), "File access denied");
     EXPECT_EQ(SaveError(dir / "folder.skm"), "File access denied");
