@@ -1,5 +1,6 @@
-// libFuzzer target: any text, read as a Wine prefix's system.reg or as Steam's libraryfolders.vdf,
-// is read without a crash, a hang or a leak, and what comes back is well formed.
+// libFuzzer target: any text, read as a Wine prefix's system.reg, as Steam's libraryfolders.vdf or
+// as a Windows path in a prefix with a crowded drive C, is read without a crash, a hang or a leak,
+// and what comes back is well formed. The bounded run limits the time of each input.
 #include "install_path.h"
 #include "wine_prefixes.h"
 #include "wine_registry.h"
@@ -7,6 +8,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
@@ -49,6 +52,33 @@ RegistryValue Read(const std::string& text) {
     return value;
 }
 
+// A prefix whose drive C holds as many entries as a folder is searched through, a folder to find in
+// another case, and a link back to drive C itself; made once, removed at exit.
+const std::filesystem::path& CrowdedPrefix() {
+    static const std::filesystem::path prefix = [] {
+        namespace fs = std::filesystem;
+        std::string pattern = (fs::temp_directory_path() / "quarnel-fuzz-XXXXXX").string();
+        Require(::mkdtemp(pattern.data()) != nullptr, "cannot make a folder");
+        const fs::path made = pattern;
+        fs::create_directories(made / "drive_c/Game/Skirmish");
+        fs::create_directory_symlink(".", made / "drive_c/loop");
+        for (int i = 0; i < 10000; ++i)
+            std::ofstream(made / "drive_c" / ("entry" + std::to_string(i)));
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(CrowdedPrefix(), ignored);
+        });
+        return made;
+    }();
+    return prefix;
+}
+
+void MapPath(const std::string& windowsPath) {
+    const auto mapped = platform::wine::MapWindowsPath(CrowdedPrefix(), windowsPath);
+    Require(!mapped || mapped->string().starts_with((CrowdedPrefix() / "drive_c").string()),
+            "a path mapped outside its drive");
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -60,5 +90,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     for (const std::string& library : platform::wine::ParseLibraryFolders(text))
         Require(library.size() <= text.size(), "a library longer than its file");
+
+    MapPath(text);
+    MapPath("C:\\" + text);
     return 0;
 }

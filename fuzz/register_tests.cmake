@@ -1,7 +1,13 @@
 # Included by the main build: registers with ctest the fuzz targets of a separate fuzz build
 # (QUARNEL_FUZZ_BUILD_DIR), each as a replay of its seed corpus and as a bounded run.
 set(QUARNEL_FUZZ_SECONDS 20 CACHE STRING "Length in seconds of each bounded fuzz run in ctest")
+# An optional TIMEOUT (seconds) fails the bounded run on any input that takes longer.
 function(quarnel_register_fuzz_tests name)
+    cmake_parse_arguments(PARSE_ARGV 1 arg "" "TIMEOUT" "")
+    set(per_input)
+    if(arg_TIMEOUT)
+        set(per_input -timeout=${arg_TIMEOUT})
+    endif()
     set(binary ${QUARNEL_FUZZ_BUILD_DIR}/fuzz/${name})
     set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
     add_test(NAME fuzz.${name}.replay COMMAND ${binary} -runs=0 ${corpus})
@@ -11,7 +17,7 @@ function(quarnel_register_fuzz_tests name)
     file(MAKE_DIRECTORY ${found})
     add_test(NAME fuzz.${name}.bounded
              COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-                     ${binary} -max_total_time=${QUARNEL_FUZZ_SECONDS} -max_len=16384 -print_final_stats=1
+                     ${binary} -max_total_time=${QUARNEL_FUZZ_SECONDS} ${per_input} -max_len=16384 -print_final_stats=1
                      -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/ ${found} ${corpus})
     math(EXPR timeout "${QUARNEL_FUZZ_SECONDS} + 140")
     set_tests_properties(fuzz.${name}.bounded PROPERTIES TIMEOUT ${timeout})

@@ -17,7 +17,9 @@ namespace fs = std::filesystem;
 namespace {
 
 // Folders with more entries than this are not searched for a name in another case.
-constexpr int kMaxFolderEntries = 10000;
+constexpr std::size_t kMaxFolderEntries = 10000;
+// One path's mapping looks at no more entries than this in all, whatever the path and the folders.
+constexpr std::size_t kMaxMappingEntries = 4 * kMaxFolderEntries;
 // Deeper nesting in a libraryfolders.vdf is read past, not into.
 constexpr std::size_t kMaxVdfDepth = 32;
 
@@ -90,6 +92,8 @@ private:
     std::size_t pos_ = 0;
 };
 
+// The whole of a small regular file, or nothing: a file that cannot be read (a failing disk, a
+// link into /proc) holds nothing rather than stopping the lookup.
 std::string ReadSmallFile(const fs::path& path) {
     std::error_code error;
     if (!fs::is_regular_file(path, error))
@@ -98,7 +102,34 @@ std::string ReadSmallFile(const fs::path& path) {
     if (error || size > kMaxLibraryFileBytes)
         return {};
     std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    // Some files (those of /proc) report a size of 0 whatever they hold: read one byte past the
+    // limit to tell a file that is too long.
+    std::string text(kMaxLibraryFileBytes + 1, '\0');
+    in.read(text.data(), static_cast<std::streamsize>(text.size()));
+    if (in.bad() || static_cast<std::size_t>(in.gcount()) > kMaxLibraryFileBytes)
+        return {};
+    text.resize(static_cast<std::size_t>(in.gcount()));
+    return text;
+}
+
+// The entry of folder named name in any case, looking at no more entries than budget allows and
+// taking what it looks at from the budget.
+std::optional<fs::path> FindEntry(const fs::path& folder, std::string_view name, std::size_t& budget) {
+    if (name.empty())
+        return std::nullopt;
+    if (Exists(folder / name))
+        return folder / name;
+    std::error_code error;
+    fs::directory_iterator entries(folder, error);
+    for (std::size_t count = 0;
+         !error && entries != fs::directory_iterator() && count < kMaxFolderEntries && budget > 0;
+         ++count, --budget) {
+        const fs::path entry = entries->path();
+        if (SameName(entry.filename().string(), name))
+            return entry;
+        entries.increment(error);
+    }
+    return std::nullopt;
 }
 
 // The same folder reached through another link counts once.
@@ -197,20 +228,8 @@ std::vector<fs::path> CandidatePrefixes(const WineEnvironment& environment) {
 }
 
 std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, std::string_view name) {
-    if (name.empty())
-        return std::nullopt;
-    if (Exists(folder / name))
-        return folder / name;
-    std::error_code error;
-    fs::directory_iterator entries(folder, error);
-    std::optional<fs::path> match;
-    for (int count = 0; !error && entries != fs::directory_iterator() && count < kMaxFolderEntries; ++count) {
-        const fs::path entry = entries->path();
-        if (!match && SameName(entry.filename().string(), name))
-            match = entry;
-        entries.increment(error);
-    }
-    return match;
+    std::size_t budget = kMaxFolderEntries;
+    return FindEntry(folder, name, budget);
 }
 
 std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view windowsPath) {
@@ -234,25 +253,50 @@ std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view 
     if (error)
         folder = link;
 
-    const fs::path root = folder;
-    bool existing = true;
+    // The work is bounded whatever the path: at most kMaxWindowsPathParts parts, ".." steps back
+    // to the folder already found, and a name looked up once in a folder is not looked up again.
+    struct Step {
+        fs::path folder;
+        bool existing;
+    };
+    std::vector<Step> steps{{folder, true}};
+    struct Lookup {
+        fs::path folder;
+        std::string name;
+        std::optional<fs::path> entry;
+    };
+    std::vector<Lookup> lookups;
+    std::size_t budget = kMaxMappingEntries;
+    std::size_t parts = 0;
     while (!rest.empty()) {
         const std::size_t end = rest.find_first_of("\\/");
         const std::string_view part = rest.substr(0, end);
         rest = end == std::string_view::npos ? std::string_view() : rest.substr(end + 1);
         if (part.empty() || part == ".")
             continue;
+        if (++parts > kMaxWindowsPathParts)
+            return std::nullopt;
         if (part == "..") {
-            if (folder != root)
-                folder = folder.parent_path();
-            existing = Exists(folder);
+            if (steps.size() > 1)
+                steps.pop_back();
             continue;
         }
-        const auto entry = existing ? FindEntryIgnoringCase(folder, part) : std::nullopt;
-        existing = entry.has_value();
-        folder = entry ? *entry : folder / part;
+        const Step& here = steps.back();
+        std::optional<fs::path> entry;
+        if (here.existing) {
+            const auto known = std::find_if(lookups.begin(), lookups.end(), [&](const Lookup& lookup) {
+                return lookup.folder == here.folder && SameName(lookup.name, part);
+            });
+            if (known != lookups.end()) {
+                entry = known->entry;
+            } else {
+                entry = FindEntry(here.folder, part, budget);
+                lookups.push_back({here.folder, std::string(part), entry});
+            }
+        }
+        steps.push_back({entry ? *entry : here.folder / part, entry.has_value()});
     }
-    return folder;
+    return steps.back().folder;
 }
 
 std::string FindInstallPath(const WineEnvironment& environment) {

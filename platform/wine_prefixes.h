@@ -16,6 +16,8 @@ inline constexpr std::string_view kSteamAppId = "361670";
 inline constexpr std::size_t kMaxSteamLibraries = 8;
 // libraryfolders.vdf files larger than this are not read.
 inline constexpr std::uintmax_t kMaxLibraryFileBytes = 1u << 20;
+// Windows paths of more parts than this map to nothing; a real install path has a handful.
+inline constexpr std::size_t kMaxWindowsPathParts = 256;
 
 // The library folders a Steam libraryfolders.vdf lists, in its order: both the old format
 // ("1" "/path" pairs) and the current one ("0" { "path" "/path" ... } blocks).
@@ -35,7 +37,8 @@ std::vector<std::filesystem::path> CandidatePrefixes(const WineEnvironment& envi
 // The folder here that a Windows path ("C:\Program Files (x86)\Game", with \ or / separators)
 // names in a prefix: the drive through dosdevices/<letter>: (drive_c for C: when that link is
 // missing), then each part matched without regard to case. Parts that do not exist are kept as
-// written. Nothing for a path without a drive letter or with a drive the prefix lacks.
+// written. Nothing for a path without a drive letter, with a drive the prefix lacks, or of more
+// than kMaxWindowsPathParts parts.
 std::optional<std::filesystem::path> MapWindowsPath(const std::filesystem::path& prefix,
                                                     std::string_view windowsPath);
 

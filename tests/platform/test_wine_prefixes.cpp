@@ -125,6 +125,36 @@ TEST(WinePaths, DriveCWithoutItsLink) {
     EXPECT_EQ(MapWindowsPath(dir / "absent", R"(C:\games)"), std::nullopt);
 }
 
+TEST(WinePaths, CraftedPathsCostBoundedWork) {
+    TempDir dir;
+    fs::create_directories(dir / "pfx/drive_c/Game");
+    for (int i = 0; i < 10000; ++i)
+        std::ofstream(dir / "pfx/drive_c" / ("entry" + std::to_string(i)));
+    const fs::path drive_c = dir / "pfx/drive_c";
+
+    // Each step back and forth would search the crowded folder again for the name in another case.
+    std::string steps = R"(C:\GAME)";
+    for (std::size_t i = 0; i + 2 < kMaxWindowsPathParts; i += 2)
+        steps += R"(\..\GAME)";
+    EXPECT_EQ(MapWindowsPath(dir / "pfx", steps), drive_c / "Game");
+    EXPECT_EQ(MapWindowsPath(dir / "pfx", steps + R"(\..\GAME)"), std::nullopt) << "too many parts";
+
+    std::string deep = "C:";
+    for (int i = 0; i < 3000; ++i)
+        deep += R"(\game\..)";
+    EXPECT_EQ(MapWindowsPath(dir / "pfx", deep), std::nullopt);
+}
+
+TEST(InstallLookup, FilesThatFailToReadHoldNothing) {
+    TempDir home;
+    // Reading memory at address 0 fails, as a failing disk would.
+    fs::create_directories(home / ".steam/root/steamapps");
+    fs::create_symlink("/proc/self/mem", home / ".steam/root/steamapps/libraryfolders.vdf");
+    fs::create_directories(home / ".wine");
+    fs::create_symlink("/proc/self/mem", home / ".wine/system.reg");
+    EXPECT_EQ(FindInstallPath({home.path(), ""}), "");
+}
+
 TEST(InstallLookup, WinePrefixInTheHomeFolder) {
     TempDir home;
     MakePrefix(home / ".wine", Quoted(R"(C:\Program Files (x86)\LucasArts\X-Wing Alliance)"));
