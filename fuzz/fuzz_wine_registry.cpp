@@ -8,11 +8,12 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <string_view>
+#include <unistd.h>
 
 namespace {
 
@@ -52,23 +53,30 @@ RegistryValue Read(const std::string& text) {
     return value;
 }
 
-// A prefix whose drive C holds as many entries as a folder is searched through, a folder to find in
-// another case, and a link back to drive C itself; made once, removed at exit.
+// A prefix whose drive C is crowded enough that searching it again for every part of a path runs
+// past the time bound, with a folder to find in another case and a link back to drive C itself. It is kept in the temporary folder for the next
+// run (libFuzzer ends without running exit handlers) and made whole under another name first, so
+// that two runs at once find it complete.
 const std::filesystem::path& CrowdedPrefix() {
     static const std::filesystem::path prefix = [] {
         namespace fs = std::filesystem;
+        const fs::path kept = fs::temp_directory_path() / "quarnel-fuzz-crowded-prefix-1000";
+        if (fs::exists(kept / "drive_c/loop"))
+            return kept;
         std::string pattern = (fs::temp_directory_path() / "quarnel-fuzz-XXXXXX").string();
         Require(::mkdtemp(pattern.data()) != nullptr, "cannot make a folder");
         const fs::path made = pattern;
         fs::create_directories(made / "drive_c/Game/Skirmish");
+        for (int i = 0; i < 1000; ++i)
+            ::close(
+                ::open((made / "drive_c" / ("entry" + std::to_string(i))).c_str(), O_CREAT | O_WRONLY, 0644));
         fs::create_directory_symlink(".", made / "drive_c/loop");
-        for (int i = 0; i < 10000; ++i)
-            std::ofstream(made / "drive_c" / ("entry" + std::to_string(i)));
-        std::atexit([] {
+        if (::rename(made.c_str(), kept.c_str()) != 0) {
             std::error_code ignored;
-            fs::remove_all(CrowdedPrefix(), ignored);
-        });
-        return made;
+            fs::remove_all(made, ignored);
+        }
+        Require(fs::exists(kept / "drive_c/loop"), "cannot make the crowded prefix");
+        return kept;
     }();
     return prefix;
 }
@@ -80,6 +88,12 @@ void MapPath(const std::string& windowsPath) {
 }
 
 } // namespace
+
+// The crowded prefix is made before the first input, whose time is bounded.
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    CrowdedPrefix();
+    return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string text(reinterpret_cast<const char*>(data), size);

@@ -124,9 +124,10 @@ std::optional<fs::path> FindEntry(const fs::path& folder, std::string_view name,
     for (std::size_t count = 0;
          !error && entries != fs::directory_iterator() && count < kMaxFolderEntries && budget > 0;
          ++count, --budget) {
-        const fs::path entry = entries->path();
-        if (SameName(entry.filename().string(), name))
-            return entry;
+        // The entry's name straight from its path: a crowded folder is searched without copying.
+        const std::string_view entry = entries->path().native();
+        if (SameName(entry.substr(entry.rfind('/') + 1), name))
+            return entries->path();
         entries.increment(error);
     }
     return std::nullopt;
