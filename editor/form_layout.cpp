@@ -8,6 +8,7 @@
 #include "draw_list_box.h"
 #include "field_binding.h"
 #include "image_list.h"
+#include "pictures.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
 #include "ui_font.h"
@@ -128,7 +129,7 @@ void TForm1::CreateControls() {
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(WindowFont());
-    setWindowIcon(QIcon(":/icons/quarnel.svg"));
+    setWindowIcon(about::Picture(QStringLiteral("quarnel")));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 

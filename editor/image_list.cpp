@@ -2,6 +2,8 @@
 // every button's picture number stays what it has always been.
 #include "image_list.h"
 
+#include "pictures.h"
+
 #include <QPixmap>
 #include <array>
 
@@ -9,29 +11,29 @@ namespace editor {
 
 namespace {
 
-// The resource each picture comes from, by number; nullptr for a picture no control shows.
-constexpr std::array<const char*, 21> kPictureFiles = {
-    ":/icons/new.svg",    // 0  NewBtn
-    ":/icons/open.svg",   // 1  LoadBtn
-    ":/icons/saveas.svg", // 2  SaveAsBtn
-    ":/icons/save.svg",   // 3  SaveBtn
-    nullptr,              // 4
-    nullptr,              // 5
-    nullptr,              // 6
-    nullptr,              // 7
-    ":/icons/copy.svg",   // 8  CopyBtn
-    ":/icons/paste.svg",  // 9  PasteBtn
-    ":/icons/clear.svg",  // 10 ClearFGBtn
-    nullptr,              // 11
-    nullptr,              // 12
-    ":/icons/about.svg",  // 13 AboutBtn
-    nullptr,              // 14
-    nullptr,              // 15
-    nullptr,              // 16
-    nullptr,              // 17
-    nullptr,              // 18
-    nullptr,              // 19
-    ":/icons/home.svg",   // 20 HomeBtn
+// The picture each number shows (see about::Picture); nullptr for a picture no control shows.
+constexpr std::array<const char*, 21> kPictureNames = {
+    "new",    // 0  NewBtn
+    "open",   // 1  LoadBtn
+    "saveas", // 2  SaveAsBtn
+    "save",   // 3  SaveBtn
+    nullptr,  // 4
+    nullptr,  // 5
+    nullptr,  // 6
+    nullptr,  // 7
+    "copy",   // 8  CopyBtn
+    "paste",  // 9  PasteBtn
+    "clear",  // 10 ClearFGBtn
+    nullptr,  // 11
+    nullptr,  // 12
+    "about",  // 13 AboutBtn
+    nullptr,  // 14
+    nullptr,  // 15
+    nullptr,  // 16
+    nullptr,  // 17
+    nullptr,  // 18
+    nullptr,  // 19
+    "home",   // 20 HomeBtn
 };
 
 } // namespace
@@ -41,9 +43,9 @@ TImageList::TImageList(QObject* parent) : QObject(parent) {
     QPixmap blank(kPictureSize, kPictureSize);
     blank.fill(Qt::transparent);
     const QIcon blankIcon(blank);
-    pictures_.reserve(kPictureFiles.size());
-    for (const char* file : kPictureFiles)
-        pictures_.push_back(file ? QIcon(QString::fromLatin1(file)) : blankIcon);
+    pictures_.reserve(kPictureNames.size());
+    for (const char* name : kPictureNames)
+        pictures_.push_back(name ? about::Picture(QString::fromLatin1(name)) : blankIcon);
 }
 
 QIcon TImageList::Picture(int index) const {

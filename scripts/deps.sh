@@ -6,7 +6,7 @@ QUARNEL_PACKAGES=(
     # build
     cmake g++ make pkg-config
     # the editor's toolkit; the xcb plugin shows windows, the offscreen one runs GUI tests
-    qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev
+    qt6-base-dev qt6-qpa-plugins libgl-dev
     # an Arial-metric sans face for the window font, and a general fallback
     fonts-liberation fonts-dejavu-core
 )

@@ -1,4 +1,6 @@
-// The pictures the toolbar and the desktop use: each one in the resources and drawable.
+// The pictures the toolbar and the desktop use: each one in the resources at every size, and drawable.
+#include "pictures.h"
+
 #include <QFile>
 #include <QIcon>
 #include <QImage>
@@ -10,10 +12,13 @@ TEST(Resources, EveryPictureLoadsAndDrawsSomething) {
                            "copy", "paste", "about",  "home", "quarnel"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
-        const QString path = QStringLiteral(":/icons/%1.svg").arg(QLatin1String(name));
-        ASSERT_TRUE(QFile::exists(path));
-        for (int size : {16, 24, 64}) {
-            const QImage image = QIcon(path).pixmap(size, size).toImage();
+        const QIcon icon = about::Picture(QLatin1String(name));
+        for (int size : about::PictureSizes) {
+            ASSERT_TRUE(QFile::exists(QStringLiteral(":/icons/%1/%2.png").arg(size).arg(QLatin1String(name))))
+                << size;
+            // Each size drawn for that size, not scaled from a neighbour.
+            EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
+            const QImage image = icon.pixmap(size, size).toImage();
             ASSERT_EQ(image.size(), QSize(size, size));
             int opaque = 0; // pixels at least half covered
             for (int y = 0; y < size; ++y) {

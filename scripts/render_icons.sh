@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# Renders the SVG sources in resources/icons/ to the PNG pictures the program uses,
+# resources/icons/<size>/<name>.png at 16, 24, 32 and 48 pixels, and the program icon's Windows
+# .ico from those. Run it by hand after changing an SVG and commit what it writes: the build uses
+# the committed files and needs neither librsvg nor ImageMagick.
+#
+# Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert (imagemagick).
+set -euo pipefail
+icons=$(cd "$(dirname "$0")/../resources/icons" && pwd)
+
+for tool in rsvg-convert convert; do
+    if ! command -v "$tool" >/dev/null; then
+        echo "error: $tool is not installed (apt-get install librsvg2-bin imagemagick)" >&2
+        exit 1
+    fi
+done
+
+sizes=(16 24 32 48)
+for svg in "$icons"/*.svg; do
+    name=$(basename "$svg" .svg)
+    for size in "${sizes[@]}"; do
+        mkdir -p "$icons/$size"
+        rsvg-convert --width "$size" --height "$size" --output "$icons/$size/$name.png" "$svg"
+    done
+done
+
+# Windows picks the size it needs from the .ico; every picture is the exact rendering above.
+# -strip leaves out the PNG time stamps, so that an unchanged picture renders to the same bytes.
+pngs=()
+for size in "${sizes[@]}"; do
+    pngs+=("$icons/$size/quarnel.png")
+done
+convert "${pngs[@]}" -strip "$icons/quarnel.ico"
