@@ -209,6 +209,10 @@ private:
     void CreateMissionGroup();
     void CreateHiddenControls();
     void ConnectHandlers();
+    // The keyboard shortcuts of the toolbar's document buttons and About.
+    void ConnectShortcuts();
+    // Settles the spin box that has the focus, as the focus leaving it would.
+    void SettleFocusedField();
     void SetTabOrder();
 
     // Writes a control's value into the field its binding names.

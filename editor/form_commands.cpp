@@ -1,4 +1,5 @@
-// The document commands (New, Open, Save, Save As, closing), the save prompt and the error box.
+// The document commands (New, Open, Save, Save As, closing), their keyboard shortcuts, the save
+// prompt and the error box.
 #include "form1.h"
 
 #include "about_box.h"
@@ -7,10 +8,13 @@
 #include "error_text.h"
 #include "home_page.h"
 #include "skirmish_file.h"
+#include "spin_edit.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QShortcut>
+#include <QToolButton>
 #include <filesystem>
 
 namespace editor {
@@ -129,6 +133,47 @@ void TForm1::HomeBtnClick() {
         const QString address = QString::fromLatin1(about::kHomePageAddress.data(),
                                                     static_cast<qsizetype>(about::kHomePageAddress.size()));
         ShowError(QString("The home page %1 could not be opened").arg(address));
+    }
+}
+
+// The toolbar buttons take no focus, so without these the document commands could not be reached
+// from the keyboard. Each shortcut does what a click on its button does, through the same handler;
+// a greyed button (Save File with nothing to save) takes no click, and its shortcut does nothing.
+// Copy FG and Paste FG have none: Ctrl+C and Ctrl+V stay the text fields' copy and paste.
+void TForm1::ConnectShortcuts() {
+    const struct {
+        QKeySequence keys;
+        QToolButton* button;
+        void (TForm1::*handler)();
+    } shortcuts[] = {
+        {QKeySequence(Qt::CTRL | Qt::Key_N), NewBtn, &TForm1::NewBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), LoadBtn, &TForm1::LoadBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), SaveBtn, &TForm1::SaveBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), SaveAsBtn, &TForm1::SaveAsBtnClick},
+        {QKeySequence(Qt::Key_F1), AboutBtn, &TForm1::AboutBtnClick},
+    };
+    for (const auto& [keys, button, handler] : shortcuts) {
+        auto* shortcut = new QShortcut(keys, this);
+        shortcut->setContext(Qt::WindowShortcut);
+        connect(shortcut, &QShortcut::activated, this, [this, button = button, handler = handler] {
+            SettleFocusedField();
+            if (button->isEnabled())
+                RunCommand([&] { (this->*handler)(); });
+        });
+    }
+}
+
+// A number typed into a spin box is held within the range when the focus leaves the box, as it does
+// when a dialog opens. A shortcut leaves the focus where it is, so the box is settled first: Save
+// then writes the number the box is about to show, as Save As does.
+void TForm1::SettleFocusedField() {
+    // The window's own focus field: it is what the keys go to, also while the application still
+    // counts a closed dialog as its active window.
+    for (QWidget* widget = focusWidget(); widget && widget != this; widget = widget->parentWidget()) {
+        if (auto* spin = qobject_cast<TSpinEdit*>(widget)) {
+            spin->Settle();
+            return;
+        }
     }
 }
 

@@ -57,6 +57,7 @@ TForm1::TForm1(QWidget* parent)
     : QWidget(parent), FileName(kUnnamed), dialogs_(std::make_unique<TDialogs>()) {
     CreateControls();
     ConnectHandlers();
+    ConnectShortcuts();
     FormCreate();
     // Centred on the screen at start.
     if (const QScreen* screen = QGuiApplication::primaryScreen())

@@ -95,10 +95,14 @@ void TSpinEdit::wheelEvent(QWheelEvent* event) {
         QAbstractSpinBox::wheelEvent(event);
 }
 
-void TSpinEdit::focusOutEvent(QFocusEvent* event) {
+void TSpinEdit::Settle() {
     const int typed = Value();
     if (Clamp(typed) != typed)
         SetValue(typed);
+}
+
+void TSpinEdit::focusOutEvent(QFocusEvent* event) {
+    Settle();
     QAbstractSpinBox::focusOutEvent(event);
 }
 

@@ -20,6 +20,10 @@ public:
 
     void stepBy(int steps) override;
 
+    // What leaving the box does to a typed number: one outside the range becomes the nearest bound
+    // (raising Changed). Commands that leave the focus where it is call this first.
+    void Settle();
+
 signals:
     // Raised for every change of the text, by the user or by the program.
     void Changed();

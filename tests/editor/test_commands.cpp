@@ -6,6 +6,7 @@
 #include "skirmish_file.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -316,4 +317,112 @@ TEST_F(CommandTest, HomePageThatCannotOpenIsReportedWithItsAddress) {
     EXPECT_EQ(dialogs->Errors[0].second,
               "The home page " + QString::fromLatin1(about::kHomePageAddress) + " could not be opened.");
     EXPECT_FALSE(form->IsModified());
+}
+
+// The keyboard reaches the same commands as the buttons, whichever field has the focus.
+TEST_F(CommandTest, ShortcutsRunTheButtonsCommandsFromAnyField) {
+    const auto press = [](int key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(QApplication::focusWidget(), static_cast<Qt::Key>(key), modifiers);
+    };
+    const QString saved = Q(dir / "Keys.skm");
+    const struct {
+        const char* focus;
+        bool edited; // an edit first, so there is something to save
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        std::deque<QString> fileAnswers;
+        std::deque<TAnswer> saveAnswers;
+        std::vector<QString> dialogsRun;
+        int questions;
+    } rows[] = {
+        {"Edit1", false, Qt::Key_O, Qt::ControlModifier, {QString()}, {}, {"OpenDialog1"}, 0},
+        {"NameBox",
+         false,
+         Qt::Key_S,
+         Qt::ControlModifier | Qt::ShiftModifier,
+         {QString()},
+         {},
+         {"SaveDialog1"},
+         0},
+        {"ShipList", false, Qt::Key_S, Qt::ControlModifier, {}, {}, {}, 0}, // Save File is greyed
+        {"StartDistSpin", true, Qt::Key_S, Qt::ControlModifier, {QString()}, {}, {"SaveDialog1"}, 0},
+        {"TeamListBox", true, Qt::Key_O, Qt::ControlModifier, {}, {TAnswer::Cancel}, {}, 1},
+        {"GoalBox", true, Qt::Key_N, Qt::ControlModifier, {}, {TAnswer::No}, {}, 1},
+        {"FG2Unk3Ed",
+         true,
+         Qt::Key_S,
+         Qt::ControlModifier | Qt::ShiftModifier,
+         {saved},
+         {},
+         {"SaveDialog1"},
+         0},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.focus);
+        SCOPED_TRACE(QKeySequence(row.key | row.modifiers).toString().toStdString());
+        if (row.edited)
+            Edit();
+        dialogs->FileAnswers = row.fileAnswers;
+        dialogs->SaveAnswers = row.saveAnswers;
+        dialogs->FileDialogsRun.clear();
+        dialogs->Questions = 0;
+        Find<QWidget>(row.focus)->setFocus();
+        press(row.key, row.modifiers);
+        EXPECT_EQ(dialogs->FileDialogsRun, row.dialogsRun);
+        EXPECT_EQ(dialogs->Questions, row.questions);
+        EXPECT_TRUE(dialogs->FileAnswers.empty());
+        EXPECT_TRUE(dialogs->SaveAnswers.empty());
+    }
+    // The last two did their work: New dropped the edit, and Save As saved and greyed Save File.
+    EXPECT_EQ(form->windowTitle(), TitleFor("Keys.skm"));
+    EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
+    mission::TMission keys;
+    mission::LoadMission(keys, dir / "Keys.skm");
+    EXPECT_EQ(keys.Settings.GlobalsValue, 99);
+
+    // F1 opens the about box.
+    bool aboutShown = false;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        aboutShown = box && box->findChild<QLabel*>("VersionLab");
+        if (box)
+            box->close();
+    });
+    Find<QWidget>("Wavespin")->setFocus();
+    press(Qt::Key_F1, Qt::NoModifier);
+    EXPECT_TRUE(aboutShown);
+    EXPECT_TRUE(dialogs->Errors.empty());
+}
+
+// A number typed past the range is settled before the shortcut's command, as a dialog taking the
+// focus would settle it, and the focus stays where it was.
+TEST_F(CommandTest, ShortcutSaveSettlesTheFocusedSpinBoxFirst) {
+    dialogs->FileAnswers = {Q(dir / "Settle.skm")};
+    Click(Find<QWidget>("SaveAsBtn"));
+    auto* waves = Find<QWidget>("Wavespin");
+    ReplaceText(waves, "300");
+    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 43) << "the low 8 bits of 299 while typing";
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(ReadBytes(dir / "Settle.skm")[72 + 12], 254);
+    EXPECT_EQ(waves->findChild<QLineEdit*>()->text(), "255");
+    EXPECT_TRUE(waves->hasFocus());
+    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(dialogs->FileDialogsRun.size(), 1u) << "saved under its name, no dialog";
+}
+
+// Ctrl+C and Ctrl+V copy and paste text in the text fields; the flight group clipboard is untouched.
+TEST_F(CommandTest, CtrlCAndCtrlVStayTheTextFieldsOwn) {
+    auto* name = Find<QComboBox>("NameBox")->lineEdit();
+    name->setFocus();
+    name->selectAll();
+    QTest::keyClick(name, Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(QApplication::clipboard()->text(), "One");
+    EXPECT_EQ(form->Clipboard().CraftType, 0) << "Copy FG did not run";
+
+    auto* edit = Find<QLineEdit>("Edit3");
+    edit->setFocus();
+    edit->selectAll();
+    QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(edit->text(), "One");
+    EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 1) << "Paste FG did not run";
 }
