@@ -34,3 +34,28 @@ TEST(Resources, EveryPictureLoadsAndDrawsSomething) {
         }
     }
 }
+
+// Each size is read only when first drawn; what is drawn must match an icon that holds every
+// size from the start, at sizes between and beyond the files and in the disabled look too.
+TEST(Resources, PicturesDrawAsAnIconHoldingEverySize) {
+    for (const char* name : {"save", "quarnel"}) {
+        QIcon reference;
+        for (int size : about::PictureSizes)
+            reference.addFile(QStringLiteral(":/icons/%1/%2.png").arg(size).arg(QLatin1String(name)),
+                              QSize(size, size));
+        for (const QIcon::Mode mode : {QIcon::Disabled, QIcon::Normal}) {
+            const QIcon picture = about::Picture(QLatin1String(name)); // nothing read yet
+            for (int size : {20, 16, 64, 24, 40, 48, 32, 8}) {
+                SCOPED_TRACE(testing::Message() << name << " mode " << mode << " size " << size);
+                const QSize asked(size, size);
+                EXPECT_EQ(picture.actualSize(asked, mode), reference.actualSize(asked, mode));
+                for (const double ratio : {1.0, 1.5}) { // a HiDPI screen asks for more pixels
+                    const QPixmap drawn = picture.pixmap(asked, ratio, mode);
+                    const QPixmap expected = reference.pixmap(asked, ratio, mode);
+                    EXPECT_EQ(drawn.toImage(), expected.toImage()) << ratio;
+                    EXPECT_EQ(drawn.devicePixelRatio(), expected.devicePixelRatio()) << ratio;
+                }
+            }
+        }
+    }
+}
