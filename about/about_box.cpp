@@ -2,10 +2,10 @@
 #include "about_box.h"
 
 #include "about_texts.h"
+#include "application_setup.h"
 #include "quarnel_version.h"
 
 #include <QEvent>
-#include <QFontDatabase>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -34,16 +34,6 @@ QLabel* CentredLabel(QWidget* box, const char* name, const QString& text, int to
 
 } // namespace
 
-QFont DefaultWindowFont() {
-    const QString family = QFontDatabase::hasFamily(QStringLiteral("MS Sans Serif"))
-                               ? QStringLiteral("MS Sans Serif")
-                               : QStringLiteral("Liberation Sans");
-    QFont font(family);
-    font.setPointSize(8);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("AboutBox"));
     setWindowTitle(QStringLiteral("About"));
@@ -52,7 +42,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
                    Qt::WindowCloseButtonHint | Qt::MSWindowsFixedSizeDialogHint);
     setWindowModality(Qt::ApplicationModal);
     setFixedSize(kClientWidth, kClientHeight);
-    setFont(parent ? parent->window()->font() : DefaultWindowFont());
+    setFont(parent ? parent->window()->font() : appearance::WindowFont());
 
     // Button face behind everything, the text field included.
     QPalette face = palette();

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <QDialog>
-#include <QFont>
 #include <QString>
 
 class QLabel;
@@ -10,15 +9,11 @@ class QPlainTextEdit;
 
 namespace about {
 
-// "MS Sans Serif" 8 point where the system has it, otherwise Liberation Sans 8 point, which has
-// the same widths. The about box takes its owner's font; this is the font when it has none.
-QFont DefaultWindowFont();
-
 class TAboutBox : public QDialog {
     Q_OBJECT
 public:
-    // The box takes its owner window's font and screen; without an owner, the default window font
-    // and the primary screen.
+    // The box takes its owner window's font and screen; without an owner, the window font and the
+    // primary screen.
     explicit TAboutBox(QWidget* parent = nullptr);
 
     QLabel* VersionLab = nullptr;

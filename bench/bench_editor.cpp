@@ -1,5 +1,6 @@
 // The main window's user actions, each with both lists rebuilt, measured in-process on the
 // offscreen platform; Save through the window beside the library's own SaveMission.
+#include "application_setup.h"
 #include "dialogs.h"
 #include "draw_list_box.h"
 #include "form1.h"
@@ -167,6 +168,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    appearance::SetUpApplication();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

@@ -5,8 +5,11 @@
 #include "craft_catalogue.h"
 
 #include <QAbstractItemView>
+#include <QApplication>
 #include <QScrollBar>
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
+#include <QStylePainter>
 #include <QWheelEvent>
 #include <algorithm>
 
@@ -40,6 +43,12 @@ void TChoiceBox::showPopup() {
     QComboBox::showPopup();
 }
 
+void TChoiceBox::paintEvent(QPaintEvent*) {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    PaintDropDownBox(this, option);
+}
+
 void TChoiceBox::wheelEvent(QWheelEvent* event) {
     if (WheelMayChange(this, event))
         QComboBox::wheelEvent(event);
@@ -50,6 +59,22 @@ void WidenListToEntries(QComboBox* box) {
     QAbstractItemView* list = box->view();
     const int widest = list->sizeHintForColumn(0) + list->verticalScrollBar()->sizeHint().width() + 8;
     list->setMinimumWidth(std::max(box->width(), widest));
+}
+
+void PaintDropDownBox(QComboBox* box, const QStyleOptionComboBox& option) {
+    QStylePainter painter(box);
+    painter.setPen(box->palette().color(QPalette::Text));
+    // The classic style fills a list's field with the button colour; here it is the box's own.
+    QStyleOptionComboBox field = option;
+    field.palette.setBrush(QPalette::Button, option.palette.brush(QPalette::Base));
+    field.subControls &= ~QStyle::SC_ComboBoxArrow;
+    painter.drawComplexControl(QStyle::CC_ComboBox, field);
+    QStyleOptionComboBox arrow = option;
+    arrow.palette = QApplication::palette(box);
+    arrow.subControls = QStyle::SC_ComboBoxArrow;
+    painter.drawComplexControl(QStyle::CC_ComboBox, arrow);
+    painter.setPen(box->palette().color(QPalette::Text));
+    painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
 void TChoiceBox::SetSelection(std::int64_t value) {

@@ -6,6 +6,8 @@
 #include <span>
 #include <string_view>
 
+class QStyleOptionComboBox;
+
 namespace editor {
 
 class TChoiceBox : public QComboBox {
@@ -22,6 +24,7 @@ public:
     void showPopup() override;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 
 signals:
@@ -35,5 +38,8 @@ bool WheelMayChange(QWidget* box, QWheelEvent* event);
 
 // Lets the open list of a drop-down box grow wider than the box so that no entry is cut.
 void WidenListToEntries(QComboBox* box);
+
+// Paints a drop-down box: its field in the box's own colours, its arrow button in the button face's.
+void PaintDropDownBox(QComboBox* box, const QStyleOptionComboBox& option);
 
 } // namespace editor

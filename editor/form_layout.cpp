@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "ansi_text.h"
+#include "application_setup.h"
 #include "choice_box.h"
 #include "control_bar.h"
 #include "craft_catalogue.h"
@@ -72,11 +73,13 @@ void Name(QWidget* control, const QString& accessibleName) {
         control->setAccessibleDescription(accessibleName);
 }
 
+// A control's colours are those of its field and its text; arrow buttons and scroll bars keep the
+// button face.
 void SetColours(QWidget* widget, std::uint32_t background, std::uint32_t text) {
     QPalette pal = widget->palette();
-    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
+    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Window})
         pal.setColor(role, ColourFromBgr(background));
-    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText})
         pal.setColor(role, ColourFromBgr(text));
     widget->setPalette(pal);
     widget->setAutoFillBackground(true);
@@ -84,8 +87,7 @@ void SetColours(QWidget* widget, std::uint32_t background, std::uint32_t text) {
 
 void SetBackground(QWidget* widget, std::uint32_t background) {
     QPalette pal = widget->palette();
-    for (const QPalette::ColorRole role : {QPalette::Base, QPalette::Button})
-        pal.setColor(role, ColourFromBgr(background));
+    pal.setColor(QPalette::Base, ColourFromBgr(background));
     widget->setPalette(pal);
 }
 
@@ -128,7 +130,7 @@ void TForm1::CreateControls() {
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
-    setFont(WindowFont());
+    setFont(appearance::WindowFont());
     setWindowIcon(about::Picture(QStringLiteral("quarnel")));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);

@@ -30,9 +30,20 @@ namespace {
 // Sets the text colour of a team-coloured control; its black background stays.
 void SetTextColour(QWidget* widget, std::uint32_t colour) {
     QPalette pal = widget->palette();
-    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
+    for (const QPalette::ColorRole role : {QPalette::Text, QPalette::WindowText})
         pal.setColor(role, ColourFromBgr(colour));
     widget->setPalette(pal);
+}
+
+// A field the program fills shows its text from the first character, not scrolled to its end.
+void ShowText(QLineEdit* edit, const QString& text) {
+    edit->setText(text);
+    edit->setCursorPosition(0);
+}
+
+void ShowText(QComboBox* box, const QString& text) {
+    box->setEditText(text);
+    box->lineEdit()->setCursorPosition(0);
 }
 
 } // namespace
@@ -93,8 +104,8 @@ void TForm1::ShowFlightGroup() {
     ControlsLive = false;
     for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
         SetTextColour(teamColoured, WorkingCopy.Colour);
-    NameBox->setEditText(
-        QString::fromStdU16String(mission::AnsiToUnicode(mission::FieldText(WorkingCopy.Name))));
+    ShowText(NameBox,
+             QString::fromStdU16String(mission::AnsiToUnicode(mission::FieldText(WorkingCopy.Name))));
 
     ShowBoundFields(true);
     ControlsLive = true;
@@ -126,9 +137,9 @@ void TForm1::ShowBoundFields(bool flightGroup) {
         else if (auto* check = qobject_cast<QCheckBox*>(control))
             check->setChecked(value != 0);
         else if (auto* freeText = qobject_cast<QComboBox*>(control))
-            freeText->setEditText(QString::number(value));
+            ShowText(freeText, QString::number(value));
         else if (auto* edit = qobject_cast<QLineEdit*>(control))
-            edit->setText(QString::number(value));
+            ShowText(edit, QString::number(value));
     }
 }
 

@@ -33,6 +33,7 @@ int TSpinEdit::Clamp(long long value) const {
 
 void TSpinEdit::SetValue(int value) {
     lineEdit()->setText(QString::number(Clamp(value)));
+    lineEdit()->setCursorPosition(0);
 }
 
 void TSpinEdit::stepBy(int steps) {

@@ -5,6 +5,7 @@
 #include "choice_box.h"
 
 #include <QSignalBlocker>
+#include <QStyleOptionComboBox>
 #include <QWheelEvent>
 
 namespace editor {
@@ -27,6 +28,12 @@ void TSuggestionBox::SetEntries(std::span<const std::string_view> entries) {
 void TSuggestionBox::wheelEvent(QWheelEvent* event) {
     if (WheelMayChange(this, event))
         QComboBox::wheelEvent(event);
+}
+
+void TSuggestionBox::paintEvent(QPaintEvent*) {
+    QStyleOptionComboBox option;
+    initStyleOption(&option);
+    PaintDropDownBox(this, option);
 }
 
 void TSuggestionBox::showPopup() {

@@ -17,6 +17,7 @@ public:
     void showPopup() override;
 
 protected:
+    void paintEvent(QPaintEvent* event) override;
     void wheelEvent(QWheelEvent* event) override;
 };
 

@@ -1,14 +1,10 @@
-// The editor's window font and colour helpers.
+// The editor's colour helper.
 #pragma once
 
 #include <QColor>
-#include <QFont>
 #include <cstdint>
 
 namespace editor {
-
-// "MS Sans Serif" 8 point where the system has it, otherwise a face of the same metrics.
-QFont WindowFont();
 
 // A colour stored as 0x00BBGGRR.
 inline QColor ColourFromBgr(std::uint32_t bgr) {

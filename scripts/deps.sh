@@ -9,6 +9,8 @@ QUARNEL_PACKAGES=(
     qt6-base-dev qt6-qpa-plugins libgl-dev
     # an Arial-metric sans face for the window font, and a general fallback
     fonts-liberation fonts-dejavu-core
+    # Wine's bitmap rendition of MS Sans Serif, the window face (LGPL, no dependencies)
+    fonts-wine
 )
 
 QUARNEL_TEST_PACKAGES=(

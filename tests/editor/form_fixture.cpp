@@ -66,6 +66,8 @@ void FormTest::Type(QWidget* widget, const QString& text) {
     QWidget* target = widget->focusProxy() ? widget->focusProxy() : widget;
     if (auto* box = qobject_cast<QComboBox*>(widget); box && box->lineEdit())
         target = box->lineEdit();
+    // After the text, as a user who clicks behind it; a filled field starts with its cursor in front.
+    QTest::keyClick(target, Qt::Key_End);
     QTest::keyClicks(target, text);
 }
 

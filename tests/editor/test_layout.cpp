@@ -1,10 +1,12 @@
 // The window as laid out: every control's place, size, tag and text; the keyboard order; start-up.
+#include "ansi_text.h"
 #include "craft_catalogue.h"
 #include "form_fixture.h"
 #include "image_list.h"
 #include "quarnel_version.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -235,4 +237,73 @@ TEST_F(FormTest, NeverSeenControlsExistUnseen) {
         QWidget* top = form->childAt(label->geometry().center());
         EXPECT_TRUE(top == shipList || shipList->isAncestorOf(top));
     }
+}
+
+// Each box is filled with its own colour, flat, as the classic controls draw it.
+TEST_F(FormTest, BoxesShowTheirColours) {
+    const QColor field = QApplication::palette().color(QPalette::Base);
+    const std::pair<const char*, QColor> colours[] = {
+        {"OrderBox", QColor(133, 3, 97)},
+        {"MissleBox", QColor(191, 191, 255)},
+        {"CounterBox", QColor(191, 191, 255)},
+        {"BeamBox", QColor(191, 191, 255)},
+        {"MissionTypeBox", QColor(63, 3, 143)},
+        {"ShipBox", Qt::black},
+        {"NameBox", Qt::black},
+        {"SizeSpin", Qt::black},
+        {"ShipList", Qt::black},
+        {"TeamListBox", Qt::black},
+        {"AIBox", field},
+        {"GoalBox", field},
+        {"ArenaBox", field},
+        {"NumTeamsBox", field},
+    };
+    for (const auto& [name, colour] : colours) {
+        SCOPED_TRACE(name);
+        QWidget* box = Find<QWidget>(name);
+        // Just inside the frame at the bottom right of the field, left of any arrow button and
+        // clear of the text and the list's lines.
+        const int arrowWidth = qobject_cast<QComboBox*>(box) || name == std::string("SizeSpin") ? 20 : 0;
+        const QImage shot = box->grab().toImage();
+        EXPECT_EQ(shot.pixelColor(box->width() - arrowWidth - 4, box->height() - 4), colour);
+    }
+}
+
+// Open lists keep the box's colours and show as many lines as the layout gives them.
+TEST_F(FormTest, OpenListsKeepTheirLinesAndColours) {
+    const std::tuple<const char*, int, QColor> lists[] = {
+        {"ShipBox", 21, Qt::black},
+        {"NameBox", 21, Qt::black},
+        {"MissleBox", 12, QColor(191, 191, 255)},
+        {"OrderBox", 0, QColor(133, 3, 97)}, // 0: the system's default number of lines
+    };
+    for (const auto& [name, lines, colour] : lists) {
+        SCOPED_TRACE(name);
+        auto* box = Find<QComboBox>(name);
+        box->showPopup();
+        QAbstractItemView* view = box->view();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(view->window()));
+        if (lines != 0) {
+            EXPECT_EQ(view->viewport()->height() / view->sizeHintForRow(0), std::min(lines, box->count()));
+        }
+        const QImage shot = view->viewport()->grab().toImage();
+        EXPECT_EQ(shot.pixelColor(shot.width() - 3, shot.height() - 2), colour);
+        box->hidePopup();
+    }
+}
+
+// A field the program fills shows the start of its text, however long it is.
+TEST_F(FormTest, FilledFieldsShowTheirTextFromTheStart) {
+    form->Mission.Settings.TeamCount = -2147483647 - 1;
+    form->Mission.Settings.GlobalsValue = -2147483647 - 1;
+    form->Mission.FlightGroups[0].Body[11] = -2147483647 - 1;
+    mission::SetFieldText(form->Mission.FlightGroups[0].Name, "ABCDEFGHIJKLMNOPQRST");
+    form->WorkingCopy = form->Mission.FlightGroups[0];
+    form->RefreshAll();
+    form->Modified = false;
+    for (QLineEdit* edit : form->findChildren<QLineEdit*>()) {
+        SCOPED_TRACE(NamedOwner(edit).toStdString());
+        EXPECT_EQ(edit->cursorPosition(), 0) << edit->text().toStdString();
+    }
+    EXPECT_EQ(Find<QComboBox>("NumTeamsBox")->currentText(), "-2147483648");
 }

@@ -1,5 +1,8 @@
 // The entry point of the window tests: GoogleTest takes its own arguments first, then one
-// application object lives for the whole run, on Qt's offscreen platform unless told otherwise.
+// application object, set up as the program sets up its own, lives for the whole run, on Qt's
+// offscreen platform unless told otherwise.
+#include "application_setup.h"
+
 #include <QApplication>
 #include <gtest/gtest.h>
 
@@ -8,5 +11,6 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
+    appearance::SetUpApplication();
     return RUN_ALL_TESTS();
 }

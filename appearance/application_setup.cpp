@@ -1,0 +1,62 @@
+// The application's style, window font and settings paths.
+#include "application_setup.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QFontDatabase>
+#include <QSettings>
+#include <QStringList>
+#include <QStyle>
+#include <QStyleFactory>
+
+namespace appearance {
+
+namespace {
+
+#ifndef Q_OS_WIN
+// Wine's rendition of the face (Debian's fonts-wine). Debian's fontconfig hides bitmap faces, so
+// the file is handed to Qt directly.
+constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+
+// A folder no file can be made in: a settings file there can be neither read nor written.
+constexpr char kNoSettingsFolder[] = "/dev/null";
+#endif
+
+bool DrawnOneToOne() {
+    return !qApp || qApp->devicePixelRatio() == 1.0;
+}
+
+} // namespace
+
+void SetUpApplication() {
+    // Flat control colours, open lists in their box's colours and line count, captions across the
+    // group box frame and dotted focus rectangles: the classic style draws what the layout asks
+    // for, where the platform's own style and Fusion paint over the control colours.
+    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+#ifndef Q_OS_WIN
+    // Qt's file dialogs save their history, last folder and view in a QtProject settings file
+    // when they close, and read it back; the program keeps no settings of any kind.
+    for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
+        for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
+            QSettings::setPath(format, scope, QString::fromLatin1(kNoSettingsFolder));
+    if (DrawnOneToOne() && QFile::exists(QString::fromLatin1(kBitmapFacePath)))
+        QFontDatabase::addApplicationFont(QString::fromLatin1(kBitmapFacePath));
+#endif
+    QApplication::setFont(WindowFont());
+}
+
+QFont WindowFont() {
+    QStringList families;
+    if (DrawnOneToOne())
+        families << QStringLiteral("MS Sans Serif");
+    // Faces with outlines and the widths of MS Sans Serif: Windows' own successor, then Liberation
+    // Sans (Arial's widths), which the set-up scripts install.
+    families << QStringLiteral("Microsoft Sans Serif") << QStringLiteral("Liberation Sans")
+             << QStringLiteral("Arial") << QStringLiteral("DejaVu Sans");
+    QFont font;
+    font.setFamilies(families);
+    font.setPointSize(8);
+    return font;
+}
+
+} // namespace appearance

@@ -1,0 +1,18 @@
+// The application's look and its one font, set up once for the program, its tests and benchmarks.
+#pragma once
+
+#include <QFont>
+
+namespace appearance {
+
+// Call once the QApplication exists and before any window is made: the classic flat "Windows" style
+// on every system, the window font for every window and dialog, and no settings file for Qt's
+// dialogs to read or write.
+void SetUpApplication();
+
+// "MS Sans Serif" 8 point, the face of the main window and the about box. The face is drawn from
+// bitmaps, so at a device pixel ratio other than 1 a face of the same widths with outlines takes
+// its place.
+QFont WindowFont();
+
+} // namespace appearance
