@@ -294,16 +294,16 @@ TEST_F(FormTest, OpenListsKeepTheirLinesAndColours) {
 
 // A field the program fills shows the start of its text, however long it is.
 TEST_F(FormTest, FilledFieldsShowTheirTextFromTheStart) {
-    form->Mission.Settings.TeamCount = -2147483647 - 1;
-    form->Mission.Settings.GlobalsValue = -2147483647 - 1;
-    form->Mission.FlightGroups[0].Body[11] = -2147483647 - 1;
-    mission::SetFieldText(form->Mission.FlightGroups[0].Name, "ABCDEFGHIJKLMNOPQRST");
-    form->WorkingCopy = form->Mission.FlightGroups[0];
-    form->RefreshAll();
-    form->Modified = false;
+    mission::TMission m;
+    mission::NewMission(m);
+    m.Settings.TeamCount = -2147483647 - 1;
+    m.Settings.GlobalsValue = -2147483647 - 1;
+    m.FlightGroups[0].Body[11] = -2147483647 - 1;
+    mission::SetFieldText(m.FlightGroups[0].Name, "ABCDEFGHIJKLMNOPQRST");
+    Open(m);
+    EXPECT_EQ(Find<QComboBox>("NumTeamsBox")->currentText(), "-2147483648");
     for (QLineEdit* edit : form->findChildren<QLineEdit*>()) {
         SCOPED_TRACE(NamedOwner(edit).toStdString());
         EXPECT_EQ(edit->cursorPosition(), 0) << edit->text().toStdString();
     }
-    EXPECT_EQ(Find<QComboBox>("NumTeamsBox")->currentText(), "-2147483648");
 }
