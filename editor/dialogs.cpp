@@ -34,4 +34,9 @@ void TDialogs::ShowError(QWidget* parent, const QString& caption, const QString&
     box.exec();
 }
 
+void TDialogs::ShowInformation(QWidget* parent, const QString& caption, const QString& text) {
+    QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
+    box.exec();
+}
+
 } // namespace editor

@@ -21,6 +21,8 @@ public:
     virtual TAnswer AskSave(QWidget* parent);
     // The standard error box: the error icon, one OK button.
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text);
+    // A note for the user: the information icon, one OK button.
+    virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text);
 };
 
 } // namespace editor

@@ -13,6 +13,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QShortcut>
 #include <QToolButton>
 #include <filesystem>
@@ -23,6 +24,27 @@ namespace {
 
 std::filesystem::path ToPath(const QString& fileName) {
     return std::filesystem::path(fileName.toStdU16String());
+}
+
+// What the next save does to a file that is not a skirmish file's length; empty when it is.
+QString LengthNote(const QString& fileName, std::uintmax_t length) {
+    const QString name = QFileInfo(fileName).fileName();
+    const auto fileSize = static_cast<qulonglong>(mission::kSkirmishFileSize);
+    if (length > mission::kSkirmishFileSize)
+        return QString(
+                   "\"%1\" is %2 bytes long; a skirmish mission has %3. Saving it keeps the first %3 bytes "
+                   "and drops the rest.")
+            .arg(name)
+            .arg(static_cast<qulonglong>(length))
+            .arg(fileSize);
+    if (length < mission::kSkirmishFileSize)
+        return QString(
+                   "\"%1\" is only %2 bytes long; a skirmish mission has %3. The missing bytes read as zero, "
+                   "and saving it writes all %3.")
+            .arg(name)
+            .arg(static_cast<qulonglong>(length))
+            .arg(fileSize);
+    return {};
 }
 
 } // namespace
@@ -88,7 +110,7 @@ void TForm1::LoadBtnClick() {
 
     // Read into a mission of its own first: only a file read without error replaces the document.
     mission::TMission opened = Mission;
-    mission::LoadMission(opened, ToPath(*chosen));
+    const std::uintmax_t length = mission::LoadMission(opened, ToPath(*chosen));
 
     FileName = *chosen;
     UpdateTitle();
@@ -101,6 +123,9 @@ void TForm1::LoadBtnClick() {
     WorkingCopy = Mission.FlightGroups[0];
     GoalBox->SetSelection(Mission.Goals.TeamGoal[0]);
     RefreshAll();
+    // Told once, on opening, before a save can cut a long file short.
+    if (const QString note = LengthNote(FileName, length); !note.isEmpty())
+        dialogs_->ShowInformation(this, ApplicationTitle(QCoreApplication::applicationFilePath()), note);
 }
 
 void TForm1::NewBtnClick() {

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QToolButton>
+#include <algorithm>
 
 namespace editor {
 
@@ -38,8 +39,10 @@ QString FirstCharacters(const QString& text, int count) {
 int TForm1::ControlValue(QWidget* control) const {
     if (const auto* box = qobject_cast<const QComboBox*>(control))
         return box->currentIndex();
+    // Held within the box's range at once, as the box itself shows it once left: a value typed
+    // out of range and saved while the box has the focus must not be stored wrapped.
     if (const auto* spin = qobject_cast<const TSpinEdit*>(control))
-        return spin->Value();
+        return std::clamp(spin->Value(), spin->Minimum(), spin->Maximum());
     if (const auto* check = qobject_cast<const QCheckBox*>(control))
         return check->isChecked() ? 1 : 0;
     if (const auto* edit = qobject_cast<const QLineEdit*>(control))
@@ -145,6 +148,7 @@ void TForm1::ClearFGBtnClick() {
 // selected.
 void TForm1::CopyBtnClick() {
     ClipboardGroup = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    PasteBtn->setEnabled(true);
 }
 
 void TForm1::PasteBtnClick() {

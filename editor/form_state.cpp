@@ -193,6 +193,8 @@ void TForm1::FormCreate() {
     TeamListBox->SetSelectedRow(0);
     GoalBox->SetSelection(0);
     RefreshAll();
+    // Nothing to paste until the first Copy FG: pasting would write an empty flight group.
+    PasteBtn->setEnabled(false);
     ShipList->setFocus();
 }
 

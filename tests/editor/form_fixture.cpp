@@ -42,6 +42,10 @@ void TScriptedDialogs::ShowError(QWidget*, const QString& caption, const QString
     Errors.emplace_back(caption, text);
 }
 
+void TScriptedDialogs::ShowInformation(QWidget*, const QString& caption, const QString& text) {
+    Notes.emplace_back(caption, text);
+}
+
 void FormTest::SetUp() {
     form = std::make_unique<editor::TForm1>();
     auto scripted = std::make_unique<TScriptedDialogs>();

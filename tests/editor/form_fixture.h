@@ -22,10 +22,12 @@ struct TScriptedDialogs : editor::TDialogs {
     int Questions = 0;
     std::vector<std::pair<QString, QString>> Errors; // caption, text
     std::string FileDialogFailure; // when set, running a file dialog throws an error with this text
+    std::vector<std::pair<QString, QString>> Notes; // caption, text of each information box
 
     std::optional<QString> RunFileDialog(QFileDialog& dialog) override;
     editor::TAnswer AskSave(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
+    void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
 };
 
 class FormTest : public ::testing::Test {

@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QLabel>
@@ -183,6 +184,57 @@ TEST_F(CommandTest, EveryErrorOfACommandReachesTheErrorBox) {
     EXPECT_EQ(dialogs->Errors[1].second, "The dialog could not be shown.");
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled()) << "the changes are still unsaved";
+}
+
+TEST_F(CommandTest, OpeningAFileOfAnotherLengthSaysOnceWhatSavingDoesToIt) {
+    mission::TMission m;
+    mission::NewMission(m);
+    const mission::TSkirmishImage image = mission::EncodeMission(m);
+    std::vector<std::uint8_t> bytes(image.begin(), image.end());
+    WriteBytes(dir / "Exact.skm", bytes);
+    WriteBytes(dir / "Short.skm", std::vector<std::uint8_t>(bytes.begin(), bytes.begin() + 100));
+    bytes.resize(10000, 0x55);
+    WriteBytes(dir / "Long.skm", bytes);
+
+    dialogs->FileAnswers = {Q(dir / "Exact.skm"), Q(dir / "Long.skm"), Q(dir / "Short.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    EXPECT_TRUE(dialogs->Notes.empty());
+    Click(Find<QWidget>("LoadBtn"));
+    EXPECT_EQ(form->windowTitle(), TitleFor("Long.skm")) << "the file is opened as before";
+    Click(Find<QWidget>("LoadBtn"));
+    const QString caption = editor::ApplicationTitle(QCoreApplication::applicationFilePath());
+    EXPECT_EQ(
+        dialogs->Notes,
+        (std::vector<std::pair<QString, QString>>{
+            {caption, "\"Long.skm\" is 10000 bytes long; a skirmish mission has 5192. Saving it keeps the "
+                      "first 5192 bytes and drops the rest."},
+            {caption, "\"Short.skm\" is only 100 bytes long; a skirmish mission has 5192. The missing bytes "
+                      "read as zero, and saving it writes all 5192."}}));
+    EXPECT_TRUE(dialogs->Errors.empty());
+}
+
+TEST(StartUp, AnInstallLookupThatCannotReadAFileGoesOnWithoutAWord) {
+    testsupport::TempDir home;
+    // Reading memory at address 0 fails, as a failing disk would.
+    std::filesystem::create_directories(home / ".steam/root/steamapps");
+    std::filesystem::create_symlink("/proc/self/mem", home / ".steam/root/steamapps/libraryfolders.vdf");
+    const QByteArray oldHome = qgetenv("HOME");
+    const std::optional<QByteArray> oldPrefix =
+        qEnvironmentVariableIsSet("WINEPREFIX") ? std::optional(qgetenv("WINEPREFIX")) : std::nullopt;
+    qputenv("HOME", QByteArray::fromStdString(home.path().string()));
+    qunsetenv("WINEPREFIX");
+    std::unique_ptr<editor::TForm1> form;
+    EXPECT_NO_THROW(form = std::make_unique<editor::TForm1>());
+    qputenv("HOME", oldHome);
+    if (oldPrefix)
+        qputenv("WINEPREFIX", *oldPrefix);
+    ASSERT_TRUE(form);
+    auto scripted = std::make_unique<TScriptedDialogs>();
+    const TScriptedDialogs* dialogs = scripted.get();
+    form->SetDialogs(std::move(scripted));
+    QTest::qWait(20); // a failed lookup is reported once the event loop runs
+    EXPECT_EQ(dialogs->Errors, (std::vector<std::pair<QString, QString>>{}))
+        << "a file that fails to read holds nothing";
 }
 
 TEST_F(CommandTest, FailedOpenChangesNothing) {

@@ -48,7 +48,8 @@ TEST_F(FormTest, DropDownListsStoreThePickedPosition) {
 TEST_F(FormTest, SpinBoxesStoreTypedValuesAndTheirBoundOnLeaving) {
     auto* waves = Find<QAbstractSpinBox>("Wavespin");
     ReplaceText(waves, "300");
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 43) << "the low byte of 299 while typing";
+    EXPECT_EQ(waves->text(), "300");
+    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254) << "held within the range while typing";
     LeaveFocus(waves);
     EXPECT_EQ(waves->text(), "255");
     EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254);
@@ -67,7 +68,7 @@ TEST_F(FormTest, SpinBoxesStoreTypedValuesAndTheirBoundOnLeaving) {
 
     auto* distance = Find<QAbstractSpinBox>("StartDistSpin");
     ReplaceText(distance, "-4");
-    EXPECT_EQ(form->Document().Settings.StartDistance, -4);
+    EXPECT_EQ(form->Document().Settings.StartDistance, 0) << "held within the range while typing";
     LeaveFocus(distance);
     EXPECT_EQ(distance->text(), "0");
     EXPECT_EQ(form->Document().Settings.StartDistance, 0);
@@ -183,15 +184,19 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
     EXPECT_EQ(form->Document().FlightGroups[8].CraftType, 1) << "slot 8 clears to an X-wing group";
 }
 
-TEST_F(FormTest, PasteBeforeAnyCopyWritesAnEmptyGroup) {
+TEST_F(FormTest, PasteIsOfferedOnlyAfterTheFirstCopy) {
+    auto* paste = Find<QWidget>("PasteBtn");
+    EXPECT_FALSE(paste->isEnabled()) << "greyed like Save File";
     ClickRow(Find<QListWidget>("ShipList"), 8);
-    Click(Find<QWidget>("PasteBtn"));
-    const TFlightGroup& g = form->Document().FlightGroups[8];
-    EXPECT_EQ(g.CraftType, 0);
-    EXPECT_EQ(g.Number, 0);
-    EXPECT_EQ(g.Body, (std::array<std::int32_t, 69>{}));
-    EXPECT_EQ(g.Name, (std::array<std::uint8_t, 20>{}));
-    EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[8], "     ");
+    const TFlightGroup before = form->Document().FlightGroups[8];
+    Click(paste);
+    EXPECT_EQ(form->Document().FlightGroups[8], before) << "pasting nothing would write an all-zero group";
+    EXPECT_FALSE(form->IsModified());
+
+    Click(Find<QWidget>("CopyBtn"));
+    EXPECT_TRUE(paste->isEnabled());
+    Click(Find<QWidget>("NewBtn"));
+    EXPECT_TRUE(paste->isEnabled()) << "the copy lasts the whole run";
 }
 
 namespace {
