@@ -220,7 +220,7 @@ int main(int argc, char** argv) {
         return 1;
     try {
         PrepareFolder();
-    } catch (const mission::EMissionError& error) {
+    } catch (const text::EUserError& error) {
         std::fprintf(stderr, "bench_skirmish_file: cannot prepare the files: %s\n", error.what());
         RemoveFolder();
         return 1;

@@ -34,7 +34,7 @@ void TChoiceBox::SetEntries(std::span<const std::string_view> entries) {
     QStringList texts;
     texts.reserve(static_cast<qsizetype>(entries.size()));
     for (const std::string_view entry : entries)
-        texts.append(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
+        texts.append(QString::fromStdU16String(text::AnsiToUnicode(entry)));
     addItems(texts);
 }
 

@@ -82,8 +82,8 @@ void TForm1::NameBoxChange() {
     if (!ControlsLive)
         return;
     const QString name = FirstCharacters(NameBox->currentText(), static_cast<int>(mission::kNameSize));
-    mission::SetFieldText(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Name,
-                          mission::UnicodeToAnsi(name.toStdU16String()));
+    text::SetFieldText(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Name,
+                       text::UnicodeToAnsi(name.toStdU16String()));
     UpdateShipList();
     MarkModified();
 }

@@ -295,7 +295,7 @@ void TForm1::CreateHiddenControls() {
     ShortBox->setFocusPolicy(Qt::NoFocus);
     QStringList shortNames;
     for (const std::string_view name : mission::CraftShortNames())
-        shortNames.append(QString::fromStdU16String(mission::AnsiToUnicode(name)));
+        shortNames.append(QString::fromStdU16String(text::AnsiToUnicode(name)));
     ShortBox->addItems(shortNames);
     ShortBox->hide();
 

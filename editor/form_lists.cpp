@@ -32,7 +32,7 @@ constexpr std::uint32_t kOtherTeamColour = 0xFFFF00; // cyan
 constexpr std::int64_t kLowestBlankRowTeam = -24;
 
 QString ToQString(std::string_view bytes) {
-    return QString::fromStdU16String(mission::AnsiToUnicode(bytes));
+    return QString::fromStdU16String(text::AnsiToUnicode(bytes));
 }
 
 void PaintRow(QPainter& painter, const QRect& rect, const QString& text, const QColor* colour) {
@@ -77,7 +77,7 @@ std::string TForm1::CraftShortName(int craftType) const {
     const QListWidgetItem* entry = ShortBox->item(craftType);
     if (!entry)
         throw mission::EListError(craftType);
-    return mission::UnicodeToAnsi(entry->text().toStdU16String());
+    return text::UnicodeToAnsi(entry->text().toStdU16String());
 }
 
 void TForm1::BuildListText(int slot) {
@@ -85,7 +85,7 @@ void TForm1::BuildListText(int slot) {
     std::string text;
     if (group.CraftType != 0) {
         text = std::to_string(group.WavesMinusOne + 1) + "  x  [ " + std::to_string(group.CraftPerWave) +
-               " ]  " + CraftShortName(group.CraftType) + "  " + std::string(mission::FieldText(group.Name));
+               " ]  " + CraftShortName(group.CraftType) + "  " + std::string(text::FieldText(group.Name));
     }
     group.ListText = (group.Primary == 1 ? "^   " : "     ") + text;
 }

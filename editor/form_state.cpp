@@ -104,8 +104,7 @@ void TForm1::ShowFlightGroup() {
     ControlsLive = false;
     for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
         SetTextColour(teamColoured, WorkingCopy.Colour);
-    ShowText(NameBox,
-             QString::fromStdU16String(mission::AnsiToUnicode(mission::FieldText(WorkingCopy.Name))));
+    ShowText(NameBox, QString::fromStdU16String(text::AnsiToUnicode(text::FieldText(WorkingCopy.Name))));
 
     ShowBoundFields(true);
     ControlsLive = true;

@@ -21,7 +21,7 @@ void TSuggestionBox::SetEntries(std::span<const std::string_view> entries) {
     const QSignalBlocker blocker(this);
     const QString text = currentText();
     for (const std::string_view entry : entries)
-        addItem(QString::fromStdU16String(mission::AnsiToUnicode(entry)));
+        addItem(QString::fromStdU16String(text::AnsiToUnicode(entry)));
     setEditText(text);
 }
 

@@ -115,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     try {
         mission::LoadMission(document, missionFile);
         mission::SaveMission(document, missionFile);
-    } catch (const mission::EMissionError& error) {
+    } catch (const text::EUserError& error) {
         std::fprintf(stderr, "fuzz_skirmish_file: %s\n", error.what());
         Require(false, "loading or saving the file failed");
     }

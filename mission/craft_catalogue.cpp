@@ -10,7 +10,7 @@
 namespace mission {
 
 EListError::EListError(int index)
-    : EMissionError("List index out of bounds (" + std::to_string(index) + ")"), Index(index) {}
+    : text::EUserError("List index out of bounds (" + std::to_string(index) + ")"), Index(index) {}
 
 const std::array<TCraftRow, kCraftCount> CraftCatalogue = {{
     {"(None)", "---"},                                       // 0

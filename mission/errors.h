@@ -1,28 +1,24 @@
 // The errors the mission library raises, each carrying the text the user is shown.
 #pragma once
 
-#include <stdexcept>
+#include "user_error.h"
+
 #include <string>
+#include <utility>
 
 namespace mission {
 
-// Base of every error a command can report to the user.
-class EMissionError : public std::runtime_error {
-public:
-    using std::runtime_error::runtime_error;
-};
-
 // A file could not be found, opened, read or written.
-class EInOutError : public EMissionError {
+class EInOutError : public text::EUserError {
 public:
     // The text follows from the kind of failure; errorCode is the system's error number.
     EInOutError(std::string message, int errorCode)
-        : EMissionError(std::move(message)), ErrorCode(errorCode) {}
+        : text::EUserError(std::move(message)), ErrorCode(errorCode) {}
     int ErrorCode;
 };
 
 // A list was asked for an entry it does not have.
-class EListError : public EMissionError {
+class EListError : public text::EUserError {
 public:
     explicit EListError(int index);
     int Index;

@@ -98,7 +98,7 @@ std::u16string FileNamePart(const std::filesystem::path& path) {
 #else
     const std::string& full = path.native();
     const auto cut = full.find_last_of('/');
-    return Utf8ToUnicode(cut == std::string::npos ? full : full.substr(cut + 1));
+    return text::Utf8ToUnicode(cut == std::string::npos ? full : full.substr(cut + 1));
 #endif
 }
 
@@ -153,7 +153,7 @@ std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesy
     const std::u16string name = FileNamePart(path);
     const std::u16string_view stem(name.data(), DropLastCharacters(name, 4));
     std::array<std::uint8_t, kMissionNameSize> missionName{};
-    SetFieldText(missionName, UnicodeToAnsi(stem));
+    text::SetFieldText(missionName, text::UnicodeToAnsi(stem));
     return missionName;
 }
 

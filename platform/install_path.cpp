@@ -4,6 +4,6 @@
 namespace platform {
 
 ERegistryError::ERegistryError(const std::string& valueName)
-    : mission::EMissionError("Invalid data type for '" + valueName + "'") {}
+    : text::EUserError("Invalid data type for '" + valueName + "'") {}
 
 } // namespace platform

@@ -1,7 +1,7 @@
 // Where the game is installed, as the system records it, and where the file dialogs start.
 #pragma once
 
-#include "errors.h"
+#include "user_error.h"
 
 #include <string>
 
@@ -13,7 +13,7 @@ inline constexpr char kInstallKey[] = "Software\\LucasArts Entertainment Company
 inline constexpr char kInstallValue[] = "Install Path";
 
 // The install value exists but does not hold a string: "Invalid data type for 'Install Path'".
-class ERegistryError : public mission::EMissionError {
+class ERegistryError : public text::EUserError {
 public:
     explicit ERegistryError(const std::string& valueName);
 };

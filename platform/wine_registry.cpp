@@ -114,7 +114,7 @@ std::u16string UpToZero(std::u16string text) {
 }
 
 RegistryValue StringValue(const std::u16string& text) {
-    return {RegistryValue::State::String, mission::UnicodeToUtf8(UpToZero(text))};
+    return {RegistryValue::State::String, text::UnicodeToUtf8(UpToZero(text))};
 }
 
 // Reads lines with a bound on their length and on the whole text.
@@ -213,7 +213,7 @@ RegistryValue ParseData(std::string_view data, LineReader& lines) {
 }
 
 std::u16string ToUtf16(std::string_view text) {
-    return mission::Utf8ToUnicode(text);
+    return text::Utf8ToUnicode(text);
 }
 
 } // namespace

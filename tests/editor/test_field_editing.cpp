@@ -17,7 +17,7 @@ using mission::TFlightGroup;
 namespace {
 
 std::string NameOf(const TFlightGroup& g) {
-    return std::string(mission::FieldText(g.Name));
+    return std::string(text::FieldText(g.Name));
 }
 
 } // namespace

@@ -299,7 +299,7 @@ TEST_F(FormTest, FilledFieldsShowTheirTextFromTheStart) {
     m.Settings.TeamCount = -2147483647 - 1;
     m.Settings.GlobalsValue = -2147483647 - 1;
     m.FlightGroups[0].Body[11] = -2147483647 - 1;
-    mission::SetFieldText(m.FlightGroups[0].Name, "ABCDEFGHIJKLMNOPQRST");
+    text::SetFieldText(m.FlightGroups[0].Name, "ABCDEFGHIJKLMNOPQRST");
     Open(m);
     EXPECT_EQ(Find<QComboBox>("NumTeamsBox")->currentText(), "-2147483648");
     for (QLineEdit* edit : form->findChildren<QLineEdit*>()) {

@@ -28,9 +28,9 @@ TEST(MissionModel, NewMissionDefaults) {
         EXPECT_EQ(g.Warhead + g.Countermeasure + g.Beam + g.Primary, 0);
         EXPECT_EQ(g.HeadBytes, (std::array<std::uint8_t, 9>{}));
     }
-    EXPECT_EQ(FieldText(m.FlightGroups[0].Name), "One");
-    EXPECT_EQ(FieldText(m.FlightGroups[8].Name), "Nine");
-    EXPECT_EQ(FieldText(m.FlightGroups[15].Name), "Sixteen");
+    EXPECT_EQ(text::FieldText(m.FlightGroups[0].Name), "One");
+    EXPECT_EQ(text::FieldText(m.FlightGroups[8].Name), "Nine");
+    EXPECT_EQ(text::FieldText(m.FlightGroups[15].Name), "Sixteen");
 }
 
 TEST(MissionModel, ClearedSlotIsTheSameWhateverItHeld) {

@@ -15,7 +15,7 @@ using testsupport::WriteBytes;
 namespace {
 
 std::string FieldTextOf(std::span<const std::uint8_t> field) {
-    return std::string(FieldText(field));
+    return std::string(text::FieldText(field));
 }
 
 void Put32(std::vector<std::uint8_t>& bytes, std::size_t at, std::int32_t value) {

@@ -7,7 +7,7 @@
 #include <string>
 #include <string_view>
 
-namespace mission {
+namespace text {
 
 // Every byte converts to one character; the five bytes Windows-1252 leaves undefined map to
 // the control characters of the same number, so any stored byte comes back unchanged.
@@ -27,4 +27,4 @@ void SetFieldText(std::span<std::uint8_t> field, std::string_view text);
 std::u16string Utf8ToUnicode(std::string_view utf8);
 std::string UnicodeToUtf8(std::u16string_view text);
 
-} // namespace mission
+} // namespace text

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <array>
 
-namespace mission {
+namespace text {
 
 namespace {
 
@@ -143,4 +143,4 @@ std::string UnicodeToUtf8(std::u16string_view text) {
     return utf8;
 }
 
-} // namespace mission
+} // namespace text

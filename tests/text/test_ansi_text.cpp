@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-using namespace mission;
+using namespace text;
 
 TEST(AnsiText, EveryByteRoundTrips) {
     std::string all;
