@@ -1,9 +1,6 @@
 // The choice-only drop-down list.
 #include "choice_box.h"
 
-#include "ansi_text.h"
-#include "craft_catalogue.h"
-
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QScrollBar>
@@ -28,14 +25,10 @@ TChoiceBox::TChoiceBox(QWidget* parent) : QComboBox(parent) {
     connect(this, &QComboBox::activated, this, &TChoiceBox::Changed);
 }
 
-void TChoiceBox::SetEntries(std::span<const std::string_view> entries) {
+void TChoiceBox::SetEntries(const QStringList& entries) {
     const QSignalBlocker blocker(this);
     clear();
-    QStringList texts;
-    texts.reserve(static_cast<qsizetype>(entries.size()));
-    for (const std::string_view entry : entries)
-        texts.append(QString::fromStdU16String(text::AnsiToUnicode(entry)));
-    addItems(texts);
+    addItems(entries);
 }
 
 void TChoiceBox::showPopup() {
@@ -77,9 +70,9 @@ void PaintDropDownBox(QComboBox* box, const QStyleOptionComboBox& option) {
     painter.drawControl(QStyle::CE_ComboBoxLabel, option);
 }
 
-void TChoiceBox::SetSelection(std::int64_t value) {
+void TChoiceBox::SetSelection(int position) {
     const QSignalBlocker blocker(this);
-    setCurrentIndex(mission::ListPosition(value, static_cast<std::size_t>(count())));
+    setCurrentIndex(position >= 0 && position < count() ? position : -1);
 }
 
 } // namespace editor

@@ -2,9 +2,7 @@
 #pragma once
 
 #include <QComboBox>
-#include <cstdint>
-#include <span>
-#include <string_view>
+#include <QStringList>
 
 class QStyleOptionComboBox;
 
@@ -15,11 +13,11 @@ class TChoiceBox : public QComboBox {
 public:
     explicit TChoiceBox(QWidget* parent = nullptr);
 
-    void SetEntries(std::span<const std::string_view> entries);
+    void SetEntries(const QStringList& entries);
 
-    // Selects the entry at the stored value, or nothing when the value has no entry.
+    // Selects the entry at position, or nothing when position is -1 or past the last entry.
     // Raises no change.
-    void SetSelection(std::int64_t value);
+    void SetSelection(int position);
 
     void showPopup() override;
 

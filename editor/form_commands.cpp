@@ -7,6 +7,7 @@
 #include "draw_list_box.h"
 #include "error_text.h"
 #include "home_page.h"
+#include "list_entries.h"
 #include "skirmish_file.h"
 #include "spin_edit.h"
 
@@ -121,7 +122,7 @@ void TForm1::LoadBtnClick() {
     TeamListBox->SetSelectedRow(0);
     AssignTeamColours();
     WorkingCopy = Mission.FlightGroups[0];
-    GoalBox->SetSelection(Mission.Goals.TeamGoal[0]);
+    ShowStoredValue(GoalBox, Mission.Goals.TeamGoal[0]);
     RefreshAll();
     // Told once, on opening, before a save can cut a long file short.
     if (const QString note = LengthNote(FileName, length); !note.isEmpty())

@@ -9,6 +9,7 @@
 #include "draw_list_box.h"
 #include "field_binding.h"
 #include "image_list.h"
+#include "list_entries.h"
 #include "pictures.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
@@ -94,14 +95,14 @@ void SetBackground(QWidget* widget, std::uint32_t background) {
 TChoiceBox* MakeChoiceBox(QWidget* parent, const char* name, std::span<const std::string_view> entries, int x,
                           int y, int width) {
     auto* box = Place(new TChoiceBox(parent), name, x, y, width, 21);
-    box->SetEntries(entries);
+    box->SetEntries(FileTexts(entries));
     return box;
 }
 
 TSuggestionBox* MakeFreeTextBox(QWidget* parent, const char* name, std::span<const std::string_view> entries,
                                 int x, int y, int width) {
     auto* box = Place(new TSuggestionBox(parent), name, x, y, width, 21);
-    box->SetEntries(entries);
+    box->SetEntries(FileTexts(entries));
     return box;
 }
 
@@ -295,7 +296,7 @@ void TForm1::CreateHiddenControls() {
     ShortBox->setFocusPolicy(Qt::NoFocus);
     QStringList shortNames;
     for (const std::string_view name : mission::CraftShortNames())
-        shortNames.append(QString::fromStdU16String(text::AnsiToUnicode(name)));
+        shortNames.append(FileText(name));
     ShortBox->addItems(shortNames);
     ShortBox->hide();
 

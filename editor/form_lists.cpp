@@ -6,6 +6,7 @@
 #include "craft_catalogue.h"
 #include "draw_list_box.h"
 #include "errors.h"
+#include "list_entries.h"
 #include "ui_font.h"
 
 #include <QPainter>
@@ -30,10 +31,6 @@ constexpr std::uint32_t kOtherTeamColour = 0xFFFF00; // cyan
 
 // The team number of the first blank row of the goal list; at most 32 rows in all.
 constexpr std::int64_t kLowestBlankRowTeam = -24;
-
-QString ToQString(std::string_view bytes) {
-    return QString::fromStdU16String(text::AnsiToUnicode(bytes));
-}
 
 void PaintRow(QPainter& painter, const QRect& rect, const QString& text, const QColor* colour) {
     painter.fillRect(rect, painter.brush());
@@ -96,7 +93,7 @@ void TForm1::UpdateShipList() {
     for (int slot = 0; slot < mission::kFlightGroupCount; ++slot) {
         BuildListText(slot);
         const mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
-        const QString shown = ToQString(group.ListText);
+        const QString shown = FileText(group.ListText);
         ShipList->AddRow(shown, SpokenShipRow(group, shown, SlotTeam(slot, Mission.Settings.TeamCount)));
     }
     ShipList->SetSelectedRow(remembered);
@@ -109,7 +106,7 @@ void TForm1::UpdateGoalList() {
     const int shown = std::min(teamCount, mission::kTeamGoalCount);
     for (int team = 1; team <= shown; ++team) {
         const QString goal =
-            ToQString(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)]));
+            FileText(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)]));
         const QString spokenGoal = goal.trimmed().isEmpty() ? QString("no goal") : goal.trimmed();
         TeamListBox->AddRow(QString::number(team) + ":  " + goal,
                             "team " + QString::number(team) + ": " + spokenGoal);
@@ -150,7 +147,7 @@ void TForm1::TeamListBoxClick() {
     const int row = TeamListBox->SelectedRow();
     // Rows past the eighth (a negative team count) have no goal behind them.
     if (row >= 0 && row < mission::kTeamGoalCount)
-        GoalBox->SetSelection(Mission.Goals.TeamGoal[static_cast<std::size_t>(row)]);
+        ShowStoredValue(GoalBox, Mission.Goals.TeamGoal[static_cast<std::size_t>(row)]);
     else
         GoalBox->SetSelection(-1);
 }

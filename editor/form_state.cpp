@@ -5,6 +5,7 @@
 #include "choice_box.h"
 #include "draw_list_box.h"
 #include "install_path.h"
+#include "list_entries.h"
 #include "quarnel_version.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
@@ -104,7 +105,7 @@ void TForm1::ShowFlightGroup() {
     ControlsLive = false;
     for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
         SetTextColour(teamColoured, WorkingCopy.Colour);
-    ShowText(NameBox, QString::fromStdU16String(text::AnsiToUnicode(text::FieldText(WorkingCopy.Name))));
+    ShowText(NameBox, FileText(text::FieldText(WorkingCopy.Name)));
 
     ShowBoundFields(true);
     ControlsLive = true;
@@ -130,7 +131,7 @@ void TForm1::ShowBoundFields(bool flightGroup) {
         const int value = FieldValue(Mission, WorkingCopy, binding.Kind, binding.Tag) + binding.Offset;
         QWidget* control = boundControls_[i];
         if (auto* choice = qobject_cast<TChoiceBox*>(control))
-            choice->SetSelection(value);
+            ShowStoredValue(choice, value);
         else if (auto* spin = qobject_cast<TSpinEdit*>(control))
             spin->SetValue(value);
         else if (auto* check = qobject_cast<QCheckBox*>(control))

@@ -1,7 +1,6 @@
 // The free-text box with suggestions.
 #include "suggestion_box.h"
 
-#include "ansi_text.h"
 #include "choice_box.h"
 
 #include <QSignalBlocker>
@@ -17,11 +16,10 @@ TSuggestionBox::TSuggestionBox(QWidget* parent) : QComboBox(parent) {
     setCompleter(nullptr);
 }
 
-void TSuggestionBox::SetEntries(std::span<const std::string_view> entries) {
+void TSuggestionBox::SetEntries(const QStringList& entries) {
     const QSignalBlocker blocker(this);
     const QString text = currentText();
-    for (const std::string_view entry : entries)
-        addItem(QString::fromStdU16String(text::AnsiToUnicode(entry)));
+    addItems(entries);
     setEditText(text);
 }
 

@@ -2,8 +2,7 @@
 #pragma once
 
 #include <QComboBox>
-#include <span>
-#include <string_view>
+#include <QStringList>
 
 namespace editor {
 
@@ -13,7 +12,7 @@ class TSuggestionBox : public QComboBox {
     Q_OBJECT
 public:
     explicit TSuggestionBox(QWidget* parent = nullptr);
-    void SetEntries(std::span<const std::string_view> entries);
+    void SetEntries(const QStringList& entries);
     void showPopup() override;
 
 protected:
