@@ -85,15 +85,7 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
 }
 
 void TAboutBox::CentreOnScreen() {
-    QWidget* owner = parentWidget();
-    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
-    if (!screen) {
-        return;
-    }
-    // The whole window, frame included, is centred; the frame is known once the window exists.
-    const QRect area = screen->geometry();
-    const QSize outer = frameGeometry().size();
-    move(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    appearance::CentreOnScreen(this);
 }
 
 void TAboutBox::showEvent(QShowEvent* event) {

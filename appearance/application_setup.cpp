@@ -4,10 +4,14 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QGuiApplication>
+#include <QMargins>
+#include <QScreen>
 #include <QSettings>
 #include <QStringList>
 #include <QStyle>
 #include <QStyleFactory>
+#include <QWidget>
 
 namespace appearance {
 
@@ -21,6 +25,13 @@ constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 // A folder no file can be made in: a settings file there can be neither read nor written.
 constexpr char kNoSettingsFolder[] = "/dev/null";
 #endif
+
+QMargins FrameMargins(const QWidget* window) {
+    const QRect frame = window->frameGeometry();
+    const QRect client = window->geometry();
+    return {client.left() - frame.left(), client.top() - frame.top(), frame.right() - client.right(),
+            frame.bottom() - client.bottom()};
+}
 
 bool DrawnOneToOne() {
     return !qApp || qApp->devicePixelRatio() == 1.0;
@@ -57,6 +68,21 @@ QFont WindowFont() {
     font.setFamilies(families);
     font.setPointSize(8);
     return font;
+}
+
+void CentreOnScreen(QWidget* window) {
+    QWidget* owner = window->parentWidget() ? window->parentWidget()->window() : nullptr;
+    QScreen* screen = owner ? owner->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QMargins frame = FrameMargins(window);
+    if (frame.isNull() && owner)
+        frame = FrameMargins(owner);
+    // A window's position is that of its frame.
+    const QSize outer = window->size().grownBy(frame);
+    const QRect area = screen->geometry();
+    window->move(area.x() + (area.width() - outer.width()) / 2,
+                 area.y() + (area.height() - outer.height()) / 2);
 }
 
 } // namespace appearance

@@ -3,6 +3,8 @@
 
 #include <QFont>
 
+class QWidget;
+
 namespace appearance {
 
 // Call once the QApplication exists and before any window is made: the classic flat "Windows" style
@@ -14,5 +16,9 @@ void SetUpApplication();
 // bitmaps, so at a device pixel ratio other than 1 a face of the same widths with outlines takes
 // its place.
 QFont WindowFont();
+
+// Centres a window on its owner's screen (the primary one without an owner), its frame included.
+// Until the window manager has framed the window its frame is unknown, and the owner's is taken.
+void CentreOnScreen(QWidget* window);
 
 } // namespace appearance

@@ -11,6 +11,10 @@ namespace editor {
 
 enum class TAnswer { Yes, No, Cancel };
 
+// Readies one of the window's file dialogs: Qt's own dialog outside Windows, and an
+// "All Files (*.*)" filter that lists every file.
+void PrepareFileDialog(QFileDialog& dialog);
+
 class TDialogs {
 public:
     virtual ~TDialogs() = default;

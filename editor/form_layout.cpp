@@ -314,6 +314,7 @@ QFileDialog& TForm1::OpenDialog1() {
         openDialog_->setObjectName("OpenDialog1");
         openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
         openDialog_->setFileMode(QFileDialog::ExistingFile);
+        PrepareFileDialog(*openDialog_);
     }
     return *openDialog_;
 }
@@ -325,6 +326,7 @@ QFileDialog& TForm1::SaveDialog1() {
         saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
         saveDialog_->setFileMode(QFileDialog::AnyFile);
         saveDialog_->setDefaultSuffix("skm");
+        PrepareFileDialog(*saveDialog_);
     }
     return *saveDialog_;
 }

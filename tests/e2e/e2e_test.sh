@@ -33,10 +33,14 @@ answer_file_dialog() {
     xdotool key ctrl+a; xdotool type --delay 20 -- "$2"; xdotool key Return
     for _ in $(seq 50); do
         if ! xdotool search --onlyvisible --name "$1" >/dev/null 2>&1; then
-            # No window manager hands the focus back: give it to the main window again, and
-            # click an empty spot, which closes a name-completion list the dialog may have left.
+            # Nothing of the dialog stays on screen, its name-completion list included, also
+            # once the folder's names have come in.
+            sleep 0.5
+            local shown
+            shown=$({ xdotool search --onlyvisible --pid "$pid" 2>/dev/null || true; } | { grep -cvx "$win" || true; })
+            [ "$shown" -eq 0 ] || { echo "$shown window(s) left on screen after '$1'" >&2; return 1; }
+            # No window manager hands the focus back: give it to the main window again.
             xdotool windowfocus --sync "$win"; pause
-            click 200 45
             return 0
         fi
         sleep 0.1

@@ -5,6 +5,7 @@
 #include "quarnel_version.h"
 #include "skirmish_file.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 
@@ -477,4 +479,67 @@ TEST_F(CommandTest, CtrlCAndCtrlVStayTheTextFieldsOwn) {
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), "One");
     EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 1) << "Paste FG did not run";
+}
+
+// The real open dialog: "All Files (*.*)" lists names without a dot, and a name typed in full
+// leaves no list of completions open over the window once the dialog has closed.
+TEST_F(CommandTest, RealOpenDialogListsEveryFileAndClosesWhole) {
+    WriteMissionFile(dir / "Alpha.skm", 5);
+    WriteBytes(dir / "README", {1});
+    std::filesystem::create_directory(dir / "more");
+    WriteMissionFile(dir / "more" / "Beta.skm", 6);
+    form->SetDialogs(std::make_unique<editor::TDialogs>());
+    dialogs = nullptr;
+    bool listed = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        dialog->setDirectory(Q(dir.path()));
+        auto* types = dialog->findChild<QComboBox*>("fileTypeCombo");
+        ASSERT_NE(types, nullptr);
+        QTest::keyClick(types, Qt::Key_Down); // the user picks "All Files (*.*)"
+        EXPECT_EQ(types->currentText(), "All Files (*.*)");
+        auto* view = dialog->findChild<QAbstractItemView*>("listView");
+        ASSERT_NE(view, nullptr);
+        listed = QTest::qWaitFor([&] {
+            QAbstractItemModel* model = view->model();
+            for (int row = 0; row < model->rowCount(view->rootIndex()); ++row)
+                if (model->index(row, 0, view->rootIndex()).data().toString() == "README")
+                    return true;
+            return false;
+        });
+        // A name in a folder the dialog has not read yet, typed and confirmed at once.
+        auto* name = dialog->findChild<QLineEdit*>("fileNameEdit");
+        ASSERT_NE(name, nullptr);
+        name->setFocus();
+        QTest::keyClicks(name, Q(dir / "more" / "Beta.skm"));
+        QTest::keyClick(name, Qt::Key_Return);
+    });
+    Click(Find<QWidget>("LoadBtn"));
+    EXPECT_TRUE(listed) << "README listed under All Files";
+    EXPECT_EQ(form->windowTitle(), TitleFor("Beta.skm"));
+    QTest::qWait(500); // the folder's names reach the name completion late
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        EXPECT_FALSE(window != form.get() && window->isVisible())
+            << window->metaObject()->className() << " " << window->objectName().toStdString();
+    }
+}
+
+// The save question stands in the middle of the screen, not over the main window.
+TEST_F(CommandTest, RealPromptIsCentredOnTheScreen) {
+    form->SetDialogs(std::make_unique<editor::TDialogs>());
+    dialogs = nullptr;
+    form->move(0, 0);
+    Edit();
+    QPoint centre, screenCentre;
+    QTimer::singleShot(0, [&] {
+        QWidget* box = QApplication::activeModalWidget();
+        ASSERT_NE(box, nullptr);
+        centre = box->frameGeometry().center();
+        screenCentre = box->screen()->geometry().center();
+        QTest::keyClick(box, Qt::Key_Escape);
+    });
+    Click(Find<QWidget>("NewBtn"));
+    EXPECT_LE((centre - screenCentre).manhattanLength(), 2) << centre.x() << "," << centre.y();
+    EXPECT_TRUE(form->IsModified()) << "Cancel keeps the changes";
 }
