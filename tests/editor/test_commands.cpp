@@ -543,3 +543,48 @@ TEST_F(CommandTest, RealPromptIsCentredOnTheScreen) {
     EXPECT_LE((centre - screenCentre).manhattanLength(), 2) << centre.x() << "," << centre.y();
     EXPECT_TRUE(form->IsModified()) << "Cancel keeps the changes";
 }
+
+// Qt's file dialogs keep their history and last folder in QtProject.conf in the user's
+// configuration folder; the program reads none of it and writes nothing there. (ctest runs each
+// test in a process of its own, so the folder set here is the one Qt would use.)
+TEST_F(CommandTest, RealDialogsNeitherReadNorWriteSettings) {
+    const std::filesystem::path home = dir / "home";
+    const std::filesystem::path config = home / ".config";
+    std::filesystem::create_directories(config);
+    std::filesystem::create_directory(dir / "planted");
+    const std::string planted = "[FileDialog]\nhistory=file://" + (dir / "planted").string() +
+                                "\nlastVisited=file://" + (dir / "planted").string() + "\n";
+    WriteBytes(config / "QtProject.conf", std::vector<std::uint8_t>(planted.begin(), planted.end()));
+    const QByteArray oldHome = qgetenv("HOME"), oldConfig = qgetenv("XDG_CONFIG_HOME");
+    qputenv("HOME", QByteArray::fromStdString(home.string()));
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(config.string()));
+
+    form->SetDialogs(std::make_unique<editor::TDialogs>());
+    dialogs = nullptr;
+    QStringList histories;
+    const auto cancelDialog = [&] {
+        auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        histories << dialog->history();
+        dialog->reject();
+    };
+    QTimer::singleShot(0, cancelDialog);
+    Click(Find<QWidget>("LoadBtn"));
+    QTimer::singleShot(0, cancelDialog);
+    Click(Find<QWidget>("SaveAsBtn"));
+    form.reset(); // the dialogs go with the window
+
+    qputenv("HOME", oldHome);
+    if (oldConfig.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", oldConfig);
+    EXPECT_EQ(histories.size(), 2);
+    EXPECT_FALSE(histories.join('\n').contains("planted")) << histories.join('\n').toStdString();
+    const std::vector<std::uint8_t> after = ReadBytes(config / "QtProject.conf");
+    EXPECT_EQ(std::string(after.begin(), after.end()), planted);
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::recursive_directory_iterator(home))
+        ++entries;
+    EXPECT_EQ(entries, 2) << "only .config and the planted file";
+}
