@@ -7,7 +7,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <concepts>
+#include <cstring>
 #include <stdexcept>
 #include <type_traits>
 
@@ -20,6 +22,13 @@ static_assert(layout::BlockOffsets() == std::array{kHeaderOffset, kHeadsOffset, 
                                                    kSettingsOffset, kTeamGoalsOffset, kNamesOffset,
                                                    kTrailerOffset, kSkirmishFileSize},
               "every block starts at its offset, and writing a mission ends at byte 5192");
+
+// An array of these integers is stored byte for byte as it lies in memory: single bytes always,
+// wider integers on a little-endian machine. Most of the file is such arrays (the flight groups'
+// bodies), so they are copied whole rather than value by value.
+template <class T>
+constexpr bool kStoredAsInMemory = std::is_integral_v<T> &&
+                                   (sizeof(T) == 1 || std::endian::native == std::endian::little);
 
 // Stores each field it is given after the previous one, integers little-endian.
 class ImageWriter {
@@ -34,9 +43,9 @@ public:
         pos_ += sizeof(T);
     }
     template <class T, std::size_t N> void operator()(const std::array<T, N>& values) {
-        if constexpr (sizeof(T) == 1) {
-            std::copy(values.begin(), values.end(), image_.begin() + static_cast<std::ptrdiff_t>(pos_));
-            pos_ += N;
+        if constexpr (kStoredAsInMemory<T>) {
+            std::memcpy(image_.data() + pos_, values.data(), sizeof(values));
+            pos_ += sizeof(values);
         } else {
             for (const T& value : values)
                 (*this)(value);
@@ -63,9 +72,9 @@ public:
         pos_ += sizeof(T);
     }
     template <class T, std::size_t N> void operator()(std::array<T, N>& values) {
-        if constexpr (sizeof(T) == 1) {
-            std::copy_n(image_.begin() + static_cast<std::ptrdiff_t>(pos_), N, values.begin());
-            pos_ += N;
+        if constexpr (kStoredAsInMemory<T>) {
+            std::memcpy(values.data(), image_.data() + pos_, sizeof(values));
+            pos_ += sizeof(values);
         } else {
             for (T& value : values)
                 (*this)(value);
@@ -125,9 +134,14 @@ TSkirmishImage EncodeMission(const TMission& mission) {
 }
 
 void DecodeMission(TMission& mission, std::span<const std::uint8_t> bytes) {
+    if (bytes.size() >= kSkirmishFileSize) {
+        ImageReader reader(bytes.first(kSkirmishFileSize));
+        layout::VisitFile(mission, reader);
+        return;
+    }
     // A short file reads as if zeros followed it.
     TSkirmishImage image{};
-    std::copy_n(bytes.begin(), std::min(bytes.size(), image.size()), image.begin());
+    std::copy_n(bytes.begin(), bytes.size(), image.begin());
     ImageReader reader(image);
     layout::VisitFile(mission, reader);
 }
