@@ -18,6 +18,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -121,6 +122,14 @@ QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const cha
     button->setToolTip(hint);
     button->setAccessibleName(hint);
     return button;
+}
+
+// Starts a file dialog in a folder, its file name left empty. (Given to QFileDialog's constructor,
+// a folder that does not exist becomes the file name to save as.) A folder without a drive, as
+// "\Skirmish" on Windows, is on the current drive.
+void StartIn(QFileDialog& dialog, const QString& folder) {
+    if (!folder.isEmpty())
+        dialog.setDirectory(QFileInfo(folder).absoluteFilePath());
 }
 
 } // namespace
@@ -310,7 +319,8 @@ void TForm1::CreateHiddenControls() {
 
 QFileDialog& TForm1::OpenDialog1() {
     if (!openDialog_) {
-        openDialog_ = new QFileDialog(this, QString(), DialogFolder, kFileFilter);
+        openDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
+        StartIn(*openDialog_, DialogFolder);
         openDialog_->setObjectName("OpenDialog1");
         openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
         openDialog_->setFileMode(QFileDialog::ExistingFile);
@@ -321,7 +331,8 @@ QFileDialog& TForm1::OpenDialog1() {
 
 QFileDialog& TForm1::SaveDialog1() {
     if (!saveDialog_) {
-        saveDialog_ = new QFileDialog(this, QString(), DialogFolder, kFileFilter);
+        saveDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
+        StartIn(*saveDialog_, DialogFolder);
         saveDialog_->setObjectName("SaveDialog1");
         saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
         saveDialog_->setFileMode(QFileDialog::AnyFile);
