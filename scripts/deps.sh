@@ -27,6 +27,12 @@ QUARNEL_TEST_PACKAGES=(
     g++-mingw-w64-x86-64-posix wine64
 )
 
+# scripts/windows_release.sh: Qt's source package is unpacked with dpkg-source and built with
+# Ninja; the host's Qt provides the tools the cross build runs.
+QUARNEL_WINDOWS_RELEASE_PACKAGES=(
+    cmake ninja-build dpkg-dev qt6-base-dev g++-mingw-w64-x86-64-posix
+)
+
 # Installs the missing packages with apt-get (through sudo when not root), waiting for another
 # package manager that holds apt's locks. Does nothing when every package is already present.
 quarnel_install_packages() {
