@@ -30,14 +30,4 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
 // The text shown for a system error number of this platform.
 std::string ErrorText(int errorCode, const std::filesystem::path& path);
 
-namespace testing {
-// Makes the Nth file operation from now on fail with errorCode (0 turns this off), so tests can
-// prove that every failure point of a save leaves the previous file alone.
-void FailNthOperation(int n, int errorCode);
-// The number of file operations made since the last FailNthOperation call.
-int OperationCount();
-// With false, saves behave as on a file system without unnamed temporary files.
-void AllowUnnamedTemporaries(bool allow);
-} // namespace testing
-
 } // namespace mission::files

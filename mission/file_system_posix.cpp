@@ -2,7 +2,7 @@
 #include "file_system.h"
 
 #include "errors.h"
-#include "file_faults.h"
+#include "file_calls.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -16,13 +16,8 @@ namespace mission::files {
 
 namespace {
 
-// Every system call of this file passes here first; true means "fail it with errno set".
-bool Injected() {
-    const int error = NextOperationFault();
-    if (error == 0)
-        return false;
-    errno = error;
-    return true;
+FileCalls& Calls() {
+    return CurrentFileCalls();
 }
 
 bool IsFolder(const std::filesystem::path& path) {
@@ -55,12 +50,7 @@ public:
     bool Close() {
         const int fd = fd_;
         fd_ = -1;
-        const bool injected = Injected();
-        const int injectedError = errno;
-        if (::close(fd) != 0)
-            return false;
-        errno = injectedError;
-        return !injected;
+        return Calls().Close(fd) == 0;
     }
 
 private:
@@ -105,7 +95,7 @@ std::string ReadLink(const std::filesystem::path& path) {
 std::filesystem::path ResolveLinks(std::filesystem::path path) {
     for (int hops = 0; hops < 40; ++hops) {
         struct stat st {};
-        if (Injected() || ::lstat(path.c_str(), &st) != 0) {
+        if (Calls().LStat(path.c_str(), &st) != 0) {
             if (errno == ENOENT)
                 return path;
             Raise(errno, path);
@@ -130,7 +120,7 @@ void RequireRegularFile(const struct stat& st, const std::filesystem::path& path
 // Writes all of bytes at offset; 0 on success, otherwise the error.
 int WriteAllAt(int fd, std::span<const std::uint8_t> bytes, off_t offset) {
     while (!bytes.empty()) {
-        const ssize_t written = Injected() ? -1 : ::pwrite(fd, bytes.data(), bytes.size(), offset);
+        const ssize_t written = Calls().PWrite(fd, bytes.data(), bytes.size(), offset);
         if (written < 0 && errno == EINTR)
             continue;
         if (written < 0)
@@ -170,7 +160,7 @@ struct Temporary {
 int OpenTemporary(const std::filesystem::path& folder, bool unnamed, Temporary& temporary) {
 #ifdef O_TMPFILE
     if (unnamed) {
-        const int fd = Injected() ? -1 : ::open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+        const int fd = Calls().Open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
             temporary.file.Reset(fd);
             return 0;
@@ -181,7 +171,7 @@ int OpenTemporary(const std::filesystem::path& folder, bool unnamed, Temporary& 
 #endif
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string path = TemporaryPath(folder);
-        const int fd = Injected() ? -1 : ::open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
+        const int fd = Calls().Open(path.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
             temporary.file.Reset(fd);
             temporary.name.Set(std::move(path));
@@ -198,7 +188,7 @@ int NameTemporary(const std::filesystem::path& folder, Temporary& temporary) {
     const std::string self = "/proc/self/fd/" + std::to_string(temporary.file.get());
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string path = TemporaryPath(folder);
-        if (!Injected() && ::linkat(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+        if (Calls().LinkAt(AT_FDCWD, self.c_str(), AT_FDCWD, path.c_str(), AT_SYMLINK_FOLLOW) == 0) {
             temporary.name.Set(std::move(path));
             return 0;
         }
@@ -211,8 +201,7 @@ int NameTemporary(const std::filesystem::path& folder, Temporary& temporary) {
 // Replaces the content of a file the user may write where no temporary can be made beside it:
 // the file keeps its name, owner and mode, and gets its old bytes back if writing fails part-way.
 void WriteInPlace(const std::filesystem::path& target, std::span<const std::uint8_t> bytes) {
-    const Descriptor file(Injected() ? -1
-                                     : ::open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const Descriptor file(Calls().Open(target.c_str(), O_RDWR | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0));
     if (!file.valid())
         Raise(errno, target);
     struct stat st {};
@@ -224,8 +213,7 @@ void WriteInPlace(const std::filesystem::path& target, std::span<const std::uint
     std::size_t have = 0;
     while (have < old.size()) {
         const ssize_t count =
-            Injected() ? -1
-                       : ::pread(file.get(), old.data() + have, old.size() - have, static_cast<off_t>(have));
+            Calls().PRead(file.get(), old.data() + have, old.size() - have, static_cast<off_t>(have));
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
@@ -237,9 +225,9 @@ void WriteInPlace(const std::filesystem::path& target, std::span<const std::uint
     old.resize(have);
 
     int error = WriteAllAt(file.get(), bytes, 0);
-    if (error == 0 && (Injected() || ::ftruncate(file.get(), static_cast<off_t>(bytes.size())) != 0))
+    if (error == 0 && (Calls().FTruncate(file.get(), static_cast<off_t>(bytes.size())) != 0))
         error = errno;
-    if (error == 0 && (Injected() || ::fsync(file.get()) != 0))
+    if (error == 0 && (Calls().FSync(file.get()) != 0))
         error = errno;
     if (error != 0) {
         if (WriteAllAt(file.get(), old, 0) == 0 &&
@@ -264,7 +252,7 @@ bool WriteBeside(const std::filesystem::path& target, const std::filesystem::pat
     }
 
     const mode_t mode = exists ? (existing.st_mode & 07777) : NewFileMode();
-    if (Injected() || ::fchmod(temporary.file.get(), mode) != 0)
+    if (Calls().FChmod(temporary.file.get(), mode) != 0)
         Raise(errno, target);
     if (exists && (existing.st_uid != ::geteuid() || existing.st_gid != ::getegid())) {
         // Keeps the owner when the system allows it (it does for root); otherwise the new
@@ -273,7 +261,7 @@ bool WriteBeside(const std::filesystem::path& target, const std::filesystem::pat
     }
     if (const int error = WriteAllAt(temporary.file.get(), bytes, 0); error != 0)
         Raise(error, target);
-    if (Injected() || ::fsync(temporary.file.get()) != 0)
+    if (Calls().FSync(temporary.file.get()) != 0)
         Raise(errno, target);
     // The file gets a name only now that it is complete and on disk.
     if (temporary.name.get().empty()) {
@@ -285,16 +273,39 @@ bool WriteBeside(const std::filesystem::path& target, const std::filesystem::pat
     }
     if (!temporary.file.Close())
         Raise(errno, target);
-    if (Injected() || ::rename(temporary.name.get().c_str(), target.c_str()) != 0)
+    if (Calls().Rename(temporary.name.get().c_str(), target.c_str()) != 0)
         Raise(errno, target);
     temporary.name.Release();
     // Some file systems cannot flush a folder (EINVAL); they keep it as well as they can.
-    if (folderFile.valid() && (Injected() || ::fsync(folderFile.get()) != 0) && errno != EINVAL)
+    if (folderFile.valid() && (Calls().FSync(folderFile.get()) != 0) && errno != EINVAL)
         Raise(errno, target);
     return true;
 }
 
 } // namespace
+
+FileCalls SystemFileCalls() {
+    FileCalls calls;
+    calls.Open = [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); };
+    calls.Close = ::close;
+    calls.Read = ::read;
+    calls.PRead = ::pread;
+    calls.PWrite = ::pwrite;
+    calls.FTruncate = ::ftruncate;
+    calls.FSync = ::fsync;
+    calls.FChmod = ::fchmod;
+    calls.Stat = [](const char* path, struct stat* st) { return ::stat(path, st); };
+    calls.LStat = [](const char* path, struct stat* st) { return ::lstat(path, st); };
+    calls.FAccessAt = ::faccessat;
+    calls.LinkAt = ::linkat;
+    calls.Rename = ::rename;
+    return calls;
+}
+
+FileCalls& CurrentFileCalls() {
+    static FileCalls calls = SystemFileCalls();
+    return calls;
+}
 
 std::string ErrorText(int errorCode, const std::filesystem::path& path) {
     switch (errorCode) {
@@ -320,8 +331,7 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
     if (::stat(path.c_str(), &st) == 0)
         RequireRegularFile(st, path);
     // Non-blocking, so that a pipe put in the file's place meanwhile cannot hang the editor.
-    const Descriptor file(Injected() ? -1
-                                     : ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    const Descriptor file(Calls().Open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0));
     if (!file.valid())
         Raise(errno, path);
     if (::fstat(file.get(), &st) != 0)
@@ -332,8 +342,7 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
     read.FileSize = static_cast<std::uintmax_t>(st.st_size);
     while (read.BytesRead < buffer.size()) {
         const ssize_t count =
-            Injected() ? -1
-                       : ::read(file.get(), buffer.data() + read.BytesRead, buffer.size() - read.BytesRead);
+            Calls().Read(file.get(), buffer.data() + read.BytesRead, buffer.size() - read.BytesRead);
         if (count < 0 && errno == EINTR)
             continue;
         if (count < 0)
@@ -352,24 +361,24 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         Raise(ENOENT, target);
 
     struct stat existing {};
-    const bool exists = !Injected() && ::stat(target.c_str(), &existing) == 0;
+    const bool exists = Calls().Stat(target.c_str(), &existing) == 0;
     if (!exists && errno != ENOENT)
         Raise(errno, target);
     if (exists) {
         RequireRegularFile(existing, target);
         // The rename below would replace a file the user may not write; refuse as opening it would.
-        if (Injected() || ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
+        if (Calls().FAccessAt(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) != 0)
             Raise(errno, target);
     }
 
     // The folder is flushed after the rename, or a power cut could lose both the new file and the
     // old. A folder that may be written but not read cannot be opened for that; it is then left to
     // the system.
-    const Descriptor folderFile(Injected() ? -1 : ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const Descriptor folderFile(Calls().Open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC, 0));
     if (!folderFile.valid() && errno != EACCES)
         Raise(errno, target);
 
-    if (!WriteBeside(target, folder, folderFile, existing, exists, bytes, UnnamedTemporariesAllowed())) {
+    if (!WriteBeside(target, folder, folderFile, existing, exists, bytes, Calls().UnnamedTemporaries)) {
         // Without /proc an unnamed file cannot be given a name: write a named one instead.
         WriteBeside(target, folder, folderFile, existing, exists, bytes, false);
     }

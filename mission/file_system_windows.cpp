@@ -2,7 +2,7 @@
 #include "file_system.h"
 
 #include "errors.h"
-#include "file_faults.h"
+#include "file_calls.h"
 
 #include <string>
 #include <windows.h>
@@ -14,13 +14,8 @@ namespace mission::files {
 
 namespace {
 
-// Every system call of this file passes here first; true means "fail it with the last error set".
-bool Injected() {
-    const int error = NextOperationFault();
-    if (error == 0)
-        return false;
-    ::SetLastError(static_cast<DWORD>(error));
-    return true;
+FileCalls& Calls() {
+    return CurrentFileCalls();
 }
 
 [[noreturn]] void Raise(DWORD errorCode, const std::filesystem::path& path) {
@@ -49,6 +44,15 @@ std::filesystem::path ResolveLinks(const std::filesystem::path& path) {
 
 } // namespace
 
+FileCalls SystemFileCalls() {
+    return FileCalls{};
+}
+
+FileCalls& CurrentFileCalls() {
+    static FileCalls calls;
+    return calls;
+}
+
 std::string ErrorText(int errorCode, const std::filesystem::path&) {
     switch (errorCode) {
     case ERROR_FILE_NOT_FOUND:
@@ -66,9 +70,8 @@ std::string ErrorText(int errorCode, const std::filesystem::path&) {
 }
 
 FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint8_t> buffer) {
-    const HANDLE file = Injected() ? INVALID_HANDLE_VALUE
-                                   : ::CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                                   OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE file = Calls().CreateFileW(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         Raise(::GetLastError(), path);
     // Only files on disk are read: a pipe or device could wait for ever or never end.
@@ -81,8 +84,8 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
     read.FileSize = static_cast<std::uintmax_t>(size.QuadPart);
     while (read.BytesRead < buffer.size()) {
         DWORD count = 0;
-        if (Injected() || !::ReadFile(file, buffer.data() + read.BytesRead,
-                                      static_cast<DWORD>(buffer.size() - read.BytesRead), &count, nullptr)) {
+        if (!Calls().ReadFile(file, buffer.data() + read.BytesRead,
+                              static_cast<DWORD>(buffer.size() - read.BytesRead), &count, nullptr)) {
             const DWORD error = ::GetLastError();
             ::CloseHandle(file);
             Raise(error, path);
@@ -103,7 +106,7 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         Raise(ERROR_PATH_NOT_FOUND, target);
 
-    const DWORD attributes = Injected() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(target.c_str());
+    const DWORD attributes = Calls().GetFileAttributesW(target.c_str());
     const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
     if (!exists && ::GetLastError() != ERROR_FILE_NOT_FOUND)
         Raise(::GetLastError(), target);
@@ -118,9 +121,8 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
         temporary = (folder / (L"~quarnel." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
                                std::to_wstring(attempt) + L".tmp"))
                         .wstring();
-        file = Injected() ? INVALID_HANDLE_VALUE
-                          : ::CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                          FILE_ATTRIBUTE_NORMAL, nullptr);
+        file = Calls().CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                   FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
             Raise(::GetLastError(), target);
     }
@@ -131,26 +133,21 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     std::size_t done = 0;
     while (error == ERROR_SUCCESS && done < bytes.size()) {
         DWORD written = 0;
-        if (Injected() || !::WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done),
-                                       &written, nullptr))
+        if (!Calls().WriteFile(file, bytes.data() + done, static_cast<DWORD>(bytes.size() - done), &written,
+                               nullptr))
             error = ::GetLastError();
         else if (written == 0)
             error = ERROR_WRITE_FAULT;
         done += written;
     }
-    if (error == ERROR_SUCCESS && (Injected() || !::FlushFileBuffers(file)))
+    if (error == ERROR_SUCCESS && (!Calls().FlushFileBuffers(file)))
         error = ::GetLastError();
-    const bool injectedClose = error == ERROR_SUCCESS && Injected();
-    const DWORD injectedError = ::GetLastError();
-    if (!::CloseHandle(file) && error == ERROR_SUCCESS)
+    if (!Calls().CloseHandle(file) && error == ERROR_SUCCESS)
         error = ::GetLastError();
-    if (injectedClose && error == ERROR_SUCCESS)
-        error = injectedError;
     if (error == ERROR_SUCCESS && exists)
         ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_NORMAL);
-    if (error == ERROR_SUCCESS &&
-        (Injected() || !::MoveFileExW(temporary.c_str(), target.c_str(),
-                                      MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
+    if (error == ERROR_SUCCESS && (!Calls().MoveFileExW(temporary.c_str(), target.c_str(),
+                                                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
         error = ::GetLastError();
     if (error != ERROR_SUCCESS) {
         ::DeleteFileW(temporary.c_str());

@@ -1,5 +1,6 @@
 // Failures of loading and saving, each produced for real, and the promise that a failed save
 // leaves the previous file exactly as it was.
+#include "failing_file_calls.h"
 #include "file_system.h"
 #include "save_load_errors.h"
 #include "skirmish_file.h"

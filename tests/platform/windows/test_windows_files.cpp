@@ -1,5 +1,6 @@
 // The file layer on Windows: a save replaces an existing file (which a plain rename cannot do
 // there), failures read as the texts the user is shown, and a failed save keeps the old file.
+#include "failing_file_calls.h"
 #include "file_system.h"
 #include "save_load_errors.h"
 #include "skirmish_file.h"

@@ -1,0 +1,116 @@
+#include "failing_file_calls.h"
+
+#include "file_calls.h"
+
+#ifndef _WIN32
+#include <cerrno>
+#endif
+
+namespace mission::files::testing {
+
+namespace {
+
+int failAt = 0;
+int failWith = 0;
+int count = 0;
+const FileCalls real = SystemFileCalls();
+
+// Counts one call; true, with the error set, when it is the one to fail.
+bool Fails() {
+    ++count;
+    if (failAt == 0 || count != failAt)
+        return false;
+#ifdef _WIN32
+    ::SetLastError(static_cast<DWORD>(failWith));
+#else
+    errno = failWith;
+#endif
+    return true;
+}
+
+#ifdef _WIN32
+void InstallCountingCalls() {
+    FileCalls& calls = CurrentFileCalls();
+    calls.CreateFileW = [](LPCWSTR name, DWORD access, DWORD share, LPSECURITY_ATTRIBUTES security,
+                           DWORD disposition, DWORD flags, HANDLE model) {
+        return Fails() ? INVALID_HANDLE_VALUE
+                       : real.CreateFileW(name, access, share, security, disposition, flags, model);
+    };
+    calls.ReadFile = [](HANDLE file, LPVOID buffer, DWORD size, LPDWORD read, LPOVERLAPPED overlapped) {
+        return Fails() ? FALSE : real.ReadFile(file, buffer, size, read, overlapped);
+    };
+    calls.GetFileAttributesW = [](LPCWSTR name) {
+        return Fails() ? INVALID_FILE_ATTRIBUTES : real.GetFileAttributesW(name);
+    };
+    calls.WriteFile = [](HANDLE file, LPCVOID buffer, DWORD size, LPDWORD written, LPOVERLAPPED overlapped) {
+        return Fails() ? FALSE : real.WriteFile(file, buffer, size, written, overlapped);
+    };
+    calls.FlushFileBuffers = [](HANDLE file) { return Fails() ? FALSE : real.FlushFileBuffers(file); };
+    // A failing close still closes the handle, as a real one does.
+    calls.CloseHandle = [](HANDLE file) {
+        if (!Fails())
+            return real.CloseHandle(file);
+        real.CloseHandle(file);
+        ::SetLastError(static_cast<DWORD>(failWith));
+        return FALSE;
+    };
+    calls.MoveFileExW = [](LPCWSTR from, LPCWSTR to, DWORD flags) {
+        return Fails() ? FALSE : real.MoveFileExW(from, to, flags);
+    };
+}
+#else
+void InstallCountingCalls() {
+    FileCalls& calls = CurrentFileCalls();
+    calls.Open = [](const char* path, int flags, mode_t mode) {
+        return Fails() ? -1 : real.Open(path, flags, mode);
+    };
+    // A failing close still closes the descriptor, as a real one does.
+    calls.Close = [](int fd) {
+        if (!Fails())
+            return real.Close(fd);
+        real.Close(fd);
+        errno = failWith;
+        return -1;
+    };
+    calls.Read = [](int fd, void* buffer, size_t size) {
+        return Fails() ? ssize_t{-1} : real.Read(fd, buffer, size);
+    };
+    calls.PRead = [](int fd, void* buffer, size_t size, off_t offset) {
+        return Fails() ? ssize_t{-1} : real.PRead(fd, buffer, size, offset);
+    };
+    calls.PWrite = [](int fd, const void* buffer, size_t size, off_t offset) {
+        return Fails() ? ssize_t{-1} : real.PWrite(fd, buffer, size, offset);
+    };
+    calls.FTruncate = [](int fd, off_t length) { return Fails() ? -1 : real.FTruncate(fd, length); };
+    calls.FSync = [](int fd) { return Fails() ? -1 : real.FSync(fd); };
+    calls.FChmod = [](int fd, mode_t mode) { return Fails() ? -1 : real.FChmod(fd, mode); };
+    calls.Stat = [](const char* path, struct stat* st) { return Fails() ? -1 : real.Stat(path, st); };
+    calls.LStat = [](const char* path, struct stat* st) { return Fails() ? -1 : real.LStat(path, st); };
+    calls.FAccessAt = [](int folder, const char* path, int mode, int flags) {
+        return Fails() ? -1 : real.FAccessAt(folder, path, mode, flags);
+    };
+    calls.LinkAt = [](int fromFolder, const char* from, int toFolder, const char* to, int flags) {
+        return Fails() ? -1 : real.LinkAt(fromFolder, from, toFolder, to, flags);
+    };
+    calls.Rename = [](const char* from, const char* to) { return Fails() ? -1 : real.Rename(from, to); };
+}
+#endif
+
+} // namespace
+
+void FailNthOperation(int n, int errorCode) {
+    InstallCountingCalls();
+    failAt = n;
+    failWith = errorCode;
+    count = 0;
+}
+
+int OperationCount() {
+    return count;
+}
+
+void AllowUnnamedTemporaries(bool allow) {
+    CurrentFileCalls().UnnamedTemporaries = allow;
+}
+
+} // namespace mission::files::testing
