@@ -5,6 +5,12 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
+#ifdef Q_OS_WIN
+    // Qt's GDI font engine leaves out glyphs of the bitmap face MS Sans Serif under Wine (every
+    // capital "I"); its FreeType engine, built into the program, draws the same face whole.
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+#endif
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     // Lets desktops match the window to the installed desktop entry and its icon.

@@ -83,6 +83,12 @@ for left in 0 23 46 69 100 123 146; do
     colours=$(convert "$work/screen.png" -crop "17x16+$((X + 11 + left + 3))+$((Y + 5))" +repage -format %k info:)
     [ "$colours" -gt 3 ] || fail "the toolbar button at $left shows no picture ($colours colours)"
 done
+# Every letter drawn: the label "AI:" shows three separate marks. (Qt's GDI font engine once
+# left out every capital I of the bitmap face under Wine, and the label read "A :".)
+marks=$(convert "$work/screen.png" -crop "20x14+$((X + 375))+$((Y + 150))" +repage -threshold 50% -negate \
+        -scale '20x1!' -threshold 0 -depth 8 gray:- | od -An -v -tu1 | tr -s ' ' '\n' | grep . |
+        awk '{ ink = $1 > 0 } ink && !prev { runs++ } { prev = ink } END { print runs + 0 }')
+[ "$marks" -eq 3 ] || fail "the label AI: shows $marks separate marks, not 3: letters are missing"
 
 # No install path recorded: the save dialog has no file name of its own to save under.
 toolbar 46

@@ -455,7 +455,7 @@ TEST_F(CommandTest, ShortcutSaveSettlesTheFocusedSpinBoxFirst) {
     Click(Find<QWidget>("SaveAsBtn"));
     auto* waves = Find<QWidget>("Wavespin");
     ReplaceText(waves, "300");
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 43) << "the low 8 bits of 299 while typing";
+    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254) << "held within the range while typing";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadBytes(dir / "Settle.skm")[72 + 12], 254);
     EXPECT_EQ(waves->findChild<QLineEdit*>()->text(), "255");
