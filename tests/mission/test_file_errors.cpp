@@ -18,6 +18,7 @@
 #include <unistd.h>
 
 using namespace mission;
+using testsupport::FilesIn;
 using testsupport::LoadError;
 using testsupport::ReadBytes;
 using testsupport::RunInChild;
@@ -34,14 +35,6 @@ void DropPrivileges() {
         return;
     if (::setgid(testsupport::kUnprivilegedUser) != 0 || ::setuid(testsupport::kUnprivilegedUser) != 0)
         ::_exit(3);
-}
-
-std::vector<std::string> FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::string> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().string());
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 } // namespace

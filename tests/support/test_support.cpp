@@ -2,6 +2,7 @@
 // must run in a child process is built only for POSIX systems.
 #include "test_support.h"
 
+#include <algorithm>
 #include <fstream>
 #include <random>
 #include <stdexcept>
@@ -54,6 +55,14 @@ std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed) {
     for (auto& byte : bytes)
         byte = static_cast<std::uint8_t>(random());
     return bytes;
+}
+
+std::vector<std::filesystem::path::string_type> FilesIn(const std::filesystem::path& folder) {
+    std::vector<std::filesystem::path::string_type> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().native());
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 #ifndef _WIN32

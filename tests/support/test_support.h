@@ -27,6 +27,8 @@ private:
 std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path);
 void WriteBytes(const std::filesystem::path& path, const std::vector<std::uint8_t>& bytes);
 std::vector<std::uint8_t> RandomBytes(std::size_t count, unsigned seed);
+// The names of the entries of a folder, sorted, in the system's own string type.
+std::vector<std::filesystem::path::string_type> FilesIn(const std::filesystem::path& folder);
 
 #ifndef _WIN32
 // Runs body in a forked child and returns the text it returned (or "crashed" if it died).

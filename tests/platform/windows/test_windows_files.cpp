@@ -12,6 +12,7 @@
 #include <windows.h>
 
 using namespace mission;
+using testsupport::FilesIn;
 using testsupport::LoadError;
 using testsupport::ReadBytes;
 using testsupport::SaveError;
@@ -19,14 +20,6 @@ using testsupport::TempDir;
 using testsupport::WriteBytes;
 
 namespace {
-
-std::vector<std::wstring> FilesIn(const std::filesystem::path& folder) {
-    std::vector<std::wstring> names;
-    for (const auto& entry : std::filesystem::directory_iterator(folder))
-        names.push_back(entry.path().filename().wstring());
-    std::sort(names.begin(), names.end());
-    return names;
-}
 
 // Holds a file open, sharing nothing with anyone else, for as long as it lives.
 class ExclusiveHandle {
