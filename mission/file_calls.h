@@ -27,7 +27,6 @@ struct FileCalls {
 struct FileCalls {
     int (*Open)(const char* path, int flags, mode_t mode) = nullptr;
     int (*Close)(int fd) = nullptr;
-    ssize_t (*Read)(int fd, void* buffer, size_t count) = nullptr;
     ssize_t (*PRead)(int fd, void* buffer, size_t count, off_t offset) = nullptr;
     ssize_t (*PWrite)(int fd, const void* buffer, size_t count, off_t offset) = nullptr;
     int (*FTruncate)(int fd, off_t length) = nullptr;

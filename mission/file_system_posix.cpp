@@ -133,6 +133,23 @@ int WriteAllAt(int fd, std::span<const std::uint8_t> bytes, off_t offset) {
     return 0;
 }
 
+// Reads the file from its first byte until buffer is full or the file ends; returns the count read.
+std::size_t ReadFromStart(int fd, std::span<std::uint8_t> buffer, const std::filesystem::path& path) {
+    std::size_t have = 0;
+    while (have < buffer.size()) {
+        const ssize_t count =
+            Calls().PRead(fd, buffer.data() + have, buffer.size() - have, static_cast<off_t>(have));
+        if (count < 0 && errno == EINTR)
+            continue;
+        if (count < 0)
+            Raise(errno, path);
+        if (count == 0)
+            break;
+        have += static_cast<std::size_t>(count);
+    }
+    return have;
+}
+
 mode_t NewFileMode() {
     const mode_t mask = ::umask(0);
     ::umask(mask);
@@ -210,19 +227,7 @@ void WriteInPlace(const std::filesystem::path& target, std::span<const std::uint
     RequireRegularFile(st, target);
 
     std::vector<std::uint8_t> old(static_cast<std::size_t>(st.st_size));
-    std::size_t have = 0;
-    while (have < old.size()) {
-        const ssize_t count =
-            Calls().PRead(file.get(), old.data() + have, old.size() - have, static_cast<off_t>(have));
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            Raise(errno, target);
-        if (count == 0)
-            break;
-        have += static_cast<std::size_t>(count);
-    }
-    old.resize(have);
+    old.resize(ReadFromStart(file.get(), old, target));
 
     int error = WriteAllAt(file.get(), bytes, 0);
     if (error == 0 && (Calls().FTruncate(file.get(), static_cast<off_t>(bytes.size())) != 0))
@@ -288,7 +293,6 @@ FileCalls SystemFileCalls() {
     FileCalls calls;
     calls.Open = [](const char* path, int flags, mode_t mode) { return ::open(path, flags, mode); };
     calls.Close = ::close;
-    calls.Read = ::read;
     calls.PRead = ::pread;
     calls.PWrite = ::pwrite;
     calls.FTruncate = ::ftruncate;
@@ -340,17 +344,7 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
 
     FilePrefix read;
     read.FileSize = static_cast<std::uintmax_t>(st.st_size);
-    while (read.BytesRead < buffer.size()) {
-        const ssize_t count =
-            Calls().Read(file.get(), buffer.data() + read.BytesRead, buffer.size() - read.BytesRead);
-        if (count < 0 && errno == EINTR)
-            continue;
-        if (count < 0)
-            Raise(errno, path);
-        if (count == 0)
-            break;
-        read.BytesRead += static_cast<std::size_t>(count);
-    }
+    read.BytesRead = ReadFromStart(file.get(), buffer, path);
     return read;
 }
 

@@ -72,9 +72,6 @@ void InstallCountingCalls() {
         errno = failWith;
         return -1;
     };
-    calls.Read = [](int fd, void* buffer, size_t size) {
-        return Fails() ? ssize_t{-1} : real.Read(fd, buffer, size);
-    };
     calls.PRead = [](int fd, void* buffer, size_t size, off_t offset) {
         return Fails() ? ssize_t{-1} : real.PRead(fd, buffer, size, offset);
     };
