@@ -2,9 +2,10 @@
 #include "pictures.h"
 
 #include <QIconEngine>
-#include <QImageReader>
+#include <QImage>
 #include <QPainter>
 #include <QPixmap>
+#include <QResource>
 #include <algorithm>
 #include <bitset>
 
@@ -18,6 +19,19 @@ constexpr int kSizeCount = static_cast<int>(std::size(PictureSizes));
 // icon holding all sizes would draw from: the smallest size at least as large as asked, or the
 // largest. Drawing therefore matches an icon made from every file, disabled look included, while
 // a start-up that draws each picture at one size reads one file per picture, not every size.
+// A picture's pixels as stored: side x side pixels, row by row, as red, green, blue and alpha
+// bytes. A file of any other length reads as no picture.
+QImage ReadPicture(const QString& name, int side) {
+    const QResource file(QStringLiteral(":/icons/%1/%2.rgba").arg(side).arg(name));
+    const QByteArray pixels = file.uncompressedData();
+    if (pixels.size() != qsizetype{side} * side * 4)
+        return {};
+    const QImage stored(reinterpret_cast<const uchar*>(pixels.constData()), side, side, side * 4,
+                        QImage::Format_RGBA8888);
+    // A converted copy, in the form the screen draws from, which outlives the stored bytes.
+    return stored.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+}
+
 class TPictureEngine : public QIconEngine {
 public:
     explicit TPictureEngine(const QString& name) : name_(name) {}
@@ -63,11 +77,7 @@ private:
         if (read_[static_cast<std::size_t>(chosen)])
             return;
         read_.set(static_cast<std::size_t>(chosen));
-        // The format named and no guessing: Qt reads PNG itself, and never loads the image
-        // plugins to ask them.
-        QImageReader reader(QStringLiteral(":/icons/%1/%2.png").arg(PictureSizes[chosen]).arg(name_), "png");
-        reader.setAutoDetectImageFormat(false);
-        icon_.addPixmap(QPixmap::fromImage(reader.read()));
+        icon_.addPixmap(QPixmap::fromImage(ReadPicture(name_, PictureSizes[chosen])));
     }
 
     QString name_;

@@ -3,6 +3,8 @@
 
 #include "choice_box.h"
 
+#include <QCompleter>
+#include <QLineEdit>
 #include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QWheelEvent>
@@ -10,10 +12,18 @@
 namespace editor {
 
 TSuggestionBox::TSuggestionBox(QWidget* parent) : QComboBox(parent) {
-    setEditable(true);
+    // Made editable by handing it a line edit: setEditable() would also build the drop-down
+    // list's window at once, which otherwise waits until the list first opens. The box would give
+    // a line edit without a completer one of its own (a costly one, filtering its entries); the
+    // placeholder it finds instead is then taken away (the line edit deletes a completer it
+    // owns), so typing completes nothing.
+    auto* edit = new QLineEdit(this);
+    edit->setPalette(palette());
+    edit->setCompleter(new QCompleter(edit));
+    setLineEdit(edit);
+    edit->setCompleter(nullptr);
     setFocusPolicy(Qt::StrongFocus);
     setInsertPolicy(QComboBox::NoInsert);
-    setCompleter(nullptr);
 }
 
 void TSuggestionBox::SetEntries(const QStringList& entries) {

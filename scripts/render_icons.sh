@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Renders the SVG sources in resources/icons/ to the PNG pictures the program uses,
-# resources/icons/<size>/<name>.png at 16, 24, 32 and 48 pixels, and the program icon's Windows
-# .ico from those. Run it by hand after changing an SVG and commit what it writes: the build uses
+# Renders the SVG sources in resources/icons/ to PNG pictures, resources/icons/<size>/<name>.png at
+# 16, 24, 32 and 48 pixels; beside each, the same pixels as the program stores them,
+# <name>.rgba (red, green, blue and alpha bytes, row by row, not premultiplied); and the program
+# icon's Windows .ico. Run it by hand after changing an SVG and commit what it writes: the build uses
 # the committed files and needs neither librsvg nor ImageMagick.
 #
 # Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert (imagemagick).
@@ -21,6 +22,7 @@ for svg in "$icons"/*.svg; do
     for size in "${sizes[@]}"; do
         mkdir -p "$icons/$size"
         rsvg-convert --width "$size" --height "$size" --output "$icons/$size/$name.png" "$svg"
+        convert "$icons/$size/$name.png" -depth 8 "RGBA:$icons/$size/$name.rgba"
     done
 done
 

@@ -1,7 +1,7 @@
-// The pictures the toolbar and the desktop use: each one in the resources at every size, and drawable.
+// The pictures the toolbar and the desktop use: each one in the resources at every size, drawable,
+// and as rendered.
 #include "pictures.h"
 
-#include <QFile>
 #include <QIcon>
 #include <QImage>
 #include <QPixmap>
@@ -14,12 +14,16 @@ TEST(Resources, EveryPictureLoadsAndDrawsSomething) {
         SCOPED_TRACE(name);
         const QIcon icon = about::Picture(QLatin1String(name));
         for (int size : about::PictureSizes) {
-            ASSERT_TRUE(QFile::exists(QStringLiteral(":/icons/%1/%2.png").arg(size).arg(QLatin1String(name))))
-                << size;
+            // Its stored pixels are those of its rendering, the PNG beside it in the sources.
+            const QImage rendered(QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)));
+            ASSERT_EQ(rendered.size(), QSize(size, size)) << size;
             // Each size drawn for that size, not scaled from a neighbour.
             EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
             const QImage image = icon.pixmap(size, size).toImage();
             ASSERT_EQ(image.size(), QSize(size, size));
+            EXPECT_EQ(image.convertToFormat(QImage::Format_ARGB32_Premultiplied),
+                      rendered.convertToFormat(QImage::Format_ARGB32_Premultiplied))
+                << size;
             int opaque = 0; // pixels at least half covered
             for (int y = 0; y < size; ++y) {
                 for (int x = 0; x < size; ++x) {
@@ -41,7 +45,7 @@ TEST(Resources, PicturesDrawAsAnIconHoldingEverySize) {
     for (const char* name : {"save", "quarnel"}) {
         QIcon reference;
         for (int size : about::PictureSizes)
-            reference.addFile(QStringLiteral(":/icons/%1/%2.png").arg(size).arg(QLatin1String(name)),
+            reference.addFile(QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)),
                               QSize(size, size));
         for (const QIcon::Mode mode : {QIcon::Disabled, QIcon::Normal}) {
             const QIcon picture = about::Picture(QLatin1String(name)); // nothing read yet
