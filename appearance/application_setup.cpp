@@ -1,6 +1,8 @@
 // The application's style, window font and settings paths.
 #include "application_setup.h"
 
+#include "classic_style.h"
+
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
@@ -10,7 +12,6 @@
 #include <QSettings>
 #include <QStringList>
 #include <QStyle>
-#include <QStyleFactory>
 #include <QWidget>
 
 namespace appearance {
@@ -43,7 +44,7 @@ void SetUpApplication() {
     // Flat control colours, open lists in their box's colours and line count, captions across the
     // group box frame and dotted focus rectangles: the classic style draws what the layout asks
     // for, where the platform's own style and Fusion paint over the control colours.
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
+    QApplication::setStyle(new TClassicStyle);
 #ifndef Q_OS_WIN
     // Qt's file dialogs save their history, last folder and view in a QtProject settings file
     // when they close, and read it back; the program keeps no settings of any kind.

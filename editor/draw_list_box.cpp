@@ -26,17 +26,20 @@ void TDrawListBox::SetDrawItemHandler(TDrawItemHandler handler) {
     drawItem_ = std::move(handler);
 }
 
-void TDrawListBox::Clear() {
+void TDrawListBox::SetRows(const QList<TRow>& rows) {
     programChange_ = true;
-    clear();
-    programChange_ = false;
-}
-
-void TDrawListBox::AddRow(const QString& text, const QString& spoken) {
-    programChange_ = true;
-    auto* row = new QListWidgetItem(text);
-    row->setData(Qt::AccessibleTextRole, spoken);
-    addItem(row);
+    if (count() != rows.size())
+        clear();
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        QListWidgetItem* row = item(static_cast<int>(i));
+        if (!row) {
+            row = new QListWidgetItem;
+            addItem(row);
+        }
+        // An item ignores a value it already holds.
+        row->setText(rows[i].Text);
+        row->setData(Qt::AccessibleTextRole, rows[i].Spoken);
+    }
     programChange_ = false;
 }
 

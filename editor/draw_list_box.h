@@ -1,6 +1,7 @@
 // A list box of fixed-height rows that the form paints itself.
 #pragma once
 
+#include <QList>
 #include <QListWidget>
 #include <QStyledItemDelegate>
 #include <functional>
@@ -20,11 +21,17 @@ public:
     void SetDrawItemHandler(TDrawItemHandler handler);
     const TDrawItemHandler& DrawItemHandler() const { return drawItem_; }
 
-    // Changes made by the program raise no Clicked.
-    void Clear();
-    // spoken is what a screen reader says for the row: the painted text alone says nothing of the
-    // colour it is painted in.
-    void AddRow(const QString& text, const QString& spoken);
+    // One row: its painted text, and what a screen reader says for it (the painted text alone
+    // says nothing of the colour it is painted in).
+    struct TRow {
+        QString Text;
+        QString Spoken;
+    };
+
+    // Shows exactly these rows. Rows already there are rewritten in place, which keeps the
+    // selection and costs little when a list is rebuilt several times over. Changes made by the
+    // program raise no Clicked.
+    void SetRows(const QList<TRow>& rows);
     void SetSelectedRow(int row);
     int SelectedRow() const { return currentRow(); }
 

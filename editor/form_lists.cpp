@@ -89,37 +89,39 @@ void TForm1::BuildListText(int slot) {
 
 void TForm1::UpdateShipList() {
     const int remembered = ShipList->SelectedRow();
-    ShipList->Clear();
+    QList<TDrawListBox::TRow> rows;
+    rows.reserve(mission::kFlightGroupCount);
     for (int slot = 0; slot < mission::kFlightGroupCount; ++slot) {
         BuildListText(slot);
         const mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
         const QString shown = FileText(group.ListText);
-        ShipList->AddRow(shown, SpokenShipRow(group, shown, SlotTeam(slot, Mission.Settings.TeamCount)));
+        rows.append({shown, SpokenShipRow(group, shown, SlotTeam(slot, Mission.Settings.TeamCount))});
     }
+    ShipList->SetRows(rows);
     ShipList->SetSelectedRow(remembered);
 }
 
 void TForm1::UpdateGoalList() {
     const int remembered = TeamListBox->SelectedRow();
-    TeamListBox->Clear();
+    QList<TDrawListBox::TRow> rows;
     const std::int32_t teamCount = Mission.Settings.TeamCount;
     const int shown = std::min(teamCount, mission::kTeamGoalCount);
     for (int team = 1; team <= shown; ++team) {
         const QString goal =
             FileText(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)]));
         const QString spokenGoal = goal.trimmed().isEmpty() ? QString("no goal") : goal.trimmed();
-        TeamListBox->AddRow(QString::number(team) + ":  " + goal,
-                            "team " + QString::number(team) + ": " + spokenGoal);
+        rows.append({QString::number(team) + ":  " + goal, "team " + QString::number(team) + ": " + spokenGoal});
     }
     // Below eight teams the list is filled up with blank rows, so every stored goal has a row. A
     // negative team count adds a blank row for each number up to 7 as well, but only so many: a
     // count of minus two thousand million, typed or read from a file, must not hang the editor.
     for (std::int64_t k = std::max<std::int64_t>(teamCount, kLowestBlankRowTeam); k <= 7; ++k) {
-        const int row = TeamListBox->count();
-        TeamListBox->AddRow(" ", row < mission::kTeamGoalCount
-                                     ? "team " + QString::number(row + 1) + ": beyond the number of teams"
-                                     : QString("no team"));
+        const auto row = rows.size();
+        rows.append({" ", row < mission::kTeamGoalCount
+                              ? "team " + QString::number(row + 1) + ": beyond the number of teams"
+                              : QString("no team")});
     }
+    TeamListBox->SetRows(rows);
     TeamListBox->SetSelectedRow(remembered);
 }
 

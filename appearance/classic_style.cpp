@@ -1,0 +1,144 @@
+// The classic Windows style with filled edges. The drawing of fields, lists and drop-down boxes
+// follows Qt's own Windows style step by step; only the edges are filled.
+#include "classic_style.h"
+
+#include <QPainter>
+#include <QPalette>
+#include <QStyleOptionComboBox>
+#include <QStyleOptionFrame>
+#include <qdrawutil.h>
+
+namespace appearance {
+
+namespace {
+
+// Stroked with a one-pixel pen, an edge's lines cover exactly these rectangles; they do not
+// overlap, so the order of filling does not matter. At another pixel ratio, or turned or scaled,
+// Qt's own drawing is used, which rounds to device pixels its own way.
+bool FillsWhatStrokingCovers(const QPainter* painter) {
+    return painter->device()->devicePixelRatio() == 1.0 &&
+           painter->transform().type() <= QTransform::TxTranslate;
+}
+
+// Outer top and left, outer bottom and right, inner top and left, inner bottom and right.
+void FillShades(QPainter* painter, const QRect& rect, const QColor& c1, const QColor& c2, const QColor& c3,
+                const QColor& c4, const QBrush* fill) {
+    const int x = rect.x(), y = rect.y(), w = rect.width(), h = rect.height();
+    if (w < 2 || h < 2)
+        return;
+    painter->fillRect(x, y, 1, h - 1, c1);
+    painter->fillRect(x + 1, y, w - 2, 1, c1);
+    painter->fillRect(x, y + h - 1, w, 1, c2);
+    painter->fillRect(x + w - 1, y, 1, h - 1, c2);
+    if (w > 4 && h > 4) {
+        painter->fillRect(x + 1, y + 1, 1, h - 3, c3);
+        painter->fillRect(x + 2, y + 1, w - 4, 1, c3);
+        painter->fillRect(x + 1, y + h - 2, w - 2, 1, c4);
+        painter->fillRect(x + w - 2, y + 1, 1, h - 3, c4);
+        if (fill)
+            painter->fillRect(QRect(x + 2, y + 2, w - 4, h - 4), *fill);
+    }
+}
+
+} // namespace
+
+void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken, const QBrush* fill) {
+    if (!FillsWhatStrokingCovers(painter))
+        qDrawWinPanel(painter, rect, palette, sunken, fill);
+    else if (sunken)
+        FillShades(painter, rect, palette.dark().color(), palette.light().color(), palette.shadow().color(),
+                   palette.midlight().color(), fill);
+    else
+        FillShades(painter, rect, palette.light().color(), palette.shadow().color(),
+                   palette.midlight().color(), palette.dark().color(), fill);
+}
+
+void DrawWinButton(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken,
+                   const QBrush* fill) {
+    if (!FillsWhatStrokingCovers(painter))
+        qDrawWinButton(painter, rect, palette, sunken, fill);
+    else if (sunken)
+        FillShades(painter, rect, palette.shadow().color(), palette.light().color(), palette.dark().color(),
+                   palette.button().color(), fill);
+    else
+        FillShades(painter, rect, palette.light().color(), palette.shadow().color(), palette.button().color(),
+                   palette.dark().color(), fill);
+}
+
+TClassicStyle::TClassicStyle() : QProxyStyle(QStringLiteral("Windows")) {}
+
+void TClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                                  const QWidget* widget) const {
+    // The edge of fields and lists (a line edit's frame is drawn as this one).
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    if (element != PE_Frame || !frame) {
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+        return;
+    }
+    QPalette palette = frame->palette;
+    const bool sunken = frame->state & State_Sunken;
+    if (frame->state & State_Raised) {
+        DrawWinButton(painter, frame->rect, palette, sunken);
+    } else {
+        if (sunken)
+            palette.setColor(QPalette::Midlight, frame->palette.window().color());
+        DrawWinPanel(painter, frame->rect, palette, sunken);
+    }
+}
+
+void TClassicStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
+                                       QPainter* painter, const QWidget* widget) const {
+    const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(option);
+    if (control != CC_ComboBox || !box) {
+        QProxyStyle::drawComplexControl(control, option, painter, widget);
+        return;
+    }
+    const QBrush field = box->palette.brush(QPalette::Button);
+    if (box->subControls & SC_ComboBoxFrame) {
+        if (box->frame) {
+            QPalette shade = box->palette;
+            shade.setColor(QPalette::Midlight, shade.button().color());
+            DrawWinPanel(painter, box->rect, shade, true, &field);
+        } else {
+            painter->fillRect(box->rect, field);
+        }
+    }
+    if (box->subControls & SC_ComboBoxArrow) {
+        QRect arrowRect = proxy()->subControlRect(CC_ComboBox, box, SC_ComboBoxArrow, widget);
+        const bool pressed = box->activeSubControls == SC_ComboBoxArrow && (box->state & State_Sunken);
+        if (pressed) {
+            painter->setPen(box->palette.dark().color());
+            painter->setBrush(box->palette.brush(QPalette::Button));
+            painter->drawRect(arrowRect.adjusted(0, 0, -1, -1));
+        } else {
+            // The button's shades swap the button colour and the light one.
+            QPalette shade = box->palette;
+            shade.setColor(QPalette::Button, box->palette.light().color());
+            shade.setColor(QPalette::Light, box->palette.button().color());
+            DrawWinButton(painter, arrowRect, shade, false, &box->palette.brush(QPalette::Button));
+        }
+        arrowRect.adjust(2, 2, -2, -2);
+        QStyleOption arrow = *box;
+        arrow.rect = arrowRect.adjusted(1, 1, -1, -1);
+        arrow.state = (box->state & (State_Enabled | State_HasFocus)) | (pressed ? State_Sunken : State_None);
+        proxy()->drawPrimitive(PE_IndicatorArrowDown, &arrow, painter, widget);
+    }
+    if (box->subControls & SC_ComboBoxEditField) {
+        const bool focused = box->state & State_HasFocus;
+        if (focused && !box->editable)
+            painter->fillRect(proxy()->subControlRect(CC_ComboBox, box, SC_ComboBoxEditField, widget),
+                              box->palette.brush(QPalette::Highlight));
+        painter->setPen(focused ? box->palette.highlightedText().color() : box->palette.text().color());
+        painter->setBackground(focused ? box->palette.highlight() : box->palette.window());
+        if (focused && !box->editable) {
+            QStyleOptionFocusRect focus;
+            focus.QStyleOption::operator=(*box);
+            focus.rect = proxy()->subElementRect(SE_ComboBoxFocusRect, box, widget);
+            focus.state |= State_FocusAtBorder;
+            focus.backgroundColor = box->palette.highlight().color();
+            proxy()->drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
+        }
+    }
+}
+
+} // namespace appearance
