@@ -91,11 +91,19 @@ void TForm1::UpdateShipList() {
     const int remembered = ShipList->SelectedRow();
     QList<TDrawListBox::TRow> rows;
     rows.reserve(mission::kFlightGroupCount);
-    for (int slot = 0; slot < mission::kFlightGroupCount; ++slot) {
-        BuildListText(slot);
-        const mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
-        const QString shown = FileText(group.ListText);
-        rows.append({shown, SpokenShipRow(group, shown, SlotTeam(slot, Mission.Settings.TeamCount))});
+    try {
+        for (int slot = 0; slot < mission::kFlightGroupCount; ++slot) {
+            BuildListText(slot);
+            const mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
+            const QString shown = FileText(group.ListText);
+            rows.append({shown, SpokenShipRow(group, shown, SlotTeam(slot, Mission.Settings.TeamCount))});
+        }
+    } catch (...) {
+        // A slot that cannot be listed (a craft type without a short name) stops the list there:
+        // it holds the rows before that slot, none of them selected.
+        ShipList->SetRows({});
+        ShipList->SetRows(rows);
+        throw;
     }
     ShipList->SetRows(rows);
     ShipList->SetSelectedRow(remembered);
