@@ -52,12 +52,13 @@ void SetTag(QWidget* widget, int tag) {
     widget->setProperty("tag", tag);
 }
 
-// Labels are sized to their text.
+// Labels are sized to their text: the size a label hints for a single line of plain text, measured
+// once (the label's own hint lays its text out three times over and polishes the label early).
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    const QSize hint = label->sizeHint();
-    label->setGeometry(x, y, hint.width(), std::max(kLabelHeight, hint.height()));
+    const QSize size = label->fontMetrics().boundingRect(QRect(0, 0, 2000, 2000), Qt::AlignLeft, text).size();
+    label->setGeometry(x, y, size.width(), std::max(kLabelHeight, size.height()));
     return label;
 }
 
