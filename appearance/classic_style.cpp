@@ -2,6 +2,7 @@
 // follows Qt's own Windows style step by step; only the edges are filled.
 #include "classic_style.h"
 
+#include <QFrame>
 #include <QPainter>
 #include <QPalette>
 #include <QStyleOptionComboBox>
@@ -42,6 +43,26 @@ void FillShades(QPainter* painter, const QRect& rect, const QColor& c1, const QC
 
 } // namespace
 
+void DrawShadeRect(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken) {
+    const int x = rect.x(), y = rect.y(), w = rect.width(), h = rect.height();
+    // The rectangle is an outline drawn with the painter's brush; a brush would fill it.
+    if (!FillsWhatStrokingCovers(painter) || painter->brush().style() != Qt::NoBrush || w < 4 || h < 4) {
+        qDrawShadeRect(painter, rect, palette, sunken, 1, 0);
+        return;
+    }
+    const QColor outer = sunken ? palette.dark().color() : palette.light().color();
+    const QColor inner = sunken ? palette.light().color() : palette.dark().color();
+    // A rectangle one pixel in from the bottom right, then the lines that etch it.
+    painter->fillRect(x, y, w - 1, 1, outer);
+    painter->fillRect(x, y + h - 2, w - 1, 1, outer);
+    painter->fillRect(x, y + 1, 1, h - 3, outer);
+    painter->fillRect(x + w - 2, y + 1, 1, h - 3, outer);
+    painter->fillRect(x + 1, y + 1, w - 3, 1, inner);
+    painter->fillRect(x + 1, y + 2, 1, h - 4, inner);
+    painter->fillRect(x, y + h - 1, w, 1, inner);
+    painter->fillRect(x + w - 1, y, 1, h - 1, inner);
+}
+
 void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken, const QBrush* fill) {
     if (!FillsWhatStrokingCovers(painter))
         qDrawWinPanel(painter, rect, palette, sunken, fill);
@@ -71,6 +92,12 @@ void TClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
                                   const QWidget* widget) const {
     // The edge of fields and lists (a line edit's frame is drawn as this one).
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    // A group box's etched frame.
+    if (element == PE_FrameGroupBox && frame && !(frame->features & QStyleOptionFrame::Flat) &&
+        frame->lineWidth == 1 && frame->midLineWidth == 0) {
+        DrawShadeRect(painter, frame->rect, frame->palette, true);
+        return;
+    }
     if (element != PE_Frame || !frame) {
         QProxyStyle::drawPrimitive(element, option, painter, widget);
         return;
@@ -84,6 +111,18 @@ void TClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
             palette.setColor(QPalette::Midlight, frame->palette.window().color());
         DrawWinPanel(painter, frame->rect, palette, sunken);
     }
+}
+
+void TClassicStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                const QWidget* widget) const {
+    // A bevel's etched box.
+    const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
+    if (element == CE_ShapedFrame && frame && frame->frameShape == QFrame::Box &&
+        (frame->state & (State_Sunken | State_Raised)) && frame->lineWidth == 1 && frame->midLineWidth == 0) {
+        DrawShadeRect(painter, frame->rect, frame->palette, frame->state & State_Sunken);
+        return;
+    }
+    QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 void TClassicStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
