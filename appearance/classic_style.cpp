@@ -5,7 +5,9 @@
 #include <QFrame>
 #include <QPainter>
 #include <QPalette>
+#include <QAbstractSpinBox>
 #include <QStyleOptionComboBox>
+#include <QStyleOptionSpinBox>
 #include <QStyleOptionFrame>
 #include <qdrawutil.h>
 
@@ -63,6 +65,20 @@ void DrawShadeRect(QPainter* painter, const QRect& rect, const QPalette& palette
     painter->fillRect(x + w - 1, y, 1, h - 1, inner);
 }
 
+void DrawShadePanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken) {
+    const int x = rect.x(), y = rect.y(), w = rect.width(), h = rect.height();
+    if (!FillsWhatStrokingCovers(painter) || w < 2 || h < 2) {
+        qDrawShadePanel(painter, rect, palette, sunken, 1);
+        return;
+    }
+    const QColor topLeft = sunken ? palette.dark().color() : palette.light().color();
+    const QColor bottomRight = sunken ? palette.light().color() : palette.dark().color();
+    painter->fillRect(x, y, w - 1, 1, topLeft);
+    painter->fillRect(x, y + 1, 1, h - 2, topLeft);
+    painter->fillRect(x, y + h - 1, w, 1, bottomRight);
+    painter->fillRect(x + w - 1, y, 1, h - 1, bottomRight);
+}
+
 void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken, const QBrush* fill) {
     if (!FillsWhatStrokingCovers(painter))
         qDrawWinPanel(painter, rect, palette, sunken, fill);
@@ -115,18 +131,28 @@ void TClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
 
 void TClassicStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const {
-    // A bevel's etched box.
+    // A bevel: an etched box, or a panel one pixel deep.
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
-    if (element == CE_ShapedFrame && frame && frame->frameShape == QFrame::Box &&
-        (frame->state & (State_Sunken | State_Raised)) && frame->lineWidth == 1 && frame->midLineWidth == 0) {
-        DrawShadeRect(painter, frame->rect, frame->palette, frame->state & State_Sunken);
-        return;
+    if (element == CE_ShapedFrame && frame && (frame->state & (State_Sunken | State_Raised)) &&
+        frame->lineWidth == 1) {
+        if (frame->frameShape == QFrame::Box && frame->midLineWidth == 0) {
+            DrawShadeRect(painter, frame->rect, frame->palette, frame->state & State_Sunken);
+            return;
+        }
+        if (frame->frameShape == QFrame::Panel) {
+            DrawShadePanel(painter, frame->rect, frame->palette, frame->state & State_Sunken);
+            return;
+        }
     }
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
 void TClassicStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                                        QPainter* painter, const QWidget* widget) const {
+    if (const auto* spin = qstyleoption_cast<const QStyleOptionSpinBox*>(option); control == CC_SpinBox && spin) {
+        DrawSpinBox(*spin, painter, widget);
+        return;
+    }
     const auto* box = qstyleoption_cast<const QStyleOptionComboBox*>(option);
     if (control != CC_ComboBox || !box) {
         QProxyStyle::drawComplexControl(control, option, painter, widget);
@@ -177,6 +203,60 @@ void TClassicStyle::drawComplexControl(ComplexControl control, const QStyleOptio
             focus.backgroundColor = box->palette.highlight().color();
             proxy()->drawPrimitive(PE_FrameFocusRect, &focus, painter, widget);
         }
+    }
+}
+
+void TClassicStyle::DrawSpinBox(const QStyleOptionSpinBox& spin, QPainter* painter, const QWidget* widget) const {
+    if (spin.frame && (spin.subControls & SC_SpinBoxFrame)) {
+        QPalette shade = spin.palette;
+        shade.setColor(QPalette::Midlight, shade.button().color());
+        const QBrush field = spin.palette.brush(QPalette::Base);
+        DrawWinPanel(painter, proxy()->subControlRect(CC_SpinBox, &spin, SC_SpinBoxFrame, widget), shade, true,
+                     &field);
+    }
+    // The buttons' shades swap the button colour and the light one.
+    QPalette shade = spin.palette;
+    shade.setColor(QPalette::Button, spin.palette.light().color());
+    shade.setColor(QPalette::Light, spin.palette.button().color());
+    const bool enabled = spin.state & State_Enabled;
+    struct TButton {
+        SubControl Part;
+        QAbstractSpinBox::StepEnabledFlag Step;
+        PrimitiveElement Arrow, Sign;
+        QMargins Inset; // from the button's edges to the arrow's
+    };
+    const TButton buttons[] = {
+        {SC_SpinBoxUp, QAbstractSpinBox::StepUpEnabled, PE_IndicatorSpinUp, PE_IndicatorSpinPlus, {4, 1, 5, 1}},
+        {SC_SpinBoxDown, QAbstractSpinBox::StepDownEnabled, PE_IndicatorSpinDown, PE_IndicatorSpinMinus, {4, 0, 5, 1}},
+    };
+    for (const TButton& button : buttons) {
+        if (!(spin.subControls & button.Part))
+            continue;
+        QStyleOptionSpinBox part = spin;
+        part.subControls = button.Part;
+        const bool stepAllowed = spin.stepEnabled & button.Step;
+        if (!stepAllowed) {
+            part.palette.setCurrentColorGroup(QPalette::Disabled);
+            part.state &= ~State_Enabled;
+        }
+        if (spin.activeSubControls == button.Part && (spin.state & State_Sunken))
+            part.state |= State_On | State_Sunken;
+        else
+            part.state = (part.state | State_Raised) & ~State_Sunken;
+        const PrimitiveElement arrow =
+            spin.buttonSymbols == QAbstractSpinBox::PlusMinus ? button.Sign : button.Arrow;
+        part.rect = proxy()->subControlRect(CC_SpinBox, &spin, button.Part, widget);
+        DrawWinButton(painter, part.rect, shade, part.state & (State_Sunken | State_On),
+                      &part.palette.brush(QPalette::Button));
+        part.rect = part.rect.marginsRemoved(button.Inset);
+        // A step that cannot be taken shows its arrow etched.
+        if ((!enabled || !stepAllowed) && proxy()->styleHint(SH_EtchDisabledText, &spin, widget)) {
+            QStyleOptionSpinBox etched = part;
+            etched.rect.translate(1, 1);
+            etched.palette.setBrush(QPalette::ButtonText, part.palette.light());
+            proxy()->drawPrimitive(arrow, &etched, painter, widget);
+        }
+        proxy()->drawPrimitive(arrow, &part, painter, widget);
     }
 }
 

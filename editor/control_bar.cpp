@@ -17,19 +17,16 @@ void TControlBar::paintEvent(QPaintEvent*) {
         const auto* band = qobject_cast<const QWidget*>(child);
         if (!band)
             continue;
-        // A grip of two raised lines just left of the band.
+        // A grip of two raised lines just left of the band. Lines one pixel wide are filled:
+        // stroking draws them a pixel at a time.
         const int x = band->x() - 8;
         for (const int dx : {0, 3}) {
-            painter.setPen(pal.color(QPalette::Light));
-            painter.drawLine(x + dx, band->y() + 1, x + dx, band->y() + band->height() - 2);
-            painter.setPen(pal.color(QPalette::Dark));
-            painter.drawLine(x + dx + 1, band->y() + 1, x + dx + 1, band->y() + band->height() - 2);
+            painter.fillRect(x + dx, band->y() + 1, 1, band->height() - 2, pal.color(QPalette::Light));
+            painter.fillRect(x + dx + 1, band->y() + 1, 1, band->height() - 2, pal.color(QPalette::Dark));
         }
     }
-    painter.setPen(pal.color(QPalette::Dark));
-    painter.drawLine(0, height() - 2, width(), height() - 2);
-    painter.setPen(pal.color(QPalette::Light));
-    painter.drawLine(0, height() - 1, width(), height() - 1);
+    painter.fillRect(0, height() - 2, width(), 1, pal.color(QPalette::Dark));
+    painter.fillRect(0, height() - 1, width(), 1, pal.color(QPalette::Light));
 }
 
 } // namespace editor

@@ -9,6 +9,7 @@
 #include "draw_list_box.h"
 #include "field_binding.h"
 #include "image_list.h"
+#include "label_size.h"
 #include "list_entries.h"
 #include "pictures.h"
 #include "spin_edit.h"
@@ -31,7 +32,6 @@ namespace {
 
 constexpr int kClientWidth = 768;
 constexpr int kClientHeight = 474;
-constexpr int kLabelHeight = 13;
 
 // Colours of the layout, as 0x00BBGGRR.
 constexpr std::uint32_t kBlack = 0x000000;
@@ -52,13 +52,12 @@ void SetTag(QWidget* widget, int tag) {
     widget->setProperty("tag", tag);
 }
 
-// Labels are sized to their text: the size a label hints for a single line of plain text, measured
-// once (the label's own hint lays its text out three times over and polishes the label early).
+// Labels are sized to their text.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
     label->setObjectName(name);
-    const QSize size = label->fontMetrics().boundingRect(QRect(0, 0, 2000, 2000), Qt::AlignLeft, text).size();
-    label->setGeometry(x, y, size.width(), std::max(kLabelHeight, size.height()));
+    label->move(x, y);
+    FitToText(label);
     return label;
 }
 

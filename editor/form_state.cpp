@@ -9,6 +9,7 @@
 #include "quarnel_version.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
+#include "label_size.h"
 #include "ui_font.h"
 
 #include <QCheckBox>
@@ -111,7 +112,7 @@ void TForm1::ShowFlightGroup() {
     ControlsLive = true;
 
     Label6->setText("Flight Group  # " + QString::number(WorkingCopy.Number + 1));
-    Label6->adjustSize();
+    FitToText(Label6);
 }
 
 void TForm1::ShowMission() {
