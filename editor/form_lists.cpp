@@ -50,8 +50,9 @@ int SlotTeam(int slot, std::int32_t teamCount) {
 // its colour stands for.
 QString SpokenShipRow(const mission::TFlightGroup& group, const QString& shown, int team) {
     const bool primary = group.Primary == 1;
-    const QString what = group.CraftType != 0 ? shown.mid(primary ? 4 : 5) : QString("empty slot");
-    return (primary ? "primary, " : "") + what + ", team " + QString::number(team);
+    QString spoken = primary ? QStringLiteral("primary, ") : QString();
+    spoken += group.CraftType != 0 ? QStringView(shown).mid(primary ? 4 : 5) : QStringView(u"empty slot");
+    return spoken + QStringLiteral(", team ") + QString::number(team);
 }
 
 } // namespace
