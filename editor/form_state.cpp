@@ -8,8 +8,8 @@
 #include "list_entries.h"
 #include "quarnel_version.h"
 #include "spin_edit.h"
-#include "suggestion_box.h"
 #include "label_size.h"
+#include "suggestion_box.h"
 #include "ui_font.h"
 
 #include <QCheckBox>
@@ -78,7 +78,16 @@ TForm1::TForm1(QWidget* parent)
             QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
 }
 
-TForm1::~TForm1() = default;
+TForm1::~TForm1() {
+#ifdef Q_OS_WIN
+    // A file dialog writes its history to the registry (HKEY_CURRENT_USER\Software\QtProject)
+    // when it is destroyed, and on Windows nothing sends that elsewhere. So the dialogs are let go
+    // instead: they outlive the window, and the program's end frees them, leaving nothing behind.
+    for (QFileDialog* dialog : {openDialog_, saveDialog_})
+        if (dialog)
+            dialog->setParent(nullptr);
+#endif
+}
 
 void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) {
     dialogs_ = std::move(dialogs);

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The Windows release under Wine on a real X server, in a fresh prefix: quarnel.exe from the zip
 # opens its window with its toolbar pictures, saves a new mission through the Windows save dialog,
-# opens a mission back, and starts both dialogs in the Skirmish folder of the install path that
-# the registry records.
+# opens a mission back, leaves nothing behind when closed, and starts both dialogs in the Skirmish
+# folder of the install path that the registry records.
 # Usage: windows_editor_test.sh <zip> <e2e_expect> <wine> <wineserver>
 set -euo pipefail
 zip=$1
@@ -118,7 +118,18 @@ toolbar 46
 answer_file_dialog 'C:\quarnel-test\Copy.skm'
 wait_until '[ -f "$drive/quarnel-test/Copy.skm" ]' || fail "Save As after Open wrote nothing"
 same_beyond_name "$drive/quarnel-test/Copy.skm" "$drive/quarnel-test/Rogue.skm" || fail "the opened mission did not come back"
-stop_editor
+
+# Closed as a user closes it, after using both dialogs: no history is left behind, neither in the
+# registry nor in a file (Qt's file dialogs store it when they are destroyed).
+xdotool windowfocus --sync "$win"
+xdotool key alt+F4
+wait_until '! xdotool search --onlyvisible --name "^$version" >/dev/null' || fail "the window did not close on Alt+F4"
+"$wineserver" -w
+# (Qt's dialog creates the empty key HKEY_CURRENT_USER\Software\QtProject\OrganizationDefaults
+# when it first reads its settings; the values are what would hold the history.)
+history=$("$wine" reg query 'HKCU\Software\QtProject' /s 2>/dev/null | grep REG_ || true)
+[ -z "$history" ] || fail "the file dialogs left their history in the registry: $history"
+[ -z "$(find "$drive" -iname 'QtProject*')" ] || fail "the file dialogs left $(find "$drive" -iname 'QtProject*')"
 
 # An install path in the registry's 32-bit view: both dialogs start in its Skirmish folder, so a
 # bare file name lands there.
