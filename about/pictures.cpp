@@ -15,10 +15,6 @@ namespace {
 
 constexpr int kSizeCount = static_cast<int>(std::size(PictureSizes));
 
-// Hands every request to a plain pixmap icon, having first given it the one file that such an
-// icon holding all sizes would draw from: the smallest size at least as large as asked, or the
-// largest. Drawing therefore matches an icon made from every file, disabled look included, while
-// a start-up that draws each picture at one size reads one file per picture, not every size.
 // A picture's pixels as stored: side x side pixels, row by row, as red, green, blue and alpha
 // bytes. A file of any other length reads as no picture.
 QImage ReadPicture(const QString& name, int side) {
@@ -32,6 +28,10 @@ QImage ReadPicture(const QString& name, int side) {
     return stored.convertToFormat(QImage::Format_ARGB32_Premultiplied);
 }
 
+// Hands every request to a plain pixmap icon, having first given it the one file that such an
+// icon holding all sizes would draw from: the smallest size at least as large as asked, or the
+// largest. Drawing therefore matches an icon made from every file, disabled look included, while
+// a start-up that draws each picture at one size reads one file per picture, not every size.
 class TPictureEngine : public QIconEngine {
 public:
     explicit TPictureEngine(const QString& name) : name_(name) {}

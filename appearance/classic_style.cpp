@@ -1,14 +1,15 @@
-// The classic Windows style with filled edges. The drawing of fields, lists and drop-down boxes
-// follows Qt's own Windows style step by step; only the edges are filled.
+// The classic Windows style with filled edges. Where it draws a control itself (fields, lists,
+// drop-down and spin boxes, bevels, the group box frame), it follows Qt's own Windows style step
+// by step; only the edges are filled.
 #include "classic_style.h"
 
+#include <QAbstractSpinBox>
 #include <QFrame>
 #include <QPainter>
 #include <QPalette>
-#include <QAbstractSpinBox>
 #include <QStyleOptionComboBox>
-#include <QStyleOptionSpinBox>
 #include <QStyleOptionFrame>
+#include <QStyleOptionSpinBox>
 #include <qdrawutil.h>
 
 namespace appearance {
@@ -79,7 +80,8 @@ void DrawShadePanel(QPainter* painter, const QRect& rect, const QPalette& palett
     painter->fillRect(x + w - 1, y, 1, h - 1, bottomRight);
 }
 
-void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken, const QBrush* fill) {
+void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken,
+                  const QBrush* fill) {
     if (!FillsWhatStrokingCovers(painter))
         qDrawWinPanel(painter, rect, palette, sunken, fill);
     else if (sunken)
@@ -106,7 +108,6 @@ TClassicStyle::TClassicStyle() : QProxyStyle(QStringLiteral("Windows")) {}
 
 void TClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                   const QWidget* widget) const {
-    // The edge of fields and lists (a line edit's frame is drawn as this one).
     const auto* frame = qstyleoption_cast<const QStyleOptionFrame*>(option);
     // A group box's etched frame.
     if (element == PE_FrameGroupBox && frame && !(frame->features & QStyleOptionFrame::Flat) &&
@@ -114,6 +115,7 @@ void TClassicStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* 
         DrawShadeRect(painter, frame->rect, frame->palette, true);
         return;
     }
+    // The edge of fields and lists (a line edit's frame is drawn as this one).
     if (element != PE_Frame || !frame) {
         QProxyStyle::drawPrimitive(element, option, painter, widget);
         return;
@@ -149,7 +151,8 @@ void TClassicStyle::drawControl(ControlElement element, const QStyleOption* opti
 
 void TClassicStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option,
                                        QPainter* painter, const QWidget* widget) const {
-    if (const auto* spin = qstyleoption_cast<const QStyleOptionSpinBox*>(option); control == CC_SpinBox && spin) {
+    if (const auto* spin = qstyleoption_cast<const QStyleOptionSpinBox*>(option);
+        control == CC_SpinBox && spin) {
         DrawSpinBox(*spin, painter, widget);
         return;
     }
@@ -206,13 +209,14 @@ void TClassicStyle::drawComplexControl(ComplexControl control, const QStyleOptio
     }
 }
 
-void TClassicStyle::DrawSpinBox(const QStyleOptionSpinBox& spin, QPainter* painter, const QWidget* widget) const {
+void TClassicStyle::DrawSpinBox(const QStyleOptionSpinBox& spin, QPainter* painter,
+                                const QWidget* widget) const {
     if (spin.frame && (spin.subControls & SC_SpinBoxFrame)) {
         QPalette shade = spin.palette;
         shade.setColor(QPalette::Midlight, shade.button().color());
         const QBrush field = spin.palette.brush(QPalette::Base);
-        DrawWinPanel(painter, proxy()->subControlRect(CC_SpinBox, &spin, SC_SpinBoxFrame, widget), shade, true,
-                     &field);
+        DrawWinPanel(painter, proxy()->subControlRect(CC_SpinBox, &spin, SC_SpinBoxFrame, widget), shade,
+                     true, &field);
     }
     // The buttons' shades swap the button colour and the light one.
     QPalette shade = spin.palette;
@@ -226,8 +230,16 @@ void TClassicStyle::DrawSpinBox(const QStyleOptionSpinBox& spin, QPainter* paint
         QMargins Inset; // from the button's edges to the arrow's
     };
     const TButton buttons[] = {
-        {SC_SpinBoxUp, QAbstractSpinBox::StepUpEnabled, PE_IndicatorSpinUp, PE_IndicatorSpinPlus, {4, 1, 5, 1}},
-        {SC_SpinBoxDown, QAbstractSpinBox::StepDownEnabled, PE_IndicatorSpinDown, PE_IndicatorSpinMinus, {4, 0, 5, 1}},
+        {SC_SpinBoxUp,
+         QAbstractSpinBox::StepUpEnabled,
+         PE_IndicatorSpinUp,
+         PE_IndicatorSpinPlus,
+         {4, 1, 5, 1}},
+        {SC_SpinBoxDown,
+         QAbstractSpinBox::StepDownEnabled,
+         PE_IndicatorSpinDown,
+         PE_IndicatorSpinMinus,
+         {4, 0, 5, 1}},
     };
     for (const TButton& button : buttons) {
         if (!(spin.subControls & button.Part))

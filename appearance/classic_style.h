@@ -11,10 +11,10 @@ class QStyleOptionSpinBox;
 
 namespace appearance {
 
-// Qt's classic "Windows" style, pixel for pixel. Only the edges of fields, lists, drop-down boxes,
-// spin boxes, bevels and group boxes are drawn differently: as one-pixel rectangles, where the style strokes
-// them as lines one pixel at a time. The window's first frame draws some sixty of these edges, and
-// stroking them took about a quarter of its painting.
+// Qt's classic "Windows" style, pixel for pixel. Only the edges of fields, lists, drop-down and
+// spin boxes, bevels and group boxes are drawn differently: as one-pixel rectangles, where the
+// style strokes them as lines one pixel at a time. The window's first frame draws some sixty of
+// these edges, and stroking them took about a quarter of its painting.
 class TClassicStyle : public QProxyStyle {
 public:
     TClassicStyle();

@@ -119,7 +119,8 @@ void TForm1::UpdateGoalList() {
         const QString goal =
             FileText(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)]));
         const QString spokenGoal = goal.trimmed().isEmpty() ? QString("no goal") : goal.trimmed();
-        rows.append({QString::number(team) + ":  " + goal, "team " + QString::number(team) + ": " + spokenGoal});
+        rows.append(
+            {QString::number(team) + ":  " + goal, "team " + QString::number(team) + ": " + spokenGoal});
     }
     // Below eight teams the list is filled up with blank rows, so every stored goal has a row. A
     // negative team count adds a blank row for each number up to 7 as well, but only so many: a

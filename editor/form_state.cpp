@@ -5,10 +5,10 @@
 #include "choice_box.h"
 #include "draw_list_box.h"
 #include "install_path.h"
+#include "label_size.h"
 #include "list_entries.h"
 #include "quarnel_version.h"
 #include "spin_edit.h"
-#include "label_size.h"
 #include "suggestion_box.h"
 #include "ui_font.h"
 

@@ -18,7 +18,8 @@ namespace editor {
 inline QString FileText(std::string_view bytes) {
     // Plain ASCII, as almost every text is, reads the same in the file's code page and in
     // Latin-1, which Qt converts fastest.
-    if (std::all_of(bytes.begin(), bytes.end(), [](char byte) { return static_cast<unsigned char>(byte) < 0x80; }))
+    if (std::all_of(bytes.begin(), bytes.end(),
+                    [](char byte) { return static_cast<unsigned char>(byte) < 0x80; }))
         return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
     return QString::fromStdU16String(text::AnsiToUnicode(bytes));
 }

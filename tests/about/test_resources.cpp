@@ -15,7 +15,8 @@ TEST(Resources, EveryPictureLoadsAndDrawsSomething) {
         const QIcon icon = about::Picture(QLatin1String(name));
         for (int size : about::PictureSizes) {
             // Its stored pixels are those of its rendering, the PNG beside it in the sources.
-            const QImage rendered(QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)));
+            const QImage rendered(
+                QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)));
             ASSERT_EQ(rendered.size(), QSize(size, size)) << size;
             // Each size drawn for that size, not scaled from a neighbour.
             EXPECT_TRUE(icon.availableSizes().contains(QSize(size, size))) << size;
@@ -45,8 +46,9 @@ TEST(Resources, PicturesDrawAsAnIconHoldingEverySize) {
     for (const char* name : {"save", "quarnel"}) {
         QIcon reference;
         for (int size : about::PictureSizes)
-            reference.addFile(QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)),
-                              QSize(size, size));
+            reference.addFile(
+                QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)),
+                QSize(size, size));
         for (const QIcon::Mode mode : {QIcon::Disabled, QIcon::Normal}) {
             const QIcon picture = about::Picture(QLatin1String(name)); // nothing read yet
             for (int size : {20, 16, 64, 24, 40, 48, 32, 8}) {
