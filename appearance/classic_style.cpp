@@ -44,8 +44,8 @@ void FillShades(QPainter* painter, const QRect& rect, const QColor& c1, const QC
     }
 }
 
-} // namespace
-
+// The one-pixel etched rectangle of bevels and group boxes, as Qt's qDrawShadeRect draws it with
+// a line width of 1 and no middle line.
 void DrawShadeRect(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken) {
     const int x = rect.x(), y = rect.y(), w = rect.width(), h = rect.height();
     // The rectangle is an outline drawn with the painter's brush; a brush would fill it.
@@ -66,6 +66,7 @@ void DrawShadeRect(QPainter* painter, const QRect& rect, const QPalette& palette
     painter->fillRect(x + w - 1, y, 1, h - 1, inner);
 }
 
+// A panel one pixel deep, as Qt's qDrawShadePanel draws it with a line width of 1 and no fill.
 void DrawShadePanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken) {
     const int x = rect.x(), y = rect.y(), w = rect.width(), h = rect.height();
     if (!FillsWhatStrokingCovers(painter) || w < 2 || h < 2) {
@@ -80,8 +81,10 @@ void DrawShadePanel(QPainter* painter, const QRect& rect, const QPalette& palett
     painter->fillRect(x + w - 1, y, 1, h - 1, bottomRight);
 }
 
+// The classic two-pixel edges, as Qt's qDrawWinPanel and qDrawWinButton draw them: a panel (a
+// field's or a list's edge) or a button, sunken or raised, its inside filled with fill when given.
 void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken,
-                  const QBrush* fill) {
+                  const QBrush* fill = nullptr) {
     if (!FillsWhatStrokingCovers(painter))
         qDrawWinPanel(painter, rect, palette, sunken, fill);
     else if (sunken)
@@ -93,7 +96,7 @@ void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette,
 }
 
 void DrawWinButton(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken,
-                   const QBrush* fill) {
+                   const QBrush* fill = nullptr) {
     if (!FillsWhatStrokingCovers(painter))
         qDrawWinButton(painter, rect, palette, sunken, fill);
     else if (sunken)
@@ -103,6 +106,8 @@ void DrawWinButton(QPainter* painter, const QRect& rect, const QPalette& palette
         FillShades(painter, rect, palette.light().color(), palette.shadow().color(), palette.button().color(),
                    palette.dark().color(), fill);
 }
+
+} // namespace
 
 TClassicStyle::TClassicStyle() : QProxyStyle(QStringLiteral("Windows")) {}
 

@@ -3,10 +3,7 @@
 
 #include <QProxyStyle>
 
-class QBrush;
 class QPainter;
-class QPalette;
-class QRect;
 class QStyleOptionSpinBox;
 
 namespace appearance {
@@ -29,19 +26,5 @@ public:
 private:
     void DrawSpinBox(const QStyleOptionSpinBox& spin, QPainter* painter, const QWidget* widget) const;
 };
-
-// The one-pixel etched rectangle of bevels and group boxes, as Qt's qDrawShadeRect draws it with
-// a line width of 1 and no middle line.
-void DrawShadeRect(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken);
-
-// A panel one pixel deep, as Qt's qDrawShadePanel draws it with a line width of 1 and no fill.
-void DrawShadePanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken);
-
-// The classic two-pixel edges, as Qt's qDrawWinPanel and qDrawWinButton draw them: a panel (a
-// field's or a list's edge) or a button, sunken or raised, its inside filled with fill when given.
-void DrawWinPanel(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken,
-                  const QBrush* fill = nullptr);
-void DrawWinButton(QPainter* painter, const QRect& rect, const QPalette& palette, bool sunken,
-                   const QBrush* fill = nullptr);
 
 } // namespace appearance
