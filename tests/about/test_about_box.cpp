@@ -120,8 +120,10 @@ TEST(AboutBox, BackgroundAndFontFollowTheMainWindow) {
     ownerFont.setPointSize(11);
     owner.setFont(ownerFont);
     auto owned = ShownBox(&owner);
-    EXPECT_EQ(owned->font(), ownerFont);
-    EXPECT_EQ(owned->Memo1->font(), ownerFont);
+    // The owner's font as the owner has it, completed from the application's.
+    EXPECT_EQ(owned->font(), owner.font());
+    EXPECT_EQ(owned->Memo1->font(), owner.font());
+    EXPECT_EQ(owned->font().family(), ownerFont.family());
 
     auto alone = ShownBox();
     const QFontInfo info(alone->font());

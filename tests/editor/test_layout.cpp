@@ -329,3 +329,11 @@ TEST_F(FormTest, FilledFieldsShowTheirTextFromTheStart) {
         EXPECT_EQ(edit->cursorPosition(), 0) << edit->text().toStdString();
     }
 }
+
+TEST_F(FormTest, TextIsSetLetterByLetterAsWindowsSetsIt) {
+    // The classic face's file carries a rule that joins "T" and "M" into a trademark sign; a
+    // flight group named "XTMX" must show its four letters.
+    const QFontMetrics metrics(form->font());
+    EXPECT_EQ(metrics.horizontalAdvance("XTMX"),
+              metrics.horizontalAdvance("XT") + metrics.horizontalAdvance("MX"));
+}
