@@ -11,6 +11,7 @@ int main(int argc, char** argv) {
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
 #endif
+    appearance::PrepareEnvironment();
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     // Lets desktops match the window to the installed desktop entry and its icon.

@@ -14,6 +14,10 @@
 #include <QStyle>
 #include <QWidget>
 
+#ifndef Q_OS_WIN
+#include <sys/stat.h>
+#endif
+
 namespace appearance {
 
 namespace {
@@ -42,6 +46,21 @@ bool DrawnOneToOne() {
 }
 
 } // namespace
+
+void PrepareEnvironment() {
+#ifndef Q_OS_WIN
+    if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
+        return;
+    // The bus a user session provides without announcing its address.
+    const QString runtimeFolder = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    struct stat bus {};
+    if (!runtimeFolder.isEmpty() && ::stat(QFile::encodeName(runtimeFolder + QStringLiteral("/bus")).constData(), &bus) == 0 &&
+        S_ISSOCK(bus.st_mode))
+        return;
+    // Without an address the library would fall back to autolaunching; this one it never connects to.
+    qputenv("DBUS_SESSION_BUS_ADDRESS", "disabled:");
+#endif
+}
 
 void SetUpApplication() {
     // Flat control colours, open lists in their box's colours and line count, captions across the

@@ -7,6 +7,12 @@ class QWidget;
 
 namespace appearance {
 
+// Call before the QApplication exists. Where no session bus runs, keeps the D-Bus library from
+// starting one when Qt's screen reader bridge looks for a bus: on an X display it would launch a
+// bus daemon that writes under the home folder and outlives the program. Where a session bus
+// runs (every desktop, every screen reader) nothing changes.
+void PrepareEnvironment();
+
 // Call once the QApplication exists and before any window is made: the classic flat "Windows" style
 // on every system, the window font for every window and dialog, and no settings file for Qt's
 // dialogs to read or write.

@@ -5,6 +5,7 @@
 #include "startup_probe.h"
 
 int main(int argc, char** argv) {
+    appearance::PrepareEnvironment();
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     QGuiApplication::setDesktopFileName("quarnel");

@@ -18,7 +18,8 @@ namespace {
 
 // Folders with more entries than this are not searched for a name in another case.
 constexpr std::size_t kMaxFolderEntries = 10000;
-// One path's mapping looks at no more entries than this in all, whatever the path and the folders.
+// One lookup's mappings look at no more entries than this in all, whatever the paths, the folders
+// and the number of prefixes.
 constexpr std::size_t kMaxMappingEntries = 4 * kMaxFolderEntries;
 // Deeper nesting in a libraryfolders.vdf is read past, not into.
 constexpr std::size_t kMaxVdfDepth = 32;
@@ -233,7 +234,11 @@ std::optional<fs::path> FindEntryIgnoringCase(const fs::path& folder, std::strin
     return FindEntry(folder, name, budget);
 }
 
-std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view windowsPath) {
+namespace {
+
+// MapWindowsPath, taking the folder entries it looks at from budget.
+std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view windowsPath,
+                                       std::size_t& budget) {
     if (windowsPath.size() < 2 || windowsPath[1] != ':' ||
         !std::isalpha(static_cast<unsigned char>(windowsPath[0])))
         return std::nullopt;
@@ -267,7 +272,6 @@ std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view 
         std::optional<fs::path> entry;
     };
     std::vector<Lookup> lookups;
-    std::size_t budget = kMaxMappingEntries;
     std::size_t parts = 0;
     while (!rest.empty()) {
         const std::size_t end = rest.find_first_of("\\/");
@@ -300,16 +304,27 @@ std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view 
     return steps.back().folder;
 }
 
+} // namespace
+
+std::optional<fs::path> MapWindowsPath(const fs::path& prefix, std::string_view windowsPath) {
+    std::size_t budget = kMaxMappingEntries;
+    return MapWindowsPath(prefix, windowsPath, budget);
+}
+
 std::string FindInstallPath(const WineEnvironment& environment) {
+    // One budget for every prefix together, so that many crowded prefixes cannot hold up the start.
+    ReadBudget readBudget;
+    std::size_t entryBudget = kMaxMappingEntries;
     std::optional<std::string> firstPath;
     bool notAString = false;
     for (const fs::path& prefix : CandidatePrefixes(environment)) {
-        const RegistryValue value = ReadRegistryFile(prefix / "system.reg", kInstallKey, kInstallValue);
+        const RegistryValue value =
+            ReadRegistryFile(prefix / "system.reg", kInstallKey, kInstallValue, readBudget);
         if (value.Found == RegistryValue::State::NotAString)
             notAString = true;
         if (value.Found != RegistryValue::State::String)
             continue;
-        const auto folder = MapWindowsPath(prefix, value.Text);
+        const auto folder = MapWindowsPath(prefix, value.Text, entryBudget);
         if (folder && IsFolder(*folder))
             return folder->string();
         if (!firstPath)

@@ -4,7 +4,9 @@
 #include "ansi_text.h"
 #include "ascii_case.h"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <fstream>
 #include <istream>
 #include <optional>
@@ -117,43 +119,64 @@ RegistryValue StringValue(const std::u16string& text) {
     return {RegistryValue::State::String, text::UnicodeToUtf8(UpToZero(text))};
 }
 
-// Reads lines with a bound on their length and on the whole text.
+// Reads lines out of a large buffer, with a bound on their length and on the budget's bytes and
+// lines. A line stays valid until the next one is asked for.
 class LineReader {
 public:
-    explicit LineReader(std::istream& in) : in_(in), buffer_(kMaxRegistryLine + 1) {}
+    LineReader(std::istream& in, ReadBudget& budget) : in_(in), budget_(budget), buffer_(kBufferSize) {}
 
     // The next line without its line end; false at the end. An overlong line comes back empty.
-    bool Next(std::string& line) {
-        line.clear();
+    bool Next(std::string_view& line) {
         bool overlong = false;
         for (;;) {
-            if (consumed_ >= kMaxRegistryBytes)
+            if (budget_.Lines == 0)
                 return false;
-            in_.getline(buffer_.data(), static_cast<std::streamsize>(buffer_.size()));
-            const auto count = static_cast<std::size_t>(in_.gcount());
-            consumed_ += count;
-            if (in_.bad() || (count == 0 && in_.fail()))
+            const char* begin = buffer_.data() + start_;
+            const std::size_t pending = filled_ - start_;
+            const auto* newline = static_cast<const char*>(std::memchr(begin, '\n', pending));
+            if (newline || (atEnd_ && pending > 0)) {
+                const std::size_t length = newline ? static_cast<std::size_t>(newline - begin) : pending;
+                start_ += newline ? length + 1 : length;
+                --budget_.Lines;
+                line = overlong || length > kMaxRegistryLine ? std::string_view() : std::string_view(begin, length);
+                if (line.ends_with('\r'))
+                    line.remove_suffix(1);
+                return true;
+            }
+            if (atEnd_)
                 return false;
-            if (in_.fail() && !in_.eof()) {
-                // The buffer filled before the line ended: skip the rest of it.
+            if (pending > kMaxRegistryLine) {
+                // No line end yet and already too long: drop what there is and skip to the line's end.
                 overlong = true;
-                in_.clear();
-                continue;
+                start_ = filled_;
             }
-            if (!overlong) {
-                // The count includes the line end when there was one; a line may hold zero bytes.
-                line.assign(buffer_.data(), in_.eof() ? count : count - 1);
-                if (!line.empty() && line.back() == '\r')
-                    line.pop_back();
-            }
-            return true;
+            Refill();
         }
     }
 
 private:
+    static constexpr std::size_t kBufferSize = kMaxRegistryLine + (256u << 10);
+
+    // Moves the unread part to the front and reads more behind it; at the end of the text, or of
+    // the budget, there is no more.
+    void Refill() {
+        std::memmove(buffer_.data(), buffer_.data() + start_, filled_ - start_);
+        filled_ -= start_;
+        start_ = 0;
+        const std::size_t wanted = std::min(buffer_.size() - filled_, budget_.Bytes);
+        in_.read(buffer_.data() + filled_, static_cast<std::streamsize>(wanted));
+        const auto count = static_cast<std::size_t>(in_.gcount());
+        filled_ += count;
+        budget_.Bytes -= count;
+        atEnd_ = count == 0 || in_.bad();
+    }
+
     std::istream& in_;
+    ReadBudget& budget_;
     std::vector<char> buffer_;
-    std::size_t consumed_ = 0;
+    std::size_t start_ = 0;  // where the unread text begins
+    std::size_t filled_ = 0; // where it ends
+    bool atEnd_ = false;
 };
 
 // The value's data after "=": its type tag and content. Hex data may go on over lines ending in
@@ -189,7 +212,7 @@ RegistryValue ParseData(std::string_view data, LineReader& lines) {
 
     // A trailing backslash continues the hex data on the next line.
     std::string hex;
-    std::string next;
+    std::string_view next;
     for (;;) {
         while (!data.empty() && IsSpace(data.back()))
             data.remove_suffix(1);
@@ -218,9 +241,10 @@ std::u16string ToUtf16(std::string_view text) {
 
 } // namespace
 
-RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::string_view valueName) {
-    LineReader lines(in);
-    std::string line;
+RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::string_view valueName,
+                                ReadBudget& budget) {
+    LineReader lines(in, budget);
+    std::string_view line;
     if (!lines.Next(line) || line != "WINE REGISTRY Version 2")
         return {};
 
@@ -279,15 +303,26 @@ RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::str
     return found32.Found != RegistryValue::State::Missing ? found32 : found;
 }
 
+RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::string_view valueName) {
+    ReadBudget budget;
+    return ReadRegistryValue(in, key, valueName, budget);
+}
+
 RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key,
-                               std::string_view valueName) {
+                               std::string_view valueName, ReadBudget& budget) {
     std::error_code error;
     if (!std::filesystem::is_regular_file(file, error))
         return {};
     std::ifstream in(file, std::ios::binary);
     if (!in)
         return {};
-    return ReadRegistryValue(in, key, valueName);
+    return ReadRegistryValue(in, key, valueName, budget);
+}
+
+RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key,
+                               std::string_view valueName) {
+    ReadBudget budget;
+    return ReadRegistryFile(file, key, valueName, budget);
 }
 
 } // namespace platform::wine

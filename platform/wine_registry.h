@@ -16,9 +16,17 @@ struct RegistryValue {
     bool operator==(const RegistryValue&) const = default;
 };
 
-// The file is read this far at most, and lines longer than this are skipped unread.
-inline constexpr std::size_t kMaxRegistryBytes = 64u << 20;
+// Lines longer than this are skipped unread.
 inline constexpr std::size_t kMaxRegistryLine = 64u << 10;
+
+// How much one lookup may read, over all the files it reads together. A real system.reg holds a
+// few megabytes in some ten thousand lines; these bounds are many times that, and small enough
+// that the lookup takes a few hundredths of a second however many prefixes there are and
+// whatever they hold.
+struct ReadBudget {
+    std::size_t Bytes = 32u << 20;
+    std::size_t Lines = 1u << 20;
+};
 
 // Looks up valueName in the key (a path under HKEY_LOCAL_MACHINE such as "Software\Vendor\Game")
 // in the text of a system.reg file. Key and value names match without regard to case, and a later
@@ -28,10 +36,15 @@ inline constexpr std::size_t kMaxRegistryLine = 64u << 10;
 //
 // Strings ("...", str:"...", str(2):"..." and the same types stored as hex(1): or hex(2):
 // UTF-16LE bytes) are String; every other type is NotAString. A text that is not a Wine registry,
-// or a malformed line, yields nothing rather than an error.
+// or a malformed line, yields nothing rather than an error. Reading stops where the budget runs
+// out, and what was read is taken from it.
+RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::string_view valueName,
+                                ReadBudget& budget);
 RegistryValue ReadRegistryValue(std::istream& in, std::string_view key, std::string_view valueName);
 
 // The same for a file; one that cannot be read, or is no regular file, holds nothing.
+RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key,
+                               std::string_view valueName, ReadBudget& budget);
 RegistryValue ReadRegistryFile(const std::filesystem::path& file, std::string_view key,
                                std::string_view valueName);
 

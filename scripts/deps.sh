@@ -19,8 +19,9 @@ QUARNEL_TEST_PACKAGES=(
     libgtest-dev googletest libbenchmark-dev desktop-file-utils
     # fuzzing with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
     clang-14 libclang-rt-14-dev
-    # end-to-end tests and screenshots under a real X server
-    xvfb xauth xdotool x11-utils imagemagick
+    # end-to-end tests and screenshots under a real X server; dbus-x11 lets the end-to-end test
+    # see that no session bus is launched where none runs
+    xvfb xauth xdotool x11-utils imagemagick dbus-x11
     # what a screen reader gets over AT-SPI, checked on a private session bus
     python3-pyatspi at-spi2-core dbus-daemon
     # the Windows build of mission/ and platform/ and its tests under Wine

@@ -1,4 +1,5 @@
 // What a screen reader gets from the window: a name for every control and the text of every list row.
+#include "application_setup.h"
 #include "form_fixture.h"
 
 #include <QAccessible>
@@ -7,6 +8,10 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QSignalBlocker>
+#include <algorithm>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
 
 namespace {
 
@@ -130,4 +135,49 @@ TEST_F(FormTest, ListRowsAreReadWithTheirTeam) {
     ASSERT_EQ(rows.size(), 8);
     EXPECT_EQ(rows[2], "team 3: Destroy All Flight Groups");
     EXPECT_EQ(rows[3], "team 4: beyond the number of teams");
+}
+
+TEST(SessionBus, NoBusIsStartedWhereNoneRuns) {
+    // Qt's screen reader bridge asks for the session bus as the window is made; with no address,
+    // the D-Bus library would launch a daemon of its own.
+    testsupport::TempDir withBus;
+    testsupport::TempDir withoutBus;
+    const int socket = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string busPath = (withBus / "bus").string();
+    ASSERT_LT(busPath.size(), sizeof(address.sun_path));
+    std::copy(busPath.begin(), busPath.end(), address.sun_path);
+    ASSERT_EQ(::bind(socket, reinterpret_cast<const sockaddr*>(&address), sizeof(address)), 0);
+
+    const struct {
+        const char* what;
+        const char* address; // nullptr: unset
+        std::string runtimeFolder;
+        const char* expected;
+    } cases[] = {
+        {"an address is kept", "unix:path=/run/user/1000/bus", withoutBus.path().string(),
+         "unix:path=/run/user/1000/bus"},
+        {"the session's own bus is found by the library", nullptr, withBus.path().string(), nullptr},
+        {"no bus in the runtime folder", nullptr, withoutBus.path().string(), "disabled:"},
+        {"an empty address counts as none", "", withoutBus.path().string(), "disabled:"},
+        {"no runtime folder", nullptr, "", "disabled:"},
+    };
+    const QByteArray savedAddress = qgetenv("DBUS_SESSION_BUS_ADDRESS");
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    for (const auto& c : cases) {
+        if (c.address)
+            qputenv("DBUS_SESSION_BUS_ADDRESS", c.address);
+        else
+            qunsetenv("DBUS_SESSION_BUS_ADDRESS");
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(c.runtimeFolder));
+        appearance::PrepareEnvironment();
+        if (c.expected)
+            EXPECT_EQ(qgetenv("DBUS_SESSION_BUS_ADDRESS"), QByteArray(c.expected)) << c.what;
+        else
+            EXPECT_FALSE(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) << c.what;
+    }
+    ::close(socket);
+    savedAddress.isNull() ? qunsetenv("DBUS_SESSION_BUS_ADDRESS") : qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress);
+    qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }

@@ -229,3 +229,31 @@ TEST(WineRegistry, ReadsWhatWineWrote) {
                                                "Software\\Quarnel\\Probe", "Install Path"),
               Str(R"(C:\Program Files (x86)\Quarnel "Probe"\x41)"));
 }
+
+TEST(WineRegistry, OneBudgetForEveryFileOfALookup) {
+    // A registry of many short continuation lines, then the value: a budget that covers the
+    // lines finds it, and what one reading used is gone for the next.
+    std::string blob;
+    for (int i = 0; i < 1000; ++i)
+        blob += "  00,\\\n";
+    const std::string text =
+        Registry("win32", Section("[Software\\\\Other] 1", "\"Blob\"=hex:00,\\\n" + blob + "  00") +
+                              Section(kKey, R"("Install Path"="C:\\XWA")"));
+    const auto readWith = [&](platform::wine::ReadBudget& budget) {
+        std::istringstream in(text);
+        return ReadRegistryValue(in, platform::kInstallKey, platform::kInstallValue, budget);
+    };
+
+    platform::wine::ReadBudget plenty;
+    EXPECT_EQ(readWith(plenty), Str(R"(C:\XWA)"));
+    EXPECT_EQ(plenty.Bytes, platform::wine::ReadBudget{}.Bytes - text.size());
+
+    platform::wine::ReadBudget fewLines{.Bytes = 1u << 20, .Lines = 2000};
+    EXPECT_EQ(readWith(fewLines), Str(R"(C:\XWA)"));
+    EXPECT_EQ(readWith(fewLines), kMissing) << "the first reading used up the lines";
+    EXPECT_EQ(fewLines.Lines, 0u);
+
+    platform::wine::ReadBudget fewBytes{.Bytes = text.size() - 10, .Lines = 1u << 20};
+    EXPECT_EQ(readWith(fewBytes), kMissing) << "the value lies past the bytes allowed";
+    EXPECT_EQ(fewBytes.Bytes, 0u);
+}
