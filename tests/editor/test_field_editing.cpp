@@ -184,6 +184,41 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
     EXPECT_EQ(form->Document().FlightGroups[8].CraftType, 1) << "slot 8 clears to an X-wing group";
 }
 
+TEST_F(FormTest, PasteWritesTheWholeCopiedSlotAndNothingElse) {
+    // A slot whose every stored field differs from the target's, so that a paste keeping any
+    // part of the target, or touching another slot, shows in the file image.
+    mission::TMission source;
+    mission::NewMission(source);
+    TFlightGroup& copied = source.FlightGroups[3];
+    copied.Number = 0x1234;
+    copied.CraftType = 17;
+    for (std::size_t i = 0; i < copied.HeadBytes.size(); ++i)
+        copied.HeadBytes[i] = static_cast<std::uint8_t>(0xA0 + i);
+    copied.WavesMinusOne = 5;
+    copied.CraftPerWave = 6;
+    copied.AiLevel = 3;
+    copied.Order = 7;
+    copied.Warhead = 2;
+    copied.Countermeasure = 1;
+    copied.Beam = 1;
+    copied.Primary = 1;
+    for (std::size_t i = 0; i < copied.Body.size(); ++i)
+        copied.Body[i] = static_cast<std::int32_t>(0x01010101u * (i + 1) ^ 0x5A5A5A5Au);
+    text::SetFieldText(copied.Name, "Distinct Wing");
+    Open(source);
+
+    auto* ships = Find<QListWidget>("ShipList");
+    ClickRow(ships, 3);
+    Click(Find<QWidget>("CopyBtn"));
+    ClickRow(ships, 10);
+    Click(Find<QWidget>("PasteBtn"));
+
+    mission::TMission expected = source;
+    expected.Header.MissionName = mission::MissionNameFromPath(dir / "Opened.skm");
+    expected.FlightGroups[10] = copied;
+    EXPECT_EQ(mission::EncodeMission(form->Document()), mission::EncodeMission(expected));
+}
+
 TEST_F(FormTest, PasteIsOfferedOnlyAfterTheFirstCopy) {
     auto* paste = Find<QWidget>("PasteBtn");
     EXPECT_FALSE(paste->isEnabled()) << "greyed like Save File";

@@ -86,6 +86,8 @@ TEST_F(FormTest, TeamGroupingForAnyTeamCount) {
         int rows;
         int blankRows;
     } cases[] = {
+        {"1", 1, {0x00FF00, 0x00FF00, 0x00FF00, 0x00FF00}, 8, 7},
+        {"2", 2, {0x00FF00, 0x00FF00, 0x00FF00, 0x0000FF}, 8, 6},
         {"3", 3, {0x00FF00, 0x00FF00, 0x0000FF, 0xFF00FF}, 8, 5},
         {"8", 8, {0x00FF00, 0xFFA953, 0xFFA953, 0xFFFF00}, 8, 0},
         {"12", 12, {0x00FF00, 0x00FFFF, 0x9191C8, 0xFFFF00}, 8, 0},
@@ -93,6 +95,7 @@ TEST_F(FormTest, TeamGroupingForAnyTeamCount) {
         {"-2", -2, {0x00FF00, 0x00FF00, 0x00FF00, 0x0000FF}, 10, 10},
         {"many", 2, {0x00FF00, 0x00FF00, 0x00FF00, 0x0000FF}, 8, 6},
         {"$10", 16, {0x00FF00, 0x00FFFF, 0x9191C8, 0xFFFF00}, 8, 0},
+        {"17", 17, {0x00FF00, 0x00FFFF, 0x9191C8, 0xFFFF00}, 8, 0},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);

@@ -3,6 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#if __has_include(<iconv.h>)
+#include <iconv.h>
+#endif
+
 using namespace text;
 
 TEST(AnsiText, EveryByteRoundTrips) {
@@ -29,6 +33,28 @@ TEST(AnsiText, Windows1252Characters) {
     }
     EXPECT_EQ(UnicodeToAnsi(u"a\U0001F600b"), "a?b") << "a character beyond 16 bits is one '?'";
 }
+
+#if __has_include(<iconv.h>)
+TEST(AnsiText, EveryByteAsTheCCodePageTablesHaveIt) {
+    // glibc's own Windows-1252 table, an independent source for each of the 256 bytes. The five
+    // bytes it leaves undefined come back as the control characters of the same number.
+    const iconv_t toUtf16 = ::iconv_open("UTF-16LE", "CP1252");
+    ASSERT_NE(toUtf16, reinterpret_cast<iconv_t>(-1));
+    for (int b = 0; b < 256; ++b) {
+        char in = static_cast<char>(b);
+        unsigned char out[4] = {};
+        char* inPointer = &in;
+        auto* outPointer = reinterpret_cast<char*>(out);
+        std::size_t inLeft = 1;
+        std::size_t outLeft = sizeof(out);
+        const bool defined = ::iconv(toUtf16, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1);
+        const char16_t expected = defined ? static_cast<char16_t>(out[0] | out[1] << 8) : static_cast<char16_t>(b);
+        EXPECT_EQ(AnsiToUnicode(std::string(1, in)), std::u16string(1, expected)) << "byte " << b;
+        EXPECT_EQ(UnicodeToAnsi(std::u16string(1, expected)), std::string(1, in)) << "byte " << b;
+    }
+    ::iconv_close(toUtf16);
+}
+#endif
 
 TEST(AnsiText, Utf8DecodingRefusesBrokenSequences) {
     EXPECT_EQ(Utf8ToUnicode("\xC3\xA9"), u"\u00E9");
