@@ -6,6 +6,8 @@
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
+#include <QFontInfo>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QMargins>
 #include <QScreen>
@@ -30,6 +32,12 @@ constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 // A folder no file can be made in: a settings file there can be neither read nor written.
 constexpr char kNoSettingsFolder[] = "/dev/null";
 #endif
+
+// The text that fills its box most closely (OrderBox's longest entry), and its width in the
+// classic face at 8 points; an outline face in its place is made no wider.
+constexpr char kTightestText[] = "Superiority - Attack Fighters then Primary FGs";
+constexpr qreal kTightestTextWidth = 212;
+constexpr int kSmallestPixelSize = 8;
 
 // Whether the face's file was handed to Qt, so that the face is certainly there.
 bool bitmapFaceAdded = false;
@@ -94,6 +102,16 @@ QFont WindowFont() {
     QFont font;
     font.setFamilies(families);
     font.setPointSize(8);
+    if (families.size() > 1) {
+        // Outline faces are wider than the classic face at the same size: take the largest pixel
+        // size at which the layout's tightest text is no wider than the classic face draws it, so
+        // that every fixed box still shows its whole text.
+        for (int pixels = QFontInfo(font).pixelSize(); pixels > kSmallestPixelSize; --pixels) {
+            font.setPixelSize(pixels);
+            if (QFontMetricsF(font).horizontalAdvance(QLatin1String(kTightestText)) <= kTightestTextWidth)
+                break;
+        }
+    }
     // Text is set as Windows sets this face, letter by letter: the face's file carries a ligature
     // rule (it would draw "TM" as a trademark sign) that Windows never applies. Without Qt's
     // shaping step, drawing the window's texts also costs about a third less.
@@ -112,8 +130,15 @@ void CentreOnScreen(QWidget* window) {
     // A window's position is that of its frame.
     const QSize outer = window->size().grownBy(frame);
     const QRect area = screen->geometry();
-    window->move(area.x() + (area.width() - outer.width()) / 2,
-                 area.y() + (area.height() - outer.height()) / 2);
+    QPoint place(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    // A window larger than the screen's free area (a small screen at a large scale) keeps its
+    // top-left corner, with its title bar, inside that area, so it can still be reached and moved.
+    const QRect free = screen->availableGeometry();
+    if (outer.width() > free.width())
+        place.setX(free.x());
+    if (outer.height() > free.height())
+        place.setY(free.y());
+    window->move(place);
 }
 
 } // namespace appearance

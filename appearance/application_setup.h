@@ -19,12 +19,14 @@ void PrepareEnvironment();
 void SetUpApplication();
 
 // "MS Sans Serif" 8 point, the face of the main window and the about box. The face is drawn from
-// bitmaps, so at a device pixel ratio other than 1 a face of the same widths with outlines takes
-// its place.
+// bitmaps, so at a device pixel ratio other than 1 (or without the face) a face with outlines
+// takes its place, at the largest size at which the layout's texts are no wider than in the
+// classic face.
 QFont WindowFont();
 
 // Centres a window on its owner's screen (the primary one without an owner), its frame included.
 // Until the window manager has framed the window its frame is unknown, and the owner's is taken.
+// Across a side that does not fit the screen's free area the window starts at that area's edge.
 void CentreOnScreen(QWidget* window);
 
 } // namespace appearance

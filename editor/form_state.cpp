@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "ansi_text.h"
+#include "application_setup.h"
 #include "choice_box.h"
 #include "draw_list_box.h"
 #include "install_path.h"
@@ -16,11 +17,8 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QScreen>
-#include <QStyle>
 #include <QTimer>
 #include <QToolButton>
 #include <exception>
@@ -72,10 +70,7 @@ TForm1::TForm1(QWidget* parent)
     ConnectHandlers();
     ConnectShortcuts();
     FormCreate();
-    // Centred on the screen at start.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        setGeometry(
-            QStyle::alignedRect(Qt::LeftToRight, Qt::AlignCenter, size(), screen->availableGeometry()));
+    appearance::CentreOnScreen(this);
 }
 
 TForm1::~TForm1() {

@@ -134,8 +134,14 @@ TEST(AboutBox, BackgroundAndFontFollowTheMainWindow) {
         const QFontMetrics metrics(alone->font());
         EXPECT_EQ(metrics.ascent(), 11);
         EXPECT_EQ(metrics.height(), 13);
+        EXPECT_EQ(metrics.horizontalAdvance("Superiority - Attack Fighters then Primary FGs"), 212)
+            << "the width an outline face in its place is held to";
     } else {
-        EXPECT_EQ(info.pointSize(), 8);
+        // The outline face in its place is sized so that the layout's tightest text still fits.
+        EXPECT_LE(QFontMetrics(alone->font()).horizontalAdvance(
+                      "Superiority - Attack Fighters then Primary FGs"),
+                  212);
+        EXPECT_GE(info.pixelSize(), 9);
     }
 
     const QColor buttonFace = alone->palette().color(QPalette::Button);
