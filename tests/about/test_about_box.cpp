@@ -1,5 +1,6 @@
 // The about box: its texts and places, its frame, where it opens, and that every opening is fresh.
 #include "about_box.h"
+#include "application_setup.h"
 #include "modal_watch.h"
 #include "quarnel_version.h"
 
@@ -210,6 +211,27 @@ TEST(AboutBox, OpensCentredOnTheScreenWhereverTheOwnerStands) {
                                   EXPECT_LE(std::abs(outer.center().y() - screen.center().y()), 1);
                               });
         EXPECT_TRUE(ran);
+    }
+}
+
+TEST(CentreOnScreen, AWindowLargerThanTheScreenKeepsItsCornerOnIt) {
+    // At a large scale on a small screen the main window can be wider or taller than the screen.
+    QWidget window;
+    const QRect screen = window.screen()->geometry();
+    const QRect free = window.screen()->availableGeometry();
+    const struct {
+        QSize size;
+        QPoint expected;
+    } cases[] = {
+        {{200, 100}, {screen.center().x() - 99, screen.center().y() - 49}},
+        {{screen.width() + 256, 100}, {free.x(), screen.center().y() - 49}},
+        {{200, screen.height() + 256}, {screen.center().x() - 99, free.y()}},
+        {{screen.width() + 1, screen.height() + 1}, free.topLeft()},
+    };
+    for (const auto& c : cases) {
+        window.resize(c.size);
+        appearance::CentreOnScreen(&window);
+        EXPECT_EQ(window.pos(), c.expected) << c.size.width() << "x" << c.size.height();
     }
 }
 
