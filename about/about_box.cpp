@@ -6,13 +6,17 @@
 #include "quarnel_version.h"
 
 #include <QEvent>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QPainter>
 #include <QPlainTextEdit>
 #include <QScreen>
 #include <QShowEvent>
 
+#include <algorithm>
 #include <memory>
 
 namespace about {
@@ -31,6 +35,40 @@ QLabel* CentredLabel(QWidget* box, const char* name, const QString& text, int to
     label->move((kClientWidth - label->width()) / 2, top);
     return label;
 }
+
+// A bold label. A face without a bold of its own (the classic face is one set of bitmaps) is
+// emboldened as Windows emboldens such faces: every character one pixel wider, and the text drawn
+// twice, the second time one pixel to the right.
+class TBoldLabel : public QLabel {
+public:
+    TBoldLabel(const QString& text, QWidget* parent) : QLabel(text, parent) {
+        QFont bold = font();
+        bold.setBold(true);
+        const QString family = QFontInfo(bold).family();
+        const QStringList styles = QFontDatabase::styles(family);
+        overstrike_ = std::none_of(styles.begin(), styles.end(), [&](const QString& style) {
+            return QFontDatabase::weight(family, style) >= QFont::DemiBold;
+        });
+        if (overstrike_)
+            bold.setLetterSpacing(QFont::AbsoluteSpacing, 1);
+        setFont(bold);
+    }
+
+protected:
+    void paintEvent(QPaintEvent* event) override {
+        if (!overstrike_) {
+            QLabel::paintEvent(event);
+            return;
+        }
+        QPainter painter(this);
+        painter.setPen(palette().color(foregroundRole()));
+        for (const int shift : {0, 1})
+            painter.drawText(contentsRect().translated(shift, 0), static_cast<int>(alignment()), text());
+    }
+
+private:
+    bool overstrike_ = false;
+};
 
 } // namespace
 
@@ -52,11 +90,8 @@ TAboutBox::TAboutBox(QWidget* parent) : QDialog(parent) {
     setPalette(face);
     setAutoFillBackground(true);
 
-    VersionLab = new QLabel(QString::fromUtf8(quarnel::kVersionText), this);
+    VersionLab = new TBoldLabel(QString::fromUtf8(quarnel::kVersionText), this);
     VersionLab->setObjectName(QStringLiteral("VersionLab"));
-    QFont bold = font();
-    bold.setBold(true);
-    VersionLab->setFont(bold);
     VersionLab->adjustSize();
     VersionLab->move(0, kVersionTop);
 

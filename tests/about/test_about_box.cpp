@@ -7,6 +7,7 @@
 #include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QImage>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -85,6 +86,25 @@ TEST(AboutBox, TextsAreTheProgramsOwn) {
     EXPECT_TRUE(lines[1].isEmpty());
     EXPECT_TRUE(lines[0].contains("MIT licence"));
     EXPECT_TRUE(lines[2].contains("WITHOUT WARRANTY"));
+}
+
+TEST(AboutBox, TheVersionLineIsDrawnBoldInEveryFace) {
+    // The classic face has no bold of its own; drawn as it is, the line would look regular.
+    auto box = ShownBox();
+    QLabel regular(box->VersionLab->text(), box.get());
+    regular.setFont(box->font());
+    regular.adjustSize();
+    const auto inked = [](QLabel* label) {
+        const QImage image = label->grab().toImage();
+        const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
+        int count = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                count += image.pixel(x, y) != background;
+        return count;
+    };
+    EXPECT_GT(inked(box->VersionLab), inked(&regular) * 5 / 4);
+    EXPECT_GT(box->VersionLab->width(), regular.width());
 }
 
 TEST(AboutBox, LicenceTextShowsWholeWithoutScrolling) {
