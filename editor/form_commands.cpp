@@ -164,23 +164,28 @@ void TForm1::HomeBtnClick() {
 
 // The toolbar buttons take no focus, so without these the document commands could not be reached
 // from the keyboard. Each shortcut does what a click on its button does, through the same handler;
-// a greyed button (Save File with nothing to save) takes no click, and its shortcut does nothing.
-// Copy FG and Paste FG have none: Ctrl+C and Ctrl+V stay the text fields' copy and paste.
+// a greyed button (Save File with nothing to save, Paste FG before the first copy) takes no click,
+// and its shortcut does nothing. Delete, Ctrl+C and Ctrl+V clear, copy and paste the selected flight
+// group only while the flight group list has the focus; elsewhere they stay the text fields' own.
 void TForm1::ConnectShortcuts() {
     const struct {
         QKeySequence keys;
+        QWidget* scope; // the window, or the one control whose focus the keys need
         QToolButton* button;
         void (TForm1::*handler)();
     } shortcuts[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), NewBtn, &TForm1::NewBtnClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), LoadBtn, &TForm1::LoadBtnClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), SaveBtn, &TForm1::SaveBtnClick},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), SaveAsBtn, &TForm1::SaveAsBtnClick},
-        {QKeySequence(Qt::Key_F1), AboutBtn, &TForm1::AboutBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_N), this, NewBtn, &TForm1::NewBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), this, LoadBtn, &TForm1::LoadBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), this, SaveBtn, &TForm1::SaveBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this, SaveAsBtn, &TForm1::SaveAsBtnClick},
+        {QKeySequence(Qt::Key_F1), this, AboutBtn, &TForm1::AboutBtnClick},
+        {QKeySequence(QKeySequence::Delete), ShipList, ClearFGBtn, &TForm1::ClearFGBtnClick},
+        {QKeySequence(QKeySequence::Copy), ShipList, CopyBtn, &TForm1::CopyBtnClick},
+        {QKeySequence(QKeySequence::Paste), ShipList, PasteBtn, &TForm1::PasteBtnClick},
     };
-    for (const auto& [keys, button, handler] : shortcuts) {
-        auto* shortcut = new QShortcut(keys, this);
-        shortcut->setContext(Qt::WindowShortcut);
+    for (const auto& [keys, scope, button, handler] : shortcuts) {
+        auto* shortcut = new QShortcut(keys, scope);
+        shortcut->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, button = button, handler = handler] {
             SettleFocusedField();
             if (button->isEnabled())

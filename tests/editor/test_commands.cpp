@@ -20,6 +20,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <tuple>
 
 using namespace std::string_literals;
 
@@ -479,6 +480,40 @@ TEST_F(CommandTest, CtrlCAndCtrlVStayTheTextFieldsOwn) {
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), "One");
     EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 1) << "Paste FG did not run";
+}
+
+// While the flight group list has the focus, Delete, Ctrl+C and Ctrl+V clear, copy and paste the
+// selected flight group as the buttons do; Ctrl+V does nothing before the first copy.
+TEST_F(CommandTest, FlightGroupListKeysClearCopyAndPaste) {
+    const auto stored = [this](int slot) {
+        const mission::TFlightGroup& group = form->Document().FlightGroups[static_cast<std::size_t>(slot)];
+        return std::tuple(mission::EncodeHead(group), group.Body, group.Name);
+    };
+    mission::TMission fresh;
+    mission::NewMission(fresh);
+    auto* ships = Find<QListWidget>("ShipList");
+    ClickRow(ships, 8);
+    ships->setFocus();
+    const auto nine = stored(8);
+    const auto three = stored(3);
+
+    QTest::keyClick(ships, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(stored(8), nine) << "Paste FG is greyed until the first copy";
+    EXPECT_FALSE(form->IsModified());
+
+    QTest::keyClick(ships, Qt::Key_C, Qt::ControlModifier);
+    ClickRow(ships, 3);
+    ships->setFocus();
+    EXPECT_EQ(stored(3), three);
+    QTest::keyClick(ships, Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(stored(3), nine);
+    EXPECT_TRUE(form->IsModified());
+
+    QTest::keyClick(ships, Qt::Key_Delete);
+    const mission::TFlightGroup& cleared = fresh.FlightGroups[3];
+    EXPECT_EQ(stored(3), std::tuple(mission::EncodeHead(cleared), cleared.Body, cleared.Name));
+    EXPECT_NE(stored(3), nine);
+    EXPECT_TRUE(dialogs->Errors.empty());
 }
 
 // The real open dialog: "All Files (*.*)" lists names without a dot, and a name typed in full
