@@ -184,6 +184,9 @@ void TForm1::ConnectShortcuts() {
         {QKeySequence(QKeySequence::Paste), ShipList, PasteBtn, &TForm1::PasteBtnClick},
     };
     for (const auto& [keys, scope, button, handler] : shortcuts) {
+        // Screen readers say the keys after the button's name, rather than the tooltip again.
+        const QString keysText = keys.toString(QKeySequence::NativeText);
+        button->setAccessibleDescription(scope == this ? keysText : keysText + QStringLiteral(" in the flight group list"));
         auto* shortcut = new QShortcut(keys, scope);
         shortcut->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, button = button, handler = handler] {

@@ -8,10 +8,12 @@
 #include "craft_catalogue.h"
 #include "draw_list_box.h"
 #include "field_binding.h"
+#include "home_page.h"
 #include "image_list.h"
 #include "label_size.h"
 #include "list_entries.h"
 #include "pictures.h"
+#include "screen_reader.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
 #include "ui_font.h"
@@ -67,12 +69,16 @@ void Label(QLabel* label, QWidget* control) {
 }
 
 // A control with no label of its own is named by what it holds. A drop-down list on Linux gives its
-// current entry as its name and leaves the label to the labelled-by relation, so there the name is
-// also said as the list's description.
+// current entry as its name and takes its label from a label whose buddy it is, so one without a
+// label beside it gets a caption that is never seen and that only names it.
 void Name(QWidget* control, const QString& accessibleName) {
     control->setAccessibleName(accessibleName);
-    if (qobject_cast<QComboBox*>(control))
-        control->setAccessibleDescription(accessibleName);
+    if (qobject_cast<QComboBox*>(control)) {
+        auto* caption = new QLabel(accessibleName, control->parentWidget());
+        caption->hide();
+        caption->setBuddy(control);
+        LeaveOutForReaders(caption);
+    }
 }
 
 // A control's colours are those of its field and its text; arrow buttons and scroll bars keep the
@@ -135,6 +141,7 @@ void StartIn(QFileDialog& dialog, const QString& folder) {
 } // namespace
 
 void TForm1::CreateControls() {
+    OfferOnlyWhatIsSeen();
     setObjectName("Form1");
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
@@ -174,12 +181,16 @@ void TForm1::CreateToolbar() {
     SaveBtn = button(ToolBar1, "SaveBtn", 69, "Save File", 3);
     ToolButton2 = Place(new QFrame(ToolBar1), "ToolButton2", 92, 0, 8, 22);
     ToolButton2->setFrameStyle(QFrame::VLine | QFrame::Sunken);
+    LeaveOutForReaders(ToolButton2);
     ClearFGBtn = button(ToolBar1, "ClearFGBtn", 100, "Clear FG", 10);
     CopyBtn = button(ToolBar1, "CopyBtn", 123, "Copy FG", 8);
     PasteBtn = button(ToolBar1, "PasteBtn", 146, "Paste FG", 9);
     AboutBtn = button(ToolBar2, "AboutBtn", 0, "About", 13);
     HomeBtn = button(ToolBar2, "HomeBtn", 23, "Home Page", 20);
     HomeBtn->setCursor(Qt::PointingHandCursor);
+    // Screen readers say where the button leads, rather than the tooltip again.
+    HomeBtn->setAccessibleDescription(
+        QString::fromLatin1(about::kHomePageAddress.data(), static_cast<qsizetype>(about::kHomePageAddress.size())));
 }
 
 void TForm1::CreateLeftColumn() {
@@ -203,6 +214,8 @@ void TForm1::CreateFlightGroupFrame() {
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
     Bevel2 = Place(new QFrame(this), "Bevel2", 342, 56, 405, 39);
     Bevel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    LeaveOutForReaders(Bevel1);
+    LeaveOutForReaders(Bevel2);
     // Opaque, so that its text interrupts the frame line as the frame's title.
     Label7 = MakeLabel(this, "Label7", "Flight Group", 338, 34);
     Label7->setAutoFillBackground(true);
@@ -308,13 +321,16 @@ void TForm1::CreateHiddenControls() {
         shortNames.append(FileText(name));
     ShortBox->addItems(shortNames);
     ShortBox->hide();
+    LeaveOutForReaders(ShortBox);
 
     // Three labels that ShipList covers whole.
     F1Label = MakeLabel(this, "F1Label", "F1Label", 16, 70);
     wordlabel = MakeLabel(this, "wordlabel", "wordlabel", 16, 100);
     Section = MakeLabel(this, "Section", "Section", 16, 130);
-    for (QLabel* covered : {F1Label, wordlabel, Section})
+    for (QLabel* covered : {F1Label, wordlabel, Section}) {
         covered->stackUnder(ShipList);
+        LeaveOutForReaders(covered);
+    }
 }
 
 QFileDialog& TForm1::OpenDialog1() {

@@ -15,6 +15,8 @@ import pyatspi
 
 FIELD_ROLES = {"combo box", "spin button", "text", "check box", "list", "push button"}
 LISTS = {"Flight groups", "Teams"}
+# Labels the flight group list covers whole.
+NEVER_SEEN = {"F1Label", "wordlabel", "Section"}
 
 
 def find_app(wait):
@@ -81,6 +83,9 @@ def main():
         if args.lists_only or role not in FIELD_ROLES:
             if not args.lists_only and role in {"label", "frame", "panel", "tool bar"} and name:
                 print(f"{'  ' * depth}{role}: {name!r}")
+            if not args.lists_only and depth > 1 and role in {"label", "frame", "separator"} and (
+                    not name or name in NEVER_SEEN):
+                faults.append(f"a {role} {name!r} is offered that nobody sees or that only decorates")
             return
         fields += 1
         description = node.description or ""
@@ -89,7 +94,10 @@ def main():
         own = description if role == "combo box" else name
         shown = f"; shows {name!r}" if role == "combo box" else ""
         by = f"; labelled by {' / '.join(labels)!r}" if labels else ""
-        print(f"{'  ' * depth}{role}: {own!r}{by}{shown}")
+        said = f"; described as {description!r}" if role == "push button" else ""
+        print(f"{'  ' * depth}{role}: {own!r}{by}{shown}{said}")
+        if role == "push button" and description == name:
+            faults.append(f"the button {name!r} is described by its name again")
         if not own.strip() and not any(label.strip() for label in labels):
             faults.append(f"a {role} has no name (name {name!r}, description {description!r})")
 
