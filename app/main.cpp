@@ -5,12 +5,6 @@
 #include <QApplication>
 
 int main(int argc, char** argv) {
-#ifdef Q_OS_WIN
-    // Qt's GDI font engine leaves out glyphs of the bitmap face MS Sans Serif under Wine (every
-    // capital "I"); its FreeType engine, built into the program, draws the same face whole.
-    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
-#endif
     appearance::PrepareEnvironment();
     QApplication app(argc, argv);
     appearance::SetUpApplication();

@@ -16,7 +16,9 @@
 #include <QStyle>
 #include <QWidget>
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+#include <windows.h>
+#else
 #include <sys/stat.h>
 #endif
 
@@ -24,7 +26,16 @@ namespace appearance {
 
 namespace {
 
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+// Wine's rendition of the face (Debian's fonts-wine), built into the Windows program for Wine.
+constexpr char kBitmapFacePath[] = ":/fonts/ms_sans_serif.ttf";
+
+// Wine's ntdll exports its version; Windows' own does not.
+bool RunningUnderWine() {
+    const HMODULE ntdll = ::GetModuleHandleW(L"ntdll.dll");
+    return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
+}
+#else
 // Wine's rendition of the face (Debian's fonts-wine). Debian's fontconfig hides bitmap faces, so
 // the file is handed to Qt directly.
 constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
@@ -56,7 +67,13 @@ bool DrawnOneToOne() {
 } // namespace
 
 void PrepareEnvironment() {
-#ifndef Q_OS_WIN
+#ifdef Q_OS_WIN
+    // Under Wine, Qt's own (GDI) font engine leaves out glyphs of the bitmap face MS Sans Serif
+    // (every capital "I"); there its FreeType engine, built into the program, draws the copy of the
+    // face built into the program whole. On Windows the system's engine draws the system's face.
+    if (RunningUnderWine() && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
+#else
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
     // The bus a user session provides without announcing its address.
@@ -81,9 +98,13 @@ void SetUpApplication() {
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
             QSettings::setPath(format, scope, QString::fromLatin1(kNoSettingsFolder));
-    if (DrawnOneToOne() && QFile::exists(QString::fromLatin1(kBitmapFacePath)))
-        bitmapFaceAdded = QFontDatabase::addApplicationFont(QString::fromLatin1(kBitmapFacePath)) >= 0;
+    const bool faceWanted = DrawnOneToOne();
+#else
+    // Windows has the face itself; under Wine it is drawn from the program's own copy.
+    const bool faceWanted = DrawnOneToOne() && RunningUnderWine();
 #endif
+    if (faceWanted && QFile::exists(QString::fromLatin1(kBitmapFacePath)))
+        bitmapFaceAdded = QFontDatabase::addApplicationFont(QString::fromLatin1(kBitmapFacePath)) >= 0;
     QApplication::setFont(WindowFont());
 }
 

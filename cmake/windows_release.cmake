@@ -26,12 +26,14 @@ foreach(text ${qt_texts})
     get_filename_component(name ${text} NAME)
     quarnel_windows_text(${text} ${stage}/qt-licences/${name})
 endforeach()
+# The copy of Wine's MS Sans Serif that quarnel.exe draws with under Wine is under Wine's licence.
+quarnel_windows_text(/usr/share/common-licenses/LGPL-2.1 ${stage}/wine-font-licence/LGPL-2.1.txt)
 
 add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_STRIP} -o ${stage}/quarnel.exe $<TARGET_FILE:quarnel>
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage}
-            ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip quarnel.exe README.txt LICENSE.txt qt-licences
+            ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip quarnel.exe README.txt LICENSE.txt qt-licences wine-font-licence
     DEPENDS quarnel ${stage}/README.txt
     VERBATIM)
 add_custom_target(windows_zip DEPENDS ${zip})

@@ -32,6 +32,8 @@ QUARNEL_TEST_PACKAGES=(
 # Ninja; the host's Qt provides the tools the cross build runs.
 QUARNEL_WINDOWS_RELEASE_PACKAGES=(
     cmake ninja-build dpkg-dev qt6-base-dev g++-mingw-w64-x86-64-posix
+    # the window face that quarnel.exe carries for Wine, and its licence's text
+    fonts-wine base-files
 )
 
 # Installs the missing packages with apt-get (through sudo when not root), waiting for another
