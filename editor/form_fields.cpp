@@ -2,6 +2,7 @@
 #include "form1.h"
 
 #include "ansi_text.h"
+#include "characters.h"
 #include "choice_box.h"
 #include "draw_list_box.h"
 #include "integer_text.h"
@@ -27,11 +28,9 @@ bool HasTag(const QWidget* control) {
 
 // The first count characters of a text; a surrogate pair counts as one character.
 QString FirstCharacters(const QString& text, int count) {
-    qsizetype end = 0;
-    for (int taken = 0; taken < count && end < text.size(); ++taken)
-        end +=
-            (text[end].isHighSurrogate() && end + 1 < text.size() && text[end + 1].isLowSurrogate()) ? 2 : 1;
-    return text.left(end);
+    const std::u16string_view units(reinterpret_cast<const char16_t*>(text.utf16()),
+                                    static_cast<std::size_t>(text.size()));
+    return text.left(static_cast<qsizetype>(text::FirstCharacters(units, static_cast<std::size_t>(count))));
 }
 
 } // namespace

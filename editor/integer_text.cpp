@@ -1,22 +1,9 @@
 // The editor's integer reader.
 #include "integer_text.h"
 
+#include "characters.h"
+
 namespace editor {
-
-namespace {
-
-int HexDigit(QChar c) {
-    const char16_t u = c.unicode();
-    if (u >= '0' && u <= '9')
-        return u - '0';
-    if (u >= 'a' && u <= 'f')
-        return u - 'a' + 10;
-    if (u >= 'A' && u <= 'F')
-        return u - 'A' + 10;
-    return -1;
-}
-
-} // namespace
 
 std::optional<std::int32_t> ParseInteger(QStringView text) {
     qsizetype i = 0;
@@ -37,7 +24,7 @@ std::optional<std::int32_t> ParseInteger(QStringView text) {
             return std::nullopt;
         std::uint64_t value = 0;
         for (const QChar c : digits) {
-            const int d = HexDigit(c);
+            const int d = text::HexDigit(c.unicode());
             if (d < 0)
                 return std::nullopt;
             value = value * 16 + static_cast<std::uint64_t>(d);

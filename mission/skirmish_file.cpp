@@ -2,6 +2,7 @@
 #include "skirmish_file.h"
 
 #include "ansi_text.h"
+#include "characters.h"
 #include "file_system.h"
 #include "skirmish_layout.h"
 
@@ -111,19 +112,6 @@ std::u16string FileNamePart(const std::filesystem::path& path) {
 #endif
 }
 
-// Counts a surrogate pair as one character, as the user sees it.
-std::size_t DropLastCharacters(std::u16string_view text, std::size_t count) {
-    std::size_t end = text.size();
-    while (count > 0 && end > 0) {
-        --end;
-        if (end > 0 && text[end] >= 0xDC00 && text[end] <= 0xDFFF && text[end - 1] >= 0xD800 &&
-            text[end - 1] <= 0xDBFF)
-            --end;
-        --count;
-    }
-    return end;
-}
-
 } // namespace
 
 TSkirmishImage EncodeMission(const TMission& mission) {
@@ -165,7 +153,7 @@ void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value) {
 
 std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesystem::path& path) {
     const std::u16string name = FileNamePart(path);
-    const std::u16string_view stem(name.data(), DropLastCharacters(name, 4));
+    const std::u16string_view stem(name.data(), text::DropLastCharacters(name, 4));
     std::array<std::uint8_t, kMissionNameSize> missionName{};
     text::SetFieldText(missionName, text::UnicodeToAnsi(stem));
     return missionName;

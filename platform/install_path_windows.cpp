@@ -1,8 +1,12 @@
 // The install path from the Windows registry.
 #include "install_path.h"
 
+#include "ansi_text.h"
+
 #include <cstring>
 #include <cwchar>
+#include <string>
+#include <string_view>
 #include <vector>
 #include <windows.h>
 
@@ -10,25 +14,10 @@ namespace platform {
 
 namespace {
 
-std::wstring Widen(const std::string& utf8) {
-    if (utf8.empty())
-        return {};
-    const int size =
-        ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), size);
-    return wide;
-}
-
-std::string Narrow(const std::wstring& wide) {
-    if (wide.empty())
-        return {};
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                           nullptr, nullptr);
-    std::string utf8(static_cast<std::size_t>(size), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), utf8.data(), size, nullptr,
-                          nullptr);
-    return utf8;
+// Registry names and values are UTF-16, which is what wchar_t holds on Windows.
+std::wstring Wide(std::string_view utf8) {
+    const std::u16string units = text::Utf8ToUnicode(utf8);
+    return std::wstring(units.begin(), units.end());
 }
 
 class KeyHandle {
@@ -47,11 +36,11 @@ private:
 
 std::string ReadInstallPath() {
     HKEY opened = nullptr;
-    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Widen(kInstallKey).c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
+    if (::RegOpenKeyExW(HKEY_LOCAL_MACHINE, Wide(kInstallKey).c_str(), 0, KEY_READ | KEY_WOW64_32KEY,
                         &opened) != ERROR_SUCCESS)
         return {};
     const KeyHandle key(opened);
-    const std::wstring valueName = Widen(kInstallValue);
+    const std::wstring valueName = Wide(kInstallValue);
 
     // The value may grow between asking for its size and reading it; ask again then.
     std::vector<BYTE> data(MAX_PATH * sizeof(wchar_t));
@@ -74,7 +63,7 @@ std::string ReadInstallPath() {
     std::wstring text(size / sizeof(wchar_t), L'\0');
     std::memcpy(text.data(), data.data(), text.size() * sizeof(wchar_t));
     text.resize(std::wcslen(text.c_str()));
-    return Narrow(text);
+    return text::UnicodeToUtf8(std::u16string(text.begin(), text.end()));
 }
 
 std::string SkirmishFolder(const std::string& installPath) {

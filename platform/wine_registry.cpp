@@ -3,6 +3,7 @@
 
 #include "ansi_text.h"
 #include "ascii_case.h"
+#include "characters.h"
 
 #include <algorithm>
 #include <array>
@@ -23,16 +24,6 @@ constexpr std::size_t kMaxValueText = 1u << 20;
 
 bool IsSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f';
-}
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
 }
 
 bool SameName(std::u16string_view a, std::u16string_view b) {
@@ -72,8 +63,8 @@ std::optional<std::u16string> Unescape(std::string_view& text, char end) {
         } else if (c == 'x') {
             ++i;
             char16_t value = 0;
-            for (int digits = 0; digits < 4 && i < text.size() && HexDigit(text[i]) >= 0; ++digits)
-                value = static_cast<char16_t>(value * 16 + HexDigit(text[i++]));
+            for (int digits = 0; digits < 4 && i < text.size() && text::HexDigit(text[i]) >= 0; ++digits)
+                value = static_cast<char16_t>(value * 16 + text::HexDigit(text[i++]));
             out.push_back(value);
         } else {
             out.push_back(static_cast<unsigned char>(c));
@@ -90,10 +81,10 @@ std::optional<std::u16string> Unescape(std::string_view& text, char end) {
 std::optional<std::vector<std::uint8_t>> ParseHexBytes(std::string_view text) {
     std::vector<std::uint8_t> bytes;
     SkipSpaces(text);
-    while (!text.empty() && HexDigit(text.front()) >= 0) {
+    while (!text.empty() && text::HexDigit(text.front()) >= 0) {
         unsigned value = 0;
-        while (!text.empty() && HexDigit(text.front()) >= 0) {
-            value = value * 16 + static_cast<unsigned>(HexDigit(text.front()));
+        while (!text.empty() && text::HexDigit(text.front()) >= 0) {
+            value = value * 16 + static_cast<unsigned>(text::HexDigit(text.front()));
             if (value > 0xFF)
                 return std::nullopt;
             text.remove_prefix(1);
@@ -199,8 +190,8 @@ RegistryValue ParseData(std::string_view data, LineReader& lines) {
     } else if (data.starts_with("hex(")) {
         data.remove_prefix(4);
         std::size_t digits = 0;
-        while (digits < data.size() && digits < 8 && HexDigit(data[digits]) >= 0)
-            type = type * 16 + static_cast<std::uint32_t>(HexDigit(data[digits++]));
+        while (digits < data.size() && digits < 8 && text::HexDigit(data[digits]) >= 0)
+            type = type * 16 + static_cast<std::uint32_t>(text::HexDigit(data[digits++]));
         if (digits == 0 || data.substr(digits, 2) != "):")
             return {};
         data.remove_prefix(digits + 2);

@@ -1,6 +1,8 @@
 // Windows-1252 table and the UTF-8 conversions used for file names.
 #include "ansi_text.h"
 
+#include "characters.h"
+
 #include <algorithm>
 #include <array>
 
@@ -28,13 +30,6 @@ char CharToByte(char32_t ch) {
     if (found != kHighControlBlock.end())
         return static_cast<char>(0x80 + (found - kHighControlBlock.begin()));
     return '?';
-}
-
-bool IsHighSurrogate(char16_t c) {
-    return c >= 0xD800 && c <= 0xDBFF;
-}
-bool IsLowSurrogate(char16_t c) {
-    return c >= 0xDC00 && c <= 0xDFFF;
 }
 
 } // namespace
