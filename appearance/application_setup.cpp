@@ -79,7 +79,8 @@ void PrepareEnvironment() {
     // The bus a user session provides without announcing its address.
     const QString runtimeFolder = qEnvironmentVariable("XDG_RUNTIME_DIR");
     struct stat bus {};
-    if (!runtimeFolder.isEmpty() && ::stat(QFile::encodeName(runtimeFolder + QStringLiteral("/bus")).constData(), &bus) == 0 &&
+    if (!runtimeFolder.isEmpty() &&
+        ::stat(QFile::encodeName(runtimeFolder + QStringLiteral("/bus")).constData(), &bus) == 0 &&
         S_ISSOCK(bus.st_mode))
         return;
     // Without an address the library would fall back to autolaunching; this one it never connects to.
@@ -151,7 +152,8 @@ void CentreOnScreen(QWidget* window) {
     // A window's position is that of its frame.
     const QSize outer = window->size().grownBy(frame);
     const QRect area = screen->geometry();
-    QPoint place(area.x() + (area.width() - outer.width()) / 2, area.y() + (area.height() - outer.height()) / 2);
+    QPoint place(area.x() + (area.width() - outer.width()) / 2,
+                 area.y() + (area.height() - outer.height()) / 2);
     // A window larger than the screen's free area (a small screen at a large scale) keeps its
     // top-left corner, with its title bar, inside that area, so it can still be reached and moved.
     const QRect free = screen->availableGeometry();

@@ -45,8 +45,8 @@ struct Homes {
                                   ".var/app/com.valvesoftware.Steam/.local/share/Steam"};
         std::string vdf = "\"libraryfolders\"\n{\n";
         for (int i = 0; i < 8; ++i)
-            vdf += "\t\"" + std::to_string(i + 1) + "\"\t\"" + (crowded / ("lib" + std::to_string(i))).string() +
-                   "\"\n";
+            vdf += "\t\"" + std::to_string(i + 1) + "\"\t\"" +
+                   (crowded / ("lib" + std::to_string(i))).string() + "\"\n";
         vdf += "}\n";
         std::vector<fs::path> prefixes = {crowded / "wineprefix", crowded / ".wine"};
         for (const fs::path& steam : roots)
@@ -83,7 +83,8 @@ void BM_LookupInFourteenCrowdedPrefixes(benchmark::State& state) {
         return;
     }
     for (auto _ : state)
-        benchmark::DoNotOptimize(platform::wine::FindInstallPath({homes.crowded, homes.crowded / "wineprefix"}));
+        benchmark::DoNotOptimize(
+            platform::wine::FindInstallPath({homes.crowded, homes.crowded / "wineprefix"}));
 }
 
 } // namespace

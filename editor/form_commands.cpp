@@ -186,7 +186,8 @@ void TForm1::ConnectShortcuts() {
     for (const auto& [keys, scope, button, handler] : shortcuts) {
         // Screen readers say the keys after the button's name, rather than the tooltip again.
         const QString keysText = keys.toString(QKeySequence::NativeText);
-        button->setAccessibleDescription(scope == this ? keysText : keysText + QStringLiteral(" in the flight group list"));
+        button->setAccessibleDescription(
+            scope == this ? keysText : keysText + QStringLiteral(" in the flight group list"));
         auto* shortcut = new QShortcut(keys, scope);
         shortcut->setContext(scope == this ? Qt::WindowShortcut : Qt::WidgetShortcut);
         connect(shortcut, &QShortcut::activated, this, [this, button = button, handler = handler] {

@@ -3,6 +3,7 @@
 
 #include "ansi_text.h"
 #include "application_setup.h"
+#include "bgr_colour.h"
 #include "choice_box.h"
 #include "control_bar.h"
 #include "craft_catalogue.h"
@@ -16,7 +17,6 @@
 #include "screen_reader.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
-#include "ui_font.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -189,8 +189,8 @@ void TForm1::CreateToolbar() {
     HomeBtn = button(ToolBar2, "HomeBtn", 23, "Home Page", 20);
     HomeBtn->setCursor(Qt::PointingHandCursor);
     // Screen readers say where the button leads, rather than the tooltip again.
-    HomeBtn->setAccessibleDescription(
-        QString::fromLatin1(about::kHomePageAddress.data(), static_cast<qsizetype>(about::kHomePageAddress.size())));
+    HomeBtn->setAccessibleDescription(QString::fromLatin1(
+        about::kHomePageAddress.data(), static_cast<qsizetype>(about::kHomePageAddress.size())));
 }
 
 void TForm1::CreateLeftColumn() {

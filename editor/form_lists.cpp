@@ -2,12 +2,12 @@
 #include "form1.h"
 
 #include "ansi_text.h"
+#include "bgr_colour.h"
 #include "choice_box.h"
 #include "craft_catalogue.h"
 #include "draw_list_box.h"
 #include "errors.h"
 #include "list_entries.h"
-#include "ui_font.h"
 
 #include <QPainter>
 #include <algorithm>

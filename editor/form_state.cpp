@@ -3,6 +3,7 @@
 
 #include "ansi_text.h"
 #include "application_setup.h"
+#include "bgr_colour.h"
 #include "choice_box.h"
 #include "draw_list_box.h"
 #include "install_path.h"
@@ -11,7 +12,6 @@
 #include "quarnel_version.h"
 #include "spin_edit.h"
 #include "suggestion_box.h"
-#include "ui_font.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -57,7 +57,8 @@ QAccessibleInterface* ContainerFactory(const QString& className, QObject* object
     auto* widget = static_cast<QWidget*>(object);
     const QMetaObject* meta = widget->metaObject();
     const bool plainContainer = meta == &QWidget::staticMetaObject || meta == &TForm1::staticMetaObject;
-    return plainContainer && qobject_cast<TForm1*>(widget->window()) ? new TContainerForReaders(widget) : nullptr;
+    return plainContainer && qobject_cast<TForm1*>(widget->window()) ? new TContainerForReaders(widget)
+                                                                     : nullptr;
 }
 
 } // namespace

@@ -324,12 +324,6 @@ std::array<std::string_view, kCraftCount> CraftShortNames() {
     return CatalogueColumn<&TCraftRow::ShortName>();
 }
 
-std::string_view CraftShortName(int craftType) {
-    if (ListPosition(craftType, CraftCatalogue.size()) < 0)
-        throw EListError(craftType);
-    return CraftCatalogue[craftType].ShortName;
-}
-
 std::string_view GoalText(std::int32_t goal) {
     const int position = ListPosition(goal, GoalBoxItems.size());
     return position < 0 ? std::string_view{} : GoalBoxItems[position];

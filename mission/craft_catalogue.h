@@ -36,9 +36,6 @@ extern const std::array<std::string_view, 20> NameBoxItems;
 std::array<std::string_view, kCraftCount> CraftLongNames();
 std::array<std::string_view, kCraftCount> CraftShortNames();
 
-// Short name of a craft type; a type without a row (232 to 255) raises EListError.
-std::string_view CraftShortName(int craftType);
-
 // The goal list's entry for a stored goal; empty for a value without an entry.
 std::string_view GoalText(std::int32_t goal);
 

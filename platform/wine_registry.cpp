@@ -129,7 +129,8 @@ public:
                 const std::size_t length = newline ? static_cast<std::size_t>(newline - begin) : pending;
                 start_ += newline ? length + 1 : length;
                 --budget_.Lines;
-                line = overlong || length > kMaxRegistryLine ? std::string_view() : std::string_view(begin, length);
+                line = overlong || length > kMaxRegistryLine ? std::string_view()
+                                                             : std::string_view(begin, length);
                 if (line.ends_with('\r'))
                     line.remove_suffix(1);
                 return true;

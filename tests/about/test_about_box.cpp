@@ -159,9 +159,9 @@ TEST(AboutBox, BackgroundAndFontFollowTheMainWindow) {
             << "the width an outline face in its place is held to";
     } else {
         // The outline face in its place is sized so that the layout's tightest text still fits.
-        EXPECT_LE(QFontMetrics(alone->font()).horizontalAdvance(
-                      "Superiority - Attack Fighters then Primary FGs"),
-                  212);
+        EXPECT_LE(
+            QFontMetrics(alone->font()).horizontalAdvance("Superiority - Attack Fighters then Primary FGs"),
+            212);
         EXPECT_GE(info.pixelSize(), 9);
     }
 

@@ -91,7 +91,8 @@ TEST_F(FormTest, EveryControlIsNamedByItsLabelOrByItsPlace) {
                 box->setCurrentIndex(-1);
             }
             if (!row.labelBeside) {
-                EXPECT_EQ(LabelledBy(iface), QStringList{row.name}) << "a caption that is never seen names it";
+                EXPECT_EQ(LabelledBy(iface), QStringList{row.name})
+                    << "a caption that is never seen names it";
                 EXPECT_TRUE(iface->text(QAccessible::Description).isEmpty()) << "named once";
             }
         }
@@ -101,7 +102,8 @@ TEST_F(FormTest, EveryControlIsNamedByItsLabelOrByItsPlace) {
 
 TEST_F(FormTest, ReadersAreOfferedWhatIsSeenAndEachNameOnce) {
     QStringList offered;
-    for (QWidget* container : {static_cast<QWidget*>(form.get()), Find<QWidget>("ToolBar1"), Find<QWidget>("ToolBar2")}) {
+    for (QWidget* container :
+         {static_cast<QWidget*>(form.get()), Find<QWidget>("ToolBar1"), Find<QWidget>("ToolBar2")}) {
         QAccessibleInterface* iface = Accessible(container);
         for (int i = 0; i < iface->childCount(); ++i) {
             QAccessibleInterface* child = iface->child(i);
@@ -111,14 +113,16 @@ TEST_F(FormTest, ReadersAreOfferedWhatIsSeenAndEachNameOnce) {
             offered << child->object()->objectName();
         }
     }
-    for (const char* never : {"F1Label", "wordlabel", "Section", "ShortBox", "Bevel1", "Bevel2", "ToolButton2", ""})
+    for (const char* never :
+         {"F1Label", "wordlabel", "Section", "ShortBox", "Bevel1", "Bevel2", "ToolButton2", ""})
         EXPECT_FALSE(offered.contains(never)) << "never seen, or only a decoration: '" << never << "'";
-    for (const char* seen : {"ControlBar1", "Label6", "ShipList", "GroupBox1", "NewBtn", "PasteBtn", "HomeBtn"})
+    for (const char* seen :
+         {"ControlBar1", "Label6", "ShipList", "GroupBox1", "NewBtn", "PasteBtn", "HomeBtn"})
         EXPECT_TRUE(offered.contains(seen)) << seen;
 
     // Each toolbar button's description says something its name does not: its keys, or where it leads.
-    for (const char* button : {"NewBtn", "LoadBtn", "SaveAsBtn", "SaveBtn", "ClearFGBtn", "CopyBtn", "PasteBtn",
-                               "AboutBtn", "HomeBtn"}) {
+    for (const char* button : {"NewBtn", "LoadBtn", "SaveAsBtn", "SaveBtn", "ClearFGBtn", "CopyBtn",
+                               "PasteBtn", "AboutBtn", "HomeBtn"}) {
         QAccessibleInterface* iface = Accessible(Find<QWidget>(button));
         EXPECT_FALSE(iface->text(QAccessible::Description).isEmpty()) << button;
         EXPECT_NE(iface->text(QAccessible::Description), iface->text(QAccessible::Name)) << button;
@@ -206,6 +210,7 @@ TEST(SessionBus, NoBusIsStartedWhereNoneRuns) {
             EXPECT_FALSE(qEnvironmentVariableIsSet("DBUS_SESSION_BUS_ADDRESS")) << c.what;
     }
     ::close(socket);
-    savedAddress.isNull() ? qunsetenv("DBUS_SESSION_BUS_ADDRESS") : qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress);
+    savedAddress.isNull() ? qunsetenv("DBUS_SESSION_BUS_ADDRESS")
+                          : qputenv("DBUS_SESSION_BUS_ADDRESS", savedAddress);
     qputenv("XDG_RUNTIME_DIR", savedRuntime);
 }

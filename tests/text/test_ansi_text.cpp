@@ -47,8 +47,10 @@ TEST(AnsiText, EveryByteAsTheCCodePageTablesHaveIt) {
         auto* outPointer = reinterpret_cast<char*>(out);
         std::size_t inLeft = 1;
         std::size_t outLeft = sizeof(out);
-        const bool defined = ::iconv(toUtf16, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1);
-        const char16_t expected = defined ? static_cast<char16_t>(out[0] | out[1] << 8) : static_cast<char16_t>(b);
+        const bool defined =
+            ::iconv(toUtf16, &inPointer, &inLeft, &outPointer, &outLeft) != static_cast<std::size_t>(-1);
+        const char16_t expected =
+            defined ? static_cast<char16_t>(out[0] | out[1] << 8) : static_cast<char16_t>(b);
         EXPECT_EQ(AnsiToUnicode(std::string(1, in)), std::u16string(1, expected)) << "byte " << b;
         EXPECT_EQ(UnicodeToAnsi(std::u16string(1, expected)), std::string(1, in)) << "byte " << b;
     }

@@ -1,4 +1,4 @@
-// The editor's colour helper.
+// Colours as the program stores them, 0x00BBGGRR, for the window to draw with.
 #pragma once
 
 #include <QColor>
