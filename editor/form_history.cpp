@@ -95,16 +95,17 @@ private:
             PutRecords(form.Mission, std::get<TMissionRecords>(state));
         }
         try {
-            if (!whole) {
-                form.AssignTeamColours();
+            // Colours first: the flight group is shown in its team's colour.
+            form.AssignTeamColours();
+            if (!whole)
                 return;
-            }
             form.SelectedIndex = shown;
             form.ShipList->SetSelectedRow(shown);
             form.WorkingCopy = form.Mission.FlightGroups[static_cast<std::size_t>(shown)];
+            form.ShowFlightGroup();
             if (goalRow_ >= 0)
                 form.TeamListBox->SetSelectedRow(goalRow_);
-            form.RefreshAll();
+            form.ShowMission();
             form.TeamListBoxClick();
         } catch (...) {
             form.stepError_ = std::current_exception();
@@ -170,7 +171,8 @@ void TForm1::ConnectHistory() {
     history_ = new QUndoStack(this);
     history_->setUndoLimit(kHistoryLimit);
     SaveBtn->setEnabled(false);
-    connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { SaveBtn->setEnabled(!clean); });
+    // The button goes before the history when the window closes; the connection goes with it.
+    connect(history_, &QUndoStack::cleanChanged, SaveBtn, [this](bool clean) { SaveBtn->setEnabled(!clean); });
     // Leaving a field ends its run of typing.
     connect(qApp, &QApplication::focusChanged, this, [this] { EndTypingRun(); });
 

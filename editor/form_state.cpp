@@ -12,6 +12,7 @@
 #include "suggestion_box.h"
 #include "ui_font.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -65,6 +66,8 @@ TForm1::TForm1(QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The focus moves while the controls go; the window no longer follows it.
+    disconnect(qApp, nullptr, this, nullptr);
 #ifdef Q_OS_WIN
     // A file dialog writes its history to the registry (HKEY_CURRENT_USER\Software\QtProject)
     // when it is destroyed, and on Windows nothing sends that elsewhere. So the dialogs are let go
