@@ -57,13 +57,11 @@ public:
     const mission::TMission& Document() const { return Mission; }
     const QString& DocumentFileName() const { return FileName; }
     int SelectedSlot() const { return SelectedIndex; }
-    // Whether the document differs from the point of the history last saved (or started).
+    // Whether the history stands away from the point last saved, or where New or Open started it.
     bool IsModified() const;
     const mission::TFlightGroup& Clipboard() const { return ClipboardGroup; }
+    // The tag a control addresses its field with; 0 for a control without one.
     int ControlTag(QWidget* control) const;
-    // The short name of a craft type, read from ShortBox; a type without an entry raises the
-    // list-index error.
-    std::string CraftShortName(int craftType) const;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -79,6 +77,9 @@ private:
 
     // Lists and team view.
     void AssignTeamColours();
+    // The short name of a craft type, read from ShortBox; a type without an entry raises the
+    // list-index error.
+    std::string CraftShortName(int craftType) const;
     void BuildListText(int slot);
     void UpdateShipList();
     void UpdateGoalList();
