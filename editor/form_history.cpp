@@ -95,16 +95,24 @@ private:
             PutRecords(form.Mission, std::get<TMissionRecords>(state));
         }
         try {
-            // Colours first: the flight group is shown in its team's colour.
+            // Colours first: the flight group is shown in its team's colour. A list that stops
+            // at a craft without a short name has its colours all the same.
             form.AssignTeamColours();
-            if (!whole)
-                return;
-            form.SelectedIndex = shown;
-            form.ShipList->SetSelectedRow(shown);
-            form.WorkingCopy = form.Mission.FlightGroups[static_cast<std::size_t>(shown)];
+        } catch (...) {
+            form.stepError_ = std::current_exception();
+        }
+        if (!whole)
+            return;
+        form.SelectedIndex = shown;
+        form.ShipList->SetSelectedRow(shown);
+        form.WorkingCopy = form.Mission.FlightGroups[static_cast<std::size_t>(shown)];
+        if (goalRow_ >= 0)
+            form.TeamListBox->SetSelectedRow(goalRow_);
+        // After a list error the command's recovery shows the rest.
+        if (form.stepError_)
+            return;
+        try {
             form.ShowFlightGroup();
-            if (goalRow_ >= 0)
-                form.TeamListBox->SetSelectedRow(goalRow_);
             form.ShowMission();
             form.TeamListBoxClick();
         } catch (...) {

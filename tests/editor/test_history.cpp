@@ -280,3 +280,32 @@ TEST_F(HistoryTest, HistoryKeepsTheLastThousandSteps) {
     Redo(true);
     EXPECT_EQ(form->Document().FlightGroups[0].AiLevel, levels[5]);
 }
+
+// A pasted craft without a short name stops the list with the error box, but the paste is kept
+// as a change like any other: marked, so closing asks, and undone whole.
+TEST_F(HistoryTest, PastedCraftWithoutAShortNameIsAChangeToSave) {
+    mission::TMission odd;
+    mission::NewMission(odd);
+    odd.FlightGroups[0].CraftType = 240;
+    Open(odd);
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    Click(Find<QWidget>("CopyBtn"));
+    mission::TMission plain;
+    mission::NewMission(plain);
+    Open(plain);
+    ClickRow(Find<QListWidget>("ShipList"), 5);
+    const mission::TFlightGroup before = form->Document().FlightGroups[5];
+
+    Click(Find<QWidget>("PasteBtn"));
+    EXPECT_EQ(form->Document().FlightGroups[5].CraftType, 240);
+    ASSERT_EQ(dialogs->Errors.size(), 2u);
+    EXPECT_EQ(dialogs->Errors[1].second, "List index out of bounds (240)");
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(SaveEnabled());
+
+    Undo();
+    EXPECT_EQ(form->Document().FlightGroups[5], before);
+    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(dialogs->Errors.size(), 2u);
+    EXPECT_EQ(Rows(Find<QListWidget>("ShipList")).size(), 16);
+}
