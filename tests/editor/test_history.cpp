@@ -171,19 +171,24 @@ TEST_F(HistoryTest, RandomEditsUndoneAndRedoneGiveTheBytesOfEveryPoint) {
 // Ctrl+Z in a field being typed into undoes the whole typing, not its last letter; a number typed
 // out of a spin box's range is settled first, so redo brings back the settled number.
 TEST_F(HistoryTest, KeysInATextBoxUndoItsWholeEditAsTheWindowsStep) {
-    auto* field = Find<QLineEdit>("FG2Unk3Ed");
     const mission::TMission start = form->Document();
-    const QString shownAtStart = field->text();
-    ReplaceText(field, "123");
-    ASSERT_TRUE(field->hasFocus());
-    ASSERT_EQ(form->Document().FlightGroups[0].Body[25], 123);
-    Undo();
+    for (const char* name : {"FG2Unk3Ed", "Edit1", "NameBox", "NumTeamsBox"}) {
+        SCOPED_TRACE(name);
+        QWidget* field = Find<QWidget>(name);
+        const QString shownAtStart = Shown(field);
+        ReplaceText(field, "5");
+        Type(field, "67");
+        ASSERT_TRUE(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()));
+        ASSERT_NE(form->Document(), start);
+        Undo();
+        EXPECT_EQ(form->Document(), start);
+        EXPECT_EQ(Shown(field), shownAtStart);
+        EXPECT_FALSE(form->IsModified());
+        Redo(false);
+        EXPECT_EQ(Shown(field), "567");
+        Undo();
+    }
     EXPECT_EQ(form->Document(), start);
-    EXPECT_EQ(field->text(), shownAtStart);
-    EXPECT_FALSE(form->IsModified());
-    Redo(false);
-    EXPECT_EQ(form->Document().FlightGroups[0].Body[25], 123);
-    EXPECT_EQ(field->text(), "123");
 
     auto* waves = Find<QAbstractSpinBox>("Wavespin");
     const QString wavesAtStart = waves->text();
