@@ -153,7 +153,8 @@ const struct {
     {"team count", [](editor::TForm1& f) { f.findChild<QComboBox*>("NumTeamsBox")->setEditText("3"); }},
     {"team goal", [](editor::TForm1& f) { PickNext(f.findChild<QComboBox*>("GoalBox")); }},
     {"Clear FG", [](editor::TForm1&) { Button("ClearFGBtn").click(); }},
-    {"Paste FG", [](editor::TForm1&) {
+    {"Paste FG",
+     [](editor::TForm1&) {
          Button("CopyBtn").click();
          Button("PasteBtn").click();
      }},
@@ -216,7 +217,10 @@ BENCHMARK(BM_ClearFG)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PasteFG)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_New)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Open)->Repetitions(5)->ReportAggregatesOnly(true);
-BENCHMARK(BM_UndoRedo)->DenseRange(0, static_cast<int>(std::size(kStepKinds)) - 1)->Iterations(500)->UseRealTime();
+BENCHMARK(BM_UndoRedo)
+    ->DenseRange(0, static_cast<int>(std::size(kStepKinds)) - 1)
+    ->Iterations(500)
+    ->UseRealTime();
 BENCHMARK(BM_SaveThroughWindowBesideSaveMission)->Iterations(400)->UseRealTime();
 
 int main(int argc, char** argv) {

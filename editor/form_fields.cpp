@@ -68,7 +68,8 @@ void TForm1::StoreField(QWidget* control) {
     }
     // Drop-down lists and the check box make a step of each change; the fields typed into, spin
     // boxes included, make one step of a run of keystrokes.
-    QWidget* typed = qobject_cast<QComboBox*>(control) || qobject_cast<QCheckBox*>(control) ? nullptr : control;
+    QWidget* typed =
+        qobject_cast<QComboBox*>(control) || qobject_cast<QCheckBox*>(control) ? nullptr : control;
     if (InFlightGroup(binding->Kind)) {
         mission::TFlightGroup after = Mission.FlightGroups[slot];
         SetFieldValue(Mission, after, binding->Kind, ControlTag(control), value);

@@ -34,7 +34,8 @@ QList<QKeySequence> UndoKeys() {
 
 QList<QKeySequence> RedoKeys() {
     QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
-    for (const QKeySequence& extra : {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
+    for (const QKeySequence& extra :
+         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
         if (!keys.contains(extra))
             keys.append(extra);
     return keys;
@@ -66,7 +67,8 @@ public:
     // Keystrokes in one field, of one slot, in one run of typing make one step.
     bool mergeWith(const QUndoCommand* other) override {
         const auto& next = static_cast<const TEditStep&>(*other);
-        if (next.typedField_ != typedField_ || next.typingRun_ != typingRun_ || next.after_.index() != after_.index())
+        if (next.typedField_ != typedField_ || next.typingRun_ != typingRun_ ||
+            next.after_.index() != after_.index())
             return false;
         const auto* slot = std::get_if<TSlotState>(&after_);
         if (slot && std::get<TSlotState>(next.after_).Slot != slot->Slot)
@@ -147,7 +149,8 @@ bool TForm1::IsModified() const {
 
 void TForm1::PushSlotStep(int slot, const mission::TFlightGroup& after, QWidget* typedField, bool showWhole) {
     TEditStep::TSlotState before{slot, Mission.FlightGroups[static_cast<std::size_t>(slot)]};
-    auto* step = new TEditStep(*this, std::move(before), TEditStep::TSlotState{slot, after}, typedField, -1, showWhole);
+    auto* step = new TEditStep(*this, std::move(before), TEditStep::TSlotState{slot, after}, typedField, -1,
+                               showWhole);
     RunOnHistory([this, step] { history_->push(step); });
 }
 
@@ -180,7 +183,8 @@ void TForm1::ConnectHistory() {
     history_->setUndoLimit(kHistoryLimit);
     SaveBtn->setEnabled(false);
     // The button goes before the history when the window closes; the connection goes with it.
-    connect(history_, &QUndoStack::cleanChanged, SaveBtn, [this](bool clean) { SaveBtn->setEnabled(!clean); });
+    connect(history_, &QUndoStack::cleanChanged, SaveBtn,
+            [this](bool clean) { SaveBtn->setEnabled(!clean); });
     // Leaving a field ends its run of typing.
     connect(qApp, &QApplication::focusChanged, this, [this] { EndTypingRun(); });
 

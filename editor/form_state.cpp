@@ -23,8 +23,8 @@
 #include <QScreen>
 #include <QStyle>
 #include <QTimer>
-#include <QUndoStack>
 #include <QToolButton>
+#include <QUndoStack>
 #include <exception>
 
 namespace editor {

@@ -199,7 +199,8 @@ TEST(AboutBox, VersionLeftDropsTheRemainderTowardZero) {
         LabelOf(box, "VersionLab")->resize(row.labelWidth, 13);
         QEvent activation(QEvent::WindowActivate);
         QApplication::sendEvent(&box, &activation);
-        EXPECT_EQ(LabelOf(box, "VersionLab")->pos(), QPoint(row.expected, 8)) << row.outerWidth << " " << row.labelWidth;
+        EXPECT_EQ(LabelOf(box, "VersionLab")->pos(), QPoint(row.expected, 8))
+            << row.outerWidth << " " << row.labelWidth;
     }
 }
 

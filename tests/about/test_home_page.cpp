@@ -95,7 +95,8 @@ TEST(HomePage, AFailingHandlerShowsNothingAndThrowsNothing) {
     for (const auto& fail : failures) {
         Visible before = WhatShows([] {});
         bool opened = true;
-        Visible after = WhatShows([&] { EXPECT_NO_THROW(opened = OpenWebPage(about::kHomePageAddress, fail)); });
+        Visible after =
+            WhatShows([&] { EXPECT_NO_THROW(opened = OpenWebPage(about::kHomePageAddress, fail)); });
         EXPECT_EQ(after.topLevels, before.topLevels);
         EXPECT_FALSE(after.modal);
         EXPECT_FALSE(opened) << "the caller is told, so the window can say so";

@@ -26,7 +26,6 @@ struct TScriptedDialogs : editor::TDialogs {
     std::vector<std::string> WebPagesOpened;
     bool WebPageOpens = true; // what opening a web page answers
 
-
     std::optional<QString> RunFileDialog(QFileDialog& dialog) override;
     editor::TAnswer AskSave(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;

@@ -61,10 +61,10 @@ protected:
 // bytes and redone the end bytes, every point between on the way; the document is unmodified
 // exactly at the point last saved.
 TEST_F(HistoryTest, RandomEditsUndoneAndRedoneGiveTheBytesOfEveryPoint) {
-    const char* const picked[] = {"ShipBox", "AIBox",     "OrderBox",       "MissleBox", "CounterBox",
-                                  "BeamBox", "ArenaBox",  "MissionTypeBox", "GoalBox"};
-    const char* const typed[] = {"FG2Unk1Ed", "FG2Unk3Ed", "FG2Unk5Ed", "Edit1",   "Edit2", "Edit4",
-                                 "Wavespin",  "SizeSpin",  "StartDistSpin", "NameBox"};
+    const char* const picked[] = {"ShipBox", "AIBox",    "OrderBox",       "MissleBox", "CounterBox",
+                                  "BeamBox", "ArenaBox", "MissionTypeBox", "GoalBox"};
+    const char* const typed[] = {"FG2Unk1Ed", "FG2Unk3Ed", "FG2Unk5Ed", "Edit1",         "Edit2",
+                                 "Edit4",     "Wavespin",  "SizeSpin",  "StartDistSpin", "NameBox"};
     for (const unsigned seed : {1u, 2u, 3u, 4u}) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
