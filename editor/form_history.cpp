@@ -41,9 +41,12 @@ QList<QKeySequence> RedoKeys() {
     return keys;
 }
 
+// Asked for every key pressed in a text box.
 bool IsHistoryKey(const QKeyEvent& event) {
+    static const QList<QKeySequence> undoKeys = UndoKeys();
+    static const QList<QKeySequence> redoKeys = RedoKeys();
     const QKeySequence pressed(event.keyCombination());
-    return UndoKeys().contains(pressed) || RedoKeys().contains(pressed);
+    return undoKeys.contains(pressed) || redoKeys.contains(pressed);
 }
 
 } // namespace
@@ -176,7 +179,7 @@ void TForm1::RedoStep() {
     RunOnHistory([this] { history_->redo(); });
 }
 
-// The Save button is enabled exactly while the document differs from the point last saved; New
+// The Save button is enabled exactly while the history stands away from the point last saved; New
 // and Open start the history again at such a point.
 void TForm1::ConnectHistory() {
     history_ = new QUndoStack(this);
