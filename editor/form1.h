@@ -210,7 +210,7 @@ private:
     void SettleFocusedField();
     void SetTabOrder();
 
-    // Writes a control's value into the field its binding names.
+    // Writes a control's value into the field its binding names: a step while the user edits.
     void StoreField(QWidget* control);
     // Shows the stored values of the bound fields of the flight group records, or of the others.
     void ShowBoundFields(bool flightGroup);
