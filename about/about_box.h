@@ -16,6 +16,14 @@ public:
     // primary screen.
     explicit TAboutBox(QWidget* parent = nullptr);
 
+protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend void ShowAboutBox(QWidget* parent);
+
     QLabel* VersionLab = nullptr;
     QLabel* Label7 = nullptr;
     QPlainTextEdit* Memo1 = nullptr;
@@ -27,13 +35,6 @@ public:
 
     // Places VersionLab from the box's outer width; runs on every activation.
     void FormActivate();
-
-protected:
-    bool event(QEvent* event) override;
-    bool eventFilter(QObject* watched, QEvent* event) override;
-    void showEvent(QShowEvent* event) override;
-
-private:
     void CentreOnScreen();
 };
 

@@ -31,26 +31,17 @@ bool SystemOpen(const char* address) {
 #endif
 }
 
-TWebPageHandler& Handler() {
-    static TWebPageHandler handler;
-    return handler;
-}
-
 } // namespace
 
-void SetWebPageHandler(TWebPageHandler handler) {
-    Handler() = std::move(handler);
+bool OpenWebPage(std::string_view address) {
+    return OpenWebPage(address, SystemOpen);
 }
 
-bool OpenWebPage(std::string_view address) {
+bool OpenWebPage(std::string_view address, const TAddressOpener& open) {
     std::array<char, kAddressBufferSize> buffer{};
     std::copy_n(address.begin(), std::min(address.size(), buffer.size() - 1), buffer.begin());
     try {
-        if (Handler()) {
-            Handler()(buffer.data());
-            return true;
-        }
-        return SystemOpen(buffer.data());
+        return open(buffer.data());
     } catch (...) {
         // Whatever went wrong, the editor carries on as it was; the caller decides what to tell.
         return false;

@@ -12,15 +12,15 @@ inline constexpr std::string_view kHomePageAddress = "https://codeberg.org/quarn
 inline constexpr std::size_t kAddressBufferSize = 80;
 static_assert(kHomePageAddress.size() < kAddressBufferSize);
 
-// Hands the address (cut to 79 characters) once to the system's default handler for it: the Windows
-// shell's default action, elsewhere Qt's desktop services. Shows nothing and throws nothing; returns
-// false when the system said it could not open the address (no program for web addresses, for one),
-// so the caller can tell the user.
-bool OpenWebPage(std::string_view address);
+// What hands a zero-terminated address to a handler; false, or an error thrown, when it could not.
+using TAddressOpener = std::function<bool(const char* address)>;
 
-// What OpenWebPage calls with the zero-terminated address. Tests replace it; an empty function puts
-// back the system's handler. A handler reports a failure by throwing.
-using TWebPageHandler = std::function<void(const char* address)>;
-void SetWebPageHandler(TWebPageHandler handler);
+// Hands the address (cut to 79 characters) once to open. Shows nothing and throws nothing; returns
+// false when it could not be opened, so the caller can tell the user.
+bool OpenWebPage(std::string_view address, const TAddressOpener& open);
+
+// The same with the system's default handler for the address: the Windows shell's default action,
+// elsewhere Qt's desktop services (no program for web addresses, for one, makes it false).
+bool OpenWebPage(std::string_view address);
 
 } // namespace about

@@ -1,5 +1,6 @@
 // The main window's user actions, each with both lists rebuilt, measured in-process on the
-// offscreen platform; Save through the window beside the library's own SaveMission.
+// offscreen platform, through the window's controls; undo and redo of each kind of step; Save
+// through the window beside the library's own SaveMission.
 #include "application_setup.h"
 #include "dialogs.h"
 #include "draw_list_box.h"
@@ -8,7 +9,11 @@
 #include "spin_edit.h"
 
 #include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
 #include <QLineEdit>
+#include <QShortcut>
+#include <QToolButton>
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -58,61 +63,67 @@ Fixture& F() {
     return *theFixture;
 }
 
-void BM_SelectSlotAndRebuildLists(benchmark::State& state) {
+double Median(std::vector<double> samples) {
+    std::sort(samples.begin(), samples.end());
+    return samples[samples.size() / 2];
+}
+
+QToolButton& Button(const char* name) {
+    return *F().form->findChild<QToolButton*>(name);
+}
+
+// The window's undo or redo, as its key runs it.
+QShortcut& HistoryShortcut(QKeySequence::StandardKey key) {
+    for (QShortcut* shortcut : F().form->findChildren<QShortcut*>())
+        if (shortcut->keys().contains(QKeySequence::keyBindings(key).constFirst()))
+            return *shortcut;
+    std::fprintf(stderr, "no shortcut for the key\n");
+    std::abort();
+}
+
+void BM_SelectSlot(benchmark::State& state) {
     auto& form = *F().form;
     auto* ships = form.findChild<editor::TDrawListBox*>("ShipList");
     int row = 0;
     for (auto _ : state) {
         row = (row + 5) % 16;
         ships->setCurrentRow(row); // the user's selection raises ShipListClick
-        form.UpdateShipList();
-        form.UpdateGoalList();
     }
 }
 
+// Each edit is a step on the history, and rebuilds both lists.
 void BM_EditThroughSpinBox(benchmark::State& state) {
     auto& form = *F().form;
     auto* craftPerWave = form.findChild<editor::TSpinEdit*>("SizeSpin");
     int value = 1;
     for (auto _ : state) {
         value = value % 200 + 1;
-        craftPerWave->SetValue(value); // raises the change: field stored, flight group list rebuilt
-        form.UpdateGoalList();
+        craftPerWave->SetValue(value); // raises the change: field stored, both lists rebuilt
     }
-    form.ClearModified();
 }
 
 void BM_EditThroughEditField(benchmark::State& state) {
     auto& form = *F().form;
     auto* unknown = form.findChild<QLineEdit*>("FG2Unk3Ed");
     int value = 0;
-    for (auto _ : state) {
+    for (auto _ : state)
         unknown->setText(QString::number(++value));
-        form.UpdateGoalList();
-    }
-    form.ClearModified();
 }
 
 void BM_ClearFG(benchmark::State& state) {
-    auto& form = *F().form;
     for (auto _ : state)
-        form.ClearFGBtnClick(); // rebuilds both lists itself
-    form.ClearModified();
+        Button("ClearFGBtn").click(); // rebuilds both lists itself
 }
 
 void BM_PasteFG(benchmark::State& state) {
-    auto& form = *F().form;
-    form.CopyBtnClick();
+    Button("CopyBtn").click();
     for (auto _ : state)
-        form.PasteBtnClick();
-    form.ClearModified();
+        Button("PasteBtn").click();
 }
 
 void BM_New(benchmark::State& state) {
-    auto& form = *F().form;
-    form.ClearModified();
     for (auto _ : state)
-        form.NewBtnClick();
+        Button("NewBtn").click();
 }
 
 void BM_Open(benchmark::State& state) {
@@ -120,28 +131,72 @@ void BM_Open(benchmark::State& state) {
     mission::TMission m;
     mission::NewMission(m);
     mission::SaveMission(m, fixture.folder / "Bench.skm");
-    fixture.form->ClearModified();
     for (auto _ : state)
-        fixture.form->LoadBtnClick();
+        Button("LoadBtn").click();
 }
 
-double Median(std::vector<double> samples) {
-    std::sort(samples.begin(), samples.end());
-    return samples[samples.size() / 2];
+// The kinds of step, each made once through its control before its undo and redo are measured.
+template <typename Box> void PickNext(Box* box) {
+    const int next = (box->currentIndex() + 1) % box->count();
+    box->setCurrentIndex(next);
+    emit box->activated(next); // what the user's pick raises
+}
+const struct {
+    const char* name;
+    void (*make)(editor::TForm1& form);
+} kStepKinds[] = {
+    {"drop-down", [](editor::TForm1& f) { PickNext(f.findChild<QComboBox*>("AIBox")); }},
+    {"spin box", [](editor::TForm1& f) { f.findChild<editor::TSpinEdit*>("SizeSpin")->SetValue(7); }},
+    {"edit field", [](editor::TForm1& f) { f.findChild<QLineEdit*>("FG2Unk1Ed")->setText("42"); }},
+    {"check box", [](editor::TForm1& f) { f.findChild<QCheckBox*>("PriChk")->toggle(); }},
+    {"name", [](editor::TForm1& f) { f.findChild<QComboBox*>("NameBox")->setEditText("Bench"); }},
+    {"team count", [](editor::TForm1& f) { f.findChild<QComboBox*>("NumTeamsBox")->setEditText("3"); }},
+    {"team goal", [](editor::TForm1& f) { PickNext(f.findChild<QComboBox*>("GoalBox")); }},
+    {"Clear FG", [](editor::TForm1&) { Button("ClearFGBtn").click(); }},
+    {"Paste FG",
+     [](editor::TForm1&) {
+         Button("CopyBtn").click();
+         Button("PasteBtn").click();
+     }},
+};
+
+// Undo and redo of one step in turn; the counters give the median of each.
+void BM_UndoRedo(benchmark::State& state) {
+    auto& form = *F().form;
+    const auto& kind = kStepKinds[state.range(0)];
+    state.SetLabel(kind.name);
+    Button("NewBtn").click();
+    form.findChild<editor::TDrawListBox*>("ShipList")->setCurrentRow(4);
+    kind.make(form);
+    QShortcut& undo = HistoryShortcut(QKeySequence::Undo);
+    QShortcut& redo = HistoryShortcut(QKeySequence::Redo);
+    std::vector<double> undone, redone;
+    for (auto _ : state) {
+        auto start = std::chrono::steady_clock::now();
+        emit undo.activated();
+        auto middle = std::chrono::steady_clock::now();
+        emit redo.activated();
+        auto end = std::chrono::steady_clock::now();
+        undone.push_back(std::chrono::duration<double, std::micro>(middle - start).count());
+        redone.push_back(std::chrono::duration<double, std::micro>(end - middle).count());
+    }
+    state.counters["undo_us"] = Median(undone);
+    state.counters["redo_us"] = Median(redone);
 }
 
 // Save through the window beside the library's SaveMission, alternating within one loop so that
 // both see the same state of the disk; the counters give each median and their ratio.
 void BM_SaveThroughWindowBesideSaveMission(benchmark::State& state) {
     auto& fixture = F();
-    fixture.form->SaveAsBtnClick(); // names the document after the dialogs' one path
+    Button("SaveAsBtn").click(); // names the document after the dialogs' one path
+    auto* primary = fixture.form->findChild<QCheckBox*>("PriChk");
     const std::filesystem::path alone = fixture.folder / "Alone.skm";
     mission::TMission m = fixture.form->Document();
     std::vector<double> window, library;
     for (auto _ : state) {
-        fixture.form->MarkModified();
+        primary->toggle(); // a change to save
         auto start = std::chrono::steady_clock::now();
-        fixture.form->SaveBtnClick();
+        Button("SaveBtn").click();
         auto middle = std::chrono::steady_clock::now();
         mission::SaveMission(m, alone);
         auto end = std::chrono::steady_clock::now();
@@ -155,13 +210,17 @@ void BM_SaveThroughWindowBesideSaveMission(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_SelectSlotAndRebuildLists)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_SelectSlot)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_EditThroughSpinBox)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_EditThroughEditField)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_ClearFG)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_PasteFG)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_New)->Repetitions(5)->ReportAggregatesOnly(true);
 BENCHMARK(BM_Open)->Repetitions(5)->ReportAggregatesOnly(true);
+BENCHMARK(BM_UndoRedo)
+    ->DenseRange(0, static_cast<int>(std::size(kStepKinds)) - 1)
+    ->Iterations(500)
+    ->UseRealTime();
 BENCHMARK(BM_SaveThroughWindowBesideSaveMission)->Iterations(400)->UseRealTime();
 
 int main(int argc, char** argv) {

@@ -2,6 +2,7 @@
 #include "dialogs.h"
 
 #include "application_setup.h"
+#include "home_page.h"
 
 #include <QAbstractItemView>
 #include <QCompleter>
@@ -88,6 +89,10 @@ void TDialogs::ShowError(QWidget* parent, const QString& caption, const QString&
 void TDialogs::ShowInformation(QWidget* parent, const QString& caption, const QString& text) {
     QMessageBox box(QMessageBox::Information, caption, text, QMessageBox::Ok, parent);
     box.exec();
+}
+
+bool TDialogs::OpenWebPage(std::string_view address) {
+    return about::OpenWebPage(address);
 }
 
 } // namespace editor

@@ -3,6 +3,7 @@
 
 #include <QString>
 #include <optional>
+#include <string_view>
 
 class QFileDialog;
 class QWidget;
@@ -27,6 +28,8 @@ public:
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text);
     // A note for the user: the information icon, one OK button.
     virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text);
+    // Hands a web address to the system's handler for it; false when it could not be opened.
+    virtual bool OpenWebPage(std::string_view address);
 };
 
 } // namespace editor

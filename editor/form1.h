@@ -13,6 +13,7 @@
 #include <QWidget>
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -27,6 +28,7 @@ class QLineEdit;
 class QListWidget;
 class QPainter;
 class QToolButton;
+class QUndoStack;
 
 namespace editor {
 
@@ -55,9 +57,23 @@ public:
     const mission::TMission& Document() const { return Mission; }
     const QString& DocumentFileName() const { return FileName; }
     int SelectedSlot() const { return SelectedIndex; }
-    bool IsModified() const { return Modified; }
-    bool SaveAsWasCancelled() const { return SaveAsCancelled; }
+    // Whether the history stands away from the point last saved, or where New or Open started it.
+    bool IsModified() const;
     const mission::TFlightGroup& Clipboard() const { return ClipboardGroup; }
+    // The tag a control addresses its field with; 0 for a control without one.
+    int ControlTag(QWidget* control) const;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    // Editor state. Whether the document is modified is the history's: see IsModified.
+    mission::TMission Mission;
+    QString FileName;
+    int SelectedIndex = 0;
+    mission::TFlightGroup WorkingCopy;
+    mission::TFlightGroup ClipboardGroup;
+    bool ControlsLive = false;
 
     // Lists and team view.
     void AssignTeamColours();
@@ -72,8 +88,6 @@ public:
     void TeamListBoxClick();
 
     // State and display.
-    void MarkModified();
-    void ClearModified();
     void UpdateTitle();
     void ShowFlightGroup();
     void ShowMission();
@@ -83,7 +97,6 @@ public:
 
     // Field editing.
     int ControlValue(QWidget* control) const;
-    int ControlTag(QWidget* control) const;
     void AIBoxChange(QWidget* sender);
     void FG2Unk1EdChange(QWidget* sender);
     void NameBoxChange();
@@ -105,24 +118,6 @@ public:
     void NewBtnClick();
     void AboutBtnClick();
     void HomeBtnClick();
-
-protected:
-    void closeEvent(QCloseEvent* event) override;
-
-private:
-    // Restores the modified state, and the Save button with it, when a display step ends.
-    class TModifiedKeeper;
-
-    // Editor state.
-    mission::TMission Mission;
-    QString FileName;
-    QString InstallPath;
-    int SelectedIndex = 0;
-    mission::TFlightGroup WorkingCopy;
-    mission::TFlightGroup ClipboardGroup;
-    bool Modified = false;
-    bool ControlsLive = false;
-    bool SaveAsCancelled = false;
 
     // Controls, named as in the layout.
     QWidget* ControlBar1 = nullptr;
@@ -215,7 +210,7 @@ private:
     void SettleFocusedField();
     void SetTabOrder();
 
-    // Writes a control's value into the field its binding names.
+    // Writes a control's value into the field its binding names: a step while the user edits.
     void StoreField(QWidget* control);
     // Shows the stored values of the bound fields of the flight group records, or of the others.
     void ShowBoundFields(bool flightGroup);
@@ -238,6 +233,42 @@ private:
     // After a list rebuild failed part-way, shows the document in every other control.
     void RecoverFromListError();
     void ShowError(const QString& text);
+
+    // Undo and redo (form_history.cpp). Every change the user makes to the document is one step
+    // on the history; a step holds the records it changed, as they stood before and after it.
+    class TEditStep;
+    // The records outside the flight groups but the mission name, which every save sets from the
+    // file name.
+    struct TMissionRecords {
+        std::array<std::uint8_t, mission::kHeaderBytesSize> HeaderBytes{};
+        mission::TMissionSettings Settings;
+        mission::TTeamGoals Goals;
+        mission::TMissionTrailer Trailer;
+    };
+    static TMissionRecords Records(const mission::TMission& mission);
+    static void PutRecords(mission::TMission& mission, const TMissionRecords& records);
+    // Pushes a step that changes one flight group slot to after. A step for a field being typed
+    // into names it, and merges with the field's previous step of the same typing run.
+    void PushSlotStep(int slot, const mission::TFlightGroup& after, QWidget* typedField = nullptr,
+                      bool showWhole = false);
+    // The same for a change to the records outside the flight groups; goalRow is the team row
+    // whose goal changes, or -1.
+    void PushMissionStep(const TMissionRecords& after, QWidget* typedField = nullptr, int goalRow = -1);
+    // Runs an operation on the history; an error a step raised while showing its change is raised
+    // again here, once the history is in order.
+    void RunOnHistory(const std::function<void()>& operation);
+    // The undo and redo keys.
+    void UndoStep();
+    void RedoStep();
+    // Ends the typing run: the next keystroke in a field starts a step of its own.
+    void EndTypingRun() { ++typingRun_; }
+    // Keeps the undo and redo keys from the text boxes' own letter-wise undo.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void ConnectHistory();
+
+    QUndoStack* history_ = nullptr;
+    int typingRun_ = 0;
+    std::exception_ptr stepError_;
 
     std::unique_ptr<TDialogs> dialogs_;
     // The control of each row of kFieldBindings.

@@ -17,6 +17,7 @@
 #include <QFileInfo>
 #include <QShortcut>
 #include <QToolButton>
+#include <QUndoStack>
 #include <filesystem>
 
 namespace editor {
@@ -59,23 +60,20 @@ TForm1::TSaveOutcome TForm1::SaveStep() {
         return SaveAs();
     mission::SaveMission(Mission, ToPath(FileName));
     UpdateTitle();
-    ClearModified();
+    history_->setClean();
     return TSaveOutcome::Saved;
 }
 
 TForm1::TSaveOutcome TForm1::SaveAs() {
     const std::optional<QString> chosen = dialogs_->RunFileDialog(SaveDialog1());
-    if (!chosen) {
-        SaveAsCancelled = true;
+    if (!chosen)
         return TSaveOutcome::Cancelled;
-    }
     // The file name changes only once the file is saved, so a failed Save As leaves the
     // document named as it was.
     mission::SaveMission(Mission, ToPath(*chosen));
     FileName = *chosen;
     UpdateTitle();
-    ClearModified();
-    SaveAsCancelled = false;
+    history_->setClean();
     return TSaveOutcome::Saved;
 }
 
@@ -88,7 +86,7 @@ void TForm1::SaveAsBtnClick() {
 }
 
 bool TForm1::SaveChangesFirst() {
-    if (!Modified)
+    if (!IsModified())
         return true;
     switch (AskSave()) {
     case TAnswer::Yes:
@@ -116,7 +114,8 @@ void TForm1::LoadBtnClick() {
     FileName = *chosen;
     UpdateTitle();
     Mission = opened;
-    ClearModified();
+    // An opened document starts a new history, unmodified.
+    history_->clear();
     SelectedIndex = 0;
     ShipList->SetSelectedRow(0);
     TeamListBox->SetSelectedRow(0);
@@ -155,7 +154,7 @@ void TForm1::AboutBtnClick() {
 // Without a browser the click would otherwise do nothing at all; the box names the address so the
 // user can open it by hand.
 void TForm1::HomeBtnClick() {
-    if (!about::OpenWebPage(about::kHomePageAddress)) {
+    if (!dialogs_->OpenWebPage(about::kHomePageAddress)) {
         const QString address = QString::fromLatin1(about::kHomePageAddress.data(),
                                                     static_cast<qsizetype>(about::kHomePageAddress.size()));
         ShowError(QString("The home page %1 could not be opened").arg(address));

@@ -53,72 +53,83 @@ int TForm1::ControlTag(QWidget* control) const {
     return control && HasTag(control) ? control->property("tag").toInt() : 0;
 }
 
+// Writes a control's value into the field its binding names: as a step on the history while the
+// user edits, straight into the document while the program fills the control.
 void TForm1::StoreField(QWidget* control) {
     const TFieldBinding* binding = FindBinding(control->objectName());
     if (!binding)
         return;
-    SetFieldValue(Mission, Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)], binding->Kind,
-                  ControlTag(control), ControlValue(control) - binding->Offset);
+    const int value = ControlValue(control) - binding->Offset;
+    const auto slot = static_cast<std::size_t>(SelectedIndex);
+    if (!ControlsLive) {
+        SetFieldValue(Mission, Mission.FlightGroups[slot], binding->Kind, ControlTag(control), value);
+        return;
+    }
+    // Drop-down lists and the check box make a step of each change; the fields typed into, spin
+    // boxes included, make one step of a run of keystrokes.
+    QWidget* typed =
+        qobject_cast<QComboBox*>(control) || qobject_cast<QCheckBox*>(control) ? nullptr : control;
+    if (InFlightGroup(binding->Kind)) {
+        mission::TFlightGroup after = Mission.FlightGroups[slot];
+        SetFieldValue(Mission, after, binding->Kind, ControlTag(control), value);
+        PushSlotStep(SelectedIndex, after, typed);
+    } else {
+        mission::TMission scratch;
+        PutRecords(scratch, Records(Mission));
+        SetFieldValue(scratch, scratch.FlightGroups[0], binding->Kind, ControlTag(control), value);
+        PushMissionStep(Records(scratch), typed);
+    }
 }
 
 void TForm1::AIBoxChange(QWidget* sender) {
     if (!ControlsLive)
         return;
     StoreField(sender);
-    MarkModified();
-    UpdateShipList();
 }
 
 void TForm1::FG2Unk1EdChange(QWidget* sender) {
     if (!ControlsLive)
         return;
     StoreField(sender);
-    MarkModified();
-    UpdateShipList();
 }
 
 void TForm1::NameBoxChange() {
     if (!ControlsLive)
         return;
     const QString name = FirstCharacters(NameBox->currentText(), static_cast<int>(mission::kNameSize));
-    text::SetFieldText(Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Name,
-                       text::UnicodeToAnsi(name.toStdU16String()));
-    UpdateShipList();
-    MarkModified();
+    mission::TFlightGroup after = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    text::SetFieldText(after.Name, text::UnicodeToAnsi(name.toStdU16String()));
+    PushSlotStep(SelectedIndex, after, NameBox);
 }
 
 void TForm1::ArenaBoxChange(QWidget* sender) {
     if (!ControlsLive)
         return;
     StoreField(sender);
-    MarkModified();
 }
 
 // Runs also while the program fills the field; it then stores the value just shown.
 void TForm1::Edit1Change(QWidget* sender) {
     StoreField(sender);
-    MarkModified();
 }
 
 // Runs also while the program fills the fields; they then store the values just shown.
 void TForm1::Edit2Change(QWidget* sender) {
     StoreField(sender);
-    MarkModified();
 }
 
 void TForm1::MissionTypeBoxChange(QWidget* sender) {
     if (!ControlsLive)
         return;
     StoreField(sender);
-    MarkModified();
 }
 
 void TForm1::NumTeamsBoxChange() {
     if (!ControlsLive)
         return;
-    Mission.Settings.TeamCount = ParseInteger(NumTeamsBox->currentText()).value_or(kDefaultTeamCount);
-    AssignTeamColours();
-    MarkModified();
+    TMissionRecords after = Records(Mission);
+    after.Settings.TeamCount = ParseInteger(NumTeamsBox->currentText()).value_or(kDefaultTeamCount);
+    PushMissionStep(after, NumTeamsBox);
 }
 
 void TForm1::GoalBoxChange() {
@@ -128,34 +139,29 @@ void TForm1::GoalBoxChange() {
     const int row = TeamListBox->SelectedRow();
     if (row < 0 || row >= mission::kTeamGoalCount)
         return;
-    Mission.Goals.TeamGoal[static_cast<std::size_t>(row)] = GoalBox->currentIndex();
-    UpdateGoalList();
-    MarkModified();
+    TMissionRecords after = Records(Mission);
+    after.Goals.TeamGoal[static_cast<std::size_t>(row)] = GoalBox->currentIndex();
+    PushMissionStep(after, nullptr, row);
 }
 
 void TForm1::ClearFGBtnClick() {
-    mission::ClearFlightGroup(Mission, SelectedIndex);
-    BuildListText(SelectedIndex);
-    AssignTeamColours();
-    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
-    ShowFlightGroup();
-    MarkModified();
-    UpdateShipList();
+    mission::TMission scratch;
+    scratch.FlightGroups[static_cast<std::size_t>(SelectedIndex)] =
+        Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    mission::ClearFlightGroup(scratch, SelectedIndex);
+    PushSlotStep(SelectedIndex, scratch.FlightGroups[static_cast<std::size_t>(SelectedIndex)], nullptr, true);
 }
 
 // Takes the group as the controls show it: the document's slot, with every edit made since it was
 // selected.
 void TForm1::CopyBtnClick() {
+    EndTypingRun();
     ClipboardGroup = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     PasteBtn->setEnabled(true);
 }
 
 void TForm1::PasteBtnClick() {
-    Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)] = ClipboardGroup;
-    AssignTeamColours();
-    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
-    RefreshAll();
-    MarkModified();
+    PushSlotStep(SelectedIndex, ClipboardGroup, nullptr, true);
 }
 
 void TForm1::ConnectHandlers() {

@@ -13,6 +13,7 @@
 #include "spin_edit.h"
 #include "suggestion_box.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFileDialog>
@@ -21,6 +22,7 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
+#include <QUndoStack>
 #include <exception>
 
 namespace editor {
@@ -48,25 +50,10 @@ void ShowText(QComboBox* box, const QString& text) {
 
 } // namespace
 
-// Restores the modified state, and the Save button with it, when a display step ends.
-class TForm1::TModifiedKeeper {
-public:
-    explicit TModifiedKeeper(TForm1& form) : form_(form), modified_(form.Modified) {}
-    ~TModifiedKeeper() {
-        form_.Modified = modified_;
-        form_.SaveBtn->setEnabled(modified_);
-    }
-    TModifiedKeeper(const TModifiedKeeper&) = delete;
-    TModifiedKeeper& operator=(const TModifiedKeeper&) = delete;
-
-private:
-    TForm1& form_;
-    bool modified_;
-};
-
 TForm1::TForm1(QWidget* parent)
     : QWidget(parent), FileName(kUnnamed), dialogs_(std::make_unique<TDialogs>()) {
     CreateControls();
+    ConnectHistory();
     ConnectHandlers();
     ConnectShortcuts();
     FormCreate();
@@ -74,6 +61,8 @@ TForm1::TForm1(QWidget* parent)
 }
 
 TForm1::~TForm1() {
+    // The focus moves while the controls go; the window no longer follows it.
+    disconnect(qApp, nullptr, this, nullptr);
 #ifdef Q_OS_WIN
     // A file dialog writes its history to the registry (HKEY_CURRENT_USER\Software\QtProject)
     // when it is destroyed, and on Windows nothing sends that elsewhere. So the dialogs are let go
@@ -88,25 +77,12 @@ void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) {
     dialogs_ = std::move(dialogs);
 }
 
-void TForm1::MarkModified() {
-    if (!ControlsLive)
-        return;
-    Modified = true;
-    SaveBtn->setEnabled(true);
-}
-
-void TForm1::ClearModified() {
-    Modified = false;
-    SaveBtn->setEnabled(false);
-}
-
 void TForm1::UpdateTitle() {
     setWindowTitle(QString::fromUtf8(quarnel::kVersionText) + "  -  [" + QFileInfo(FileName).fileName() +
                    "]");
 }
 
 void TForm1::ShowFlightGroup() {
-    TModifiedKeeper keeper(*this);
     ControlsLive = false;
     for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
         SetTextColour(teamColoured, WorkingCopy.Colour);
@@ -120,7 +96,6 @@ void TForm1::ShowFlightGroup() {
 }
 
 void TForm1::ShowMission() {
-    TModifiedKeeper keeper(*this);
     ControlsLive = false;
     ShowBoundFields(false);
     UpdateGoalList();
@@ -149,7 +124,6 @@ void TForm1::ShowBoundFields(bool flightGroup) {
 }
 
 void TForm1::RefreshAll() {
-    TModifiedKeeper keeper(*this);
     AssignTeamColours();
     UpdateShipList();
     UpdateGoalList();
@@ -166,10 +140,12 @@ void TForm1::StartNewDocument() {
     WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     RefreshAll();
     UpdateTitle();
-    ClearModified();
+    // A new document starts a new history, unmodified.
+    history_->clear();
 }
 
 void TForm1::ShipListClick() {
+    EndTypingRun();
     const int row = ShipList->SelectedRow();
     if (row < 0 || row >= mission::kFlightGroupCount)
         return;
@@ -181,17 +157,17 @@ void TForm1::ShipListClick() {
 void TForm1::FormCreate() {
     // A value that cannot be read (of the wrong type, say) is reported once the window shows, through
     // the same error box as a command's; start-up goes on without it.
+    std::string installPath;
     try {
-        InstallPath = QString::fromStdString(platform::ReadInstallPath());
+        installPath = platform::ReadInstallPath();
     } catch (...) {
-        InstallPath.clear();
         QTimer::singleShot(0, this, [this, error = std::current_exception()] {
             RunCommand([&error] { std::rethrow_exception(error); });
         });
     }
     ControlsLive = true;
     UpdateTitle();
-    DialogFolder = QString::fromStdString(platform::SkirmishFolder(InstallPath.toStdString()));
+    DialogFolder = QString::fromStdString(platform::SkirmishFolder(installPath));
     SelectedIndex = 0;
     StartNewDocument();
     ShipList->SetSelectedRow(0);

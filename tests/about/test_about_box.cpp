@@ -22,10 +22,22 @@ using about_tests::WhileModal;
 
 namespace {
 
+// The box's controls, found by name as a user's tools find them.
+QLabel* LabelOf(const QWidget& box, const char* name) {
+    auto* label = box.findChild<QLabel*>(name);
+    EXPECT_NE(label, nullptr) << name;
+    return label;
+}
+
+QPlainTextEdit* MemoOf(const QWidget& box) {
+    auto* memo = box.findChild<QPlainTextEdit*>("Memo1");
+    EXPECT_NE(memo, nullptr);
+    return memo;
+}
+
 // A box shown (not modally) and active, as the first activation leaves it.
 std::unique_ptr<TAboutBox> ShownBox(QWidget* parent = nullptr) {
     auto box = std::make_unique<TAboutBox>(parent);
-    box->SetVersion(quarnel::kVersionText);
     box->show();
     box->activateWindow();
     EXPECT_TRUE(QTest::qWaitForWindowActive(box.get()));
@@ -33,7 +45,7 @@ std::unique_ptr<TAboutBox> ShownBox(QWidget* parent = nullptr) {
 }
 
 int ExpectedVersionLeft(const TAboutBox& box) {
-    return (box.frameGeometry().width() - box.VersionLab->width()) / 2 - 1;
+    return (box.frameGeometry().width() - LabelOf(box, "VersionLab")->width()) / 2 - 1;
 }
 
 } // namespace
@@ -41,7 +53,7 @@ int ExpectedVersionLeft(const TAboutBox& box) {
 TEST(AboutBox, ControlsStandWhereTheLayoutPutsThem) {
     auto box = ShownBox();
     EXPECT_EQ(box->size(), QSize(360, 310));
-    EXPECT_EQ(box->Memo1->geometry(), QRect(5, 50, 349, 205));
+    EXPECT_EQ(MemoOf(*box)->geometry(), QRect(5, 50, 349, 205));
 
     struct Row {
         const char* name;
@@ -50,14 +62,14 @@ TEST(AboutBox, ControlsStandWhereTheLayoutPutsThem) {
         bool centred;
     };
     const Row rows[] = {
-        {"VersionLab", box->VersionLab, 8, false},
-        {"Label7", box->Label7, 26, true},
-        {"Label5", box->Label5, 266, true},
-        {"Label9", box->Label9, 280, true},
+        {"VersionLab", LabelOf(*box, "VersionLab"), 8, false},
+        {"Label7", LabelOf(*box, "Label7"), 26, true},
+        {"Label5", LabelOf(*box, "Label5"), 266, true},
+        {"Label9", LabelOf(*box, "Label9"), 280, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        ASSERT_EQ(box->findChild<QLabel*>(row.name), row.label);
+        ASSERT_NE(row.label, nullptr);
         EXPECT_EQ(row.label->y(), row.top);
         // Sized to the text and wholly inside the box: nothing clipped.
         EXPECT_GE(row.label->width(), row.label->fontMetrics().horizontalAdvance(row.label->text()));
@@ -67,21 +79,20 @@ TEST(AboutBox, ControlsStandWhereTheLayoutPutsThem) {
             EXPECT_EQ(row.label->x(), (360 - row.label->width()) / 2);
         }
     }
-    EXPECT_EQ(box->findChild<QPlainTextEdit*>("Memo1"), box->Memo1);
 }
 
 TEST(AboutBox, TextsAreTheProgramsOwn) {
     auto box = ShownBox();
     EXPECT_EQ(box->windowTitle(), "About");
-    EXPECT_EQ(box->VersionLab->text(), quarnel::kVersionText);
-    EXPECT_TRUE(box->VersionLab->font().bold());
-    for (QLabel* label : {box->Label7, box->Label5, box->Label9}) {
+    EXPECT_EQ(LabelOf(*box, "VersionLab")->text(), quarnel::kVersionText);
+    EXPECT_TRUE(LabelOf(*box, "VersionLab")->font().bold());
+    for (QLabel* label : {LabelOf(*box, "Label7"), LabelOf(*box, "Label5"), LabelOf(*box, "Label9")}) {
         EXPECT_FALSE(label->font().bold()) << label->objectName().toStdString();
         EXPECT_FALSE(label->text().trimmed().isEmpty()) << label->objectName().toStdString();
     }
 
     // Two paragraphs with one empty line between them: the licence terms, then the disclaimer.
-    const QStringList lines = box->Memo1->toPlainText().split('\n');
+    const QStringList lines = MemoOf(*box)->toPlainText().split('\n');
     ASSERT_EQ(lines.size(), 3);
     EXPECT_TRUE(lines[1].isEmpty());
     EXPECT_TRUE(lines[0].contains("MIT licence"));
@@ -91,7 +102,8 @@ TEST(AboutBox, TextsAreTheProgramsOwn) {
 TEST(AboutBox, TheVersionLineIsDrawnBoldInEveryFace) {
     // The classic face has no bold of its own; drawn as it is, the line would look regular.
     auto box = ShownBox();
-    QLabel regular(box->VersionLab->text(), box.get());
+    QLabel* version = LabelOf(*box, "VersionLab");
+    QLabel regular(version->text(), box.get());
     regular.setFont(box->font());
     regular.adjustSize();
     const auto inked = [](QLabel* label) {
@@ -103,13 +115,13 @@ TEST(AboutBox, TheVersionLineIsDrawnBoldInEveryFace) {
                 count += image.pixel(x, y) != background;
         return count;
     };
-    EXPECT_GT(inked(box->VersionLab), inked(&regular) * 5 / 4);
-    EXPECT_GT(box->VersionLab->width(), regular.width());
+    EXPECT_GT(inked(version), inked(&regular) * 5 / 4);
+    EXPECT_GT(version->width(), regular.width());
 }
 
 TEST(AboutBox, LicenceTextShowsWholeWithoutScrolling) {
     auto box = ShownBox();
-    QPlainTextEdit* memo = box->Memo1;
+    QPlainTextEdit* memo = MemoOf(*box);
     EXPECT_EQ(memo->verticalScrollBar()->maximum(), 0);
     EXPECT_EQ(memo->horizontalScrollBar()->maximum(), 0);
     EXPECT_EQ(memo->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
@@ -143,7 +155,7 @@ TEST(AboutBox, BackgroundAndFontFollowTheMainWindow) {
     auto owned = ShownBox(&owner);
     // The owner's font as the owner has it, completed from the application's.
     EXPECT_EQ(owned->font(), owner.font());
-    EXPECT_EQ(owned->Memo1->font(), owner.font());
+    EXPECT_EQ(MemoOf(*owned)->font(), owner.font());
     EXPECT_EQ(owned->font().family(), ownerFont.family());
 
     auto alone = ShownBox();
@@ -167,7 +179,7 @@ TEST(AboutBox, BackgroundAndFontFollowTheMainWindow) {
 
     const QColor buttonFace = alone->palette().color(QPalette::Button);
     EXPECT_EQ(alone->palette().color(QPalette::Window), buttonFace);
-    EXPECT_EQ(alone->Memo1->palette().color(QPalette::Base), buttonFace);
+    EXPECT_EQ(MemoOf(*alone)->palette().color(QPalette::Base), buttonFace);
     EXPECT_TRUE(alone->autoFillBackground());
     // What is drawn: a pixel of the box's face and one inside the text field, past the text.
     const QImage shot = alone->grab().toImage();
@@ -177,27 +189,28 @@ TEST(AboutBox, BackgroundAndFontFollowTheMainWindow) {
 
 TEST(AboutBox, VersionLabelFollowsTheOuterWidthOnEveryActivation) {
     auto box = ShownBox();
-    EXPECT_EQ(box->VersionLab->pos(), QPoint(ExpectedVersionLeft(*box), 8));
-    const QPoint first = box->VersionLab->pos();
+    EXPECT_EQ(LabelOf(*box, "VersionLab")->pos(), QPoint(ExpectedVersionLeft(*box), 8));
+    const QPoint first = LabelOf(*box, "VersionLab")->pos();
 
     // Moved away, then the box loses and regains the focus: it is placed again, at the same spot.
-    box->VersionLab->move(0, 0);
+    LabelOf(*box, "VersionLab")->move(0, 0);
     QWidget other;
     other.show();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     box->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
-    EXPECT_EQ(box->VersionLab->pos(), first);
+    EXPECT_EQ(LabelOf(*box, "VersionLab")->pos(), first);
 
     // A longer text is measured anew on the next activation.
-    box->SetVersion(QString(quarnel::kVersionText) + " with a longer line");
+    LabelOf(*box, "VersionLab")->setText(QString(quarnel::kVersionText) + " with a longer line");
+    LabelOf(*box, "VersionLab")->adjustSize();
     other.activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
     box->activateWindow();
     ASSERT_TRUE(QTest::qWaitForWindowActive(box.get()));
-    EXPECT_EQ(box->VersionLab->pos(), QPoint(ExpectedVersionLeft(*box), 8));
-    EXPECT_LT(box->VersionLab->x(), first.x());
+    EXPECT_EQ(LabelOf(*box, "VersionLab")->pos(), QPoint(ExpectedVersionLeft(*box), 8));
+    EXPECT_LT(LabelOf(*box, "VersionLab")->x(), first.x());
 }
 
 TEST(AboutBox, VersionLeftDropsTheRemainderTowardZero) {
@@ -211,9 +224,11 @@ TEST(AboutBox, VersionLeftDropsTheRemainderTowardZero) {
     TAboutBox box;
     for (const auto& row : rows) {
         box.setFixedSize(row.outerWidth, 310);
-        box.VersionLab->resize(row.labelWidth, 13);
-        box.FormActivate();
-        EXPECT_EQ(box.VersionLab->pos(), QPoint(row.expected, 8)) << row.outerWidth << " " << row.labelWidth;
+        LabelOf(box, "VersionLab")->resize(row.labelWidth, 13);
+        QEvent activation(QEvent::WindowActivate);
+        QApplication::sendEvent(&box, &activation);
+        EXPECT_EQ(LabelOf(box, "VersionLab")->pos(), QPoint(row.expected, 8))
+            << row.outerWidth << " " << row.labelWidth;
     }
 }
 
@@ -265,15 +280,15 @@ TEST(AboutBox, EveryOpeningIsAFreshModalBox) {
                               auto* box = qobject_cast<TAboutBox*>(modal);
                               ASSERT_NE(box, nullptr);
                               EXPECT_TRUE(box->isModal());
-                              EXPECT_EQ(box->VersionLab->text(), quarnel::kVersionText);
+                              EXPECT_EQ(LabelOf(*box, "VersionLab")->text(), quarnel::kVersionText);
                               // The text field is the one control that takes the focus; Tab stays in it.
-                              EXPECT_EQ(QApplication::focusWidget(), box->Memo1);
-                              original = box->Memo1->toPlainText();
-                              QTest::keyClicks(box->Memo1, "typed over the licence");
-                              QTest::keyClick(box->Memo1, Qt::Key_Tab);
-                              EXPECT_EQ(QApplication::focusWidget(), box->Memo1);
-                              EXPECT_TRUE(box->Memo1->toPlainText().contains("typed over the licence"));
-                              EXPECT_FALSE(box->Memo1->toPlainText().contains('\t'));
+                              EXPECT_EQ(QApplication::focusWidget(), MemoOf(*box));
+                              original = MemoOf(*box)->toPlainText();
+                              QTest::keyClicks(MemoOf(*box), "typed over the licence");
+                              QTest::keyClick(MemoOf(*box), Qt::Key_Tab);
+                              EXPECT_EQ(QApplication::focusWidget(), MemoOf(*box));
+                              EXPECT_TRUE(MemoOf(*box)->toPlainText().contains("typed over the licence"));
+                              EXPECT_FALSE(MemoOf(*box)->toPlainText().contains('\t'));
                               firstBox = box;
                           });
     ASSERT_TRUE(ran);
@@ -284,7 +299,7 @@ TEST(AboutBox, EveryOpeningIsAFreshModalBox) {
                      [&](QWidget* modal) {
                          auto* box = qobject_cast<TAboutBox*>(modal);
                          ASSERT_NE(box, nullptr);
-                         EXPECT_EQ(box->Memo1->toPlainText(), original);
+                         EXPECT_EQ(MemoOf(*box)->toPlainText(), original);
                      });
     EXPECT_TRUE(ran);
 }

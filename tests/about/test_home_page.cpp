@@ -14,14 +14,8 @@
 #include <vector>
 
 using about::OpenWebPage;
-using about::SetWebPageHandler;
 
 namespace {
-
-// Puts the system's handler back when a test ends, whatever it did.
-struct HandlerGuard {
-    ~HandlerGuard() { SetWebPageHandler({}); }
-};
 
 // Counts the visible windows after `action` has run and the events it left have been handled. A
 // modal box that comes up meanwhile is noted and closed, so that it cannot hang the test.
@@ -70,7 +64,6 @@ TEST(HomePage, AddressFitsTheBufferAndIsAWebAddress) {
 }
 
 TEST(HomePage, HandsTheAddressOverOnceCutTo79Characters) {
-    HandlerGuard guard;
     const std::string long100(100, 'x');
     const struct {
         std::string address;
@@ -83,24 +76,27 @@ TEST(HomePage, HandsTheAddressOverOnceCutTo79Characters) {
     };
     for (const auto& row : rows) {
         std::vector<std::string> calls;
-        SetWebPageHandler([&](const char* address) { calls.emplace_back(address); });
-        EXPECT_TRUE(OpenWebPage(row.address));
+        const auto record = [&](const char* address) {
+            calls.emplace_back(address);
+            return true;
+        };
+        EXPECT_TRUE(OpenWebPage(row.address, record));
         ASSERT_EQ(calls.size(), 1u) << row.address;
         EXPECT_EQ(calls[0], row.received);
     }
 }
 
 TEST(HomePage, AFailingHandlerShowsNothingAndThrowsNothing) {
-    HandlerGuard guard;
-    const std::function<void(const char*)> failures[] = {
-        [](const char*) { throw std::runtime_error("no program is registered for web addresses"); },
-        [](const char*) { throw 5; },
+    const about::TAddressOpener failures[] = {
+        [](const char*) -> bool { throw std::runtime_error("no program is registered for web addresses"); },
+        [](const char*) -> bool { throw 5; },
+        [](const char*) { return false; },
     };
     for (const auto& fail : failures) {
-        SetWebPageHandler(fail);
         Visible before = WhatShows([] {});
         bool opened = true;
-        Visible after = WhatShows([&] { EXPECT_NO_THROW(opened = OpenWebPage(about::kHomePageAddress)); });
+        Visible after =
+            WhatShows([&] { EXPECT_NO_THROW(opened = OpenWebPage(about::kHomePageAddress, fail)); });
         EXPECT_EQ(after.topLevels, before.topLevels);
         EXPECT_FALSE(after.modal);
         EXPECT_FALSE(opened) << "the caller is told, so the window can say so";

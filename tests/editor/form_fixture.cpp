@@ -46,6 +46,11 @@ void TScriptedDialogs::ShowInformation(QWidget*, const QString& caption, const Q
     Notes.emplace_back(caption, text);
 }
 
+bool TScriptedDialogs::OpenWebPage(std::string_view address) {
+    WebPagesOpened.emplace_back(address);
+    return WebPageOpens;
+}
+
 void FormTest::SetUp() {
     form = std::make_unique<editor::TForm1>();
     auto scripted = std::make_unique<TScriptedDialogs>();

@@ -23,11 +23,14 @@ struct TScriptedDialogs : editor::TDialogs {
     std::vector<std::pair<QString, QString>> Errors; // caption, text
     std::string FileDialogFailure; // when set, running a file dialog throws an error with this text
     std::vector<std::pair<QString, QString>> Notes; // caption, text of each information box
+    std::vector<std::string> WebPagesOpened;
+    bool WebPageOpens = true; // what opening a web page answers
 
     std::optional<QString> RunFileDialog(QFileDialog& dialog) override;
     editor::TAnswer AskSave(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
     void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
+    bool OpenWebPage(std::string_view address) override;
 };
 
 class FormTest : public ::testing::Test {

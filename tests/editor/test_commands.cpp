@@ -137,7 +137,7 @@ TEST_F(CommandTest, OpenedDocumentIsSavedUnderItsOwnNameBeforeTheNextOpen) {
     // An earlier cancelled Save As must not stop the later save step.
     dialogs->FileAnswers = {QString(), Q(dir / "First.skm")};
     Click(Find<QWidget>("SaveAsBtn"));
-    EXPECT_TRUE(form->SaveAsWasCancelled());
+    EXPECT_EQ(form->DocumentFileName(), editor::kUnnamed);
     Click(Find<QWidget>("LoadBtn"));
     Edit();
 
@@ -353,20 +353,16 @@ TEST_F(CommandTest, AboutAndHomePageButtons) {
     EXPECT_TRUE(mainWindowBlocked);
     EXPECT_EQ(form->findChildren<QDialog*>().size(), 0) << "the box is destroyed after showing";
 
-    std::vector<std::string> opened;
-    about::SetWebPageHandler([&](const char* address) { opened.emplace_back(address); });
     Click(Find<QWidget>("HomeBtn"));
-    about::SetWebPageHandler({});
-    ASSERT_EQ(opened.size(), 1u);
-    EXPECT_EQ(opened[0], std::string(about::kHomePageAddress));
+    ASSERT_EQ(dialogs->WebPagesOpened.size(), 1u);
+    EXPECT_EQ(dialogs->WebPagesOpened[0], std::string(about::kHomePageAddress));
     EXPECT_FALSE(form->IsModified());
     EXPECT_TRUE(dialogs->Errors.empty());
 }
 
 TEST_F(CommandTest, HomePageThatCannotOpenIsReportedWithItsAddress) {
-    about::SetWebPageHandler([](const char*) { throw std::runtime_error("no program for web addresses"); });
+    dialogs->WebPageOpens = false;
     Click(Find<QWidget>("HomeBtn"));
-    about::SetWebPageHandler({});
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].first, editor::ApplicationTitle(QCoreApplication::applicationFilePath()));
     EXPECT_EQ(dialogs->Errors[0].second,

@@ -168,7 +168,9 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
     EXPECT_TRUE(RowHasPixel(ships, 10, QColor(255, 0, 0)));
     EXPECT_EQ(ships->currentRow(), 10);
 
-    form->ClearModified();
+    dialogs->FileAnswers = {QString::fromStdString((dir / "Pasted.skm").string())};
+    Click(Find<QWidget>("SaveAsBtn"));
+    ASSERT_FALSE(form->IsModified());
     Click(Find<QWidget>("ClearFGBtn"));
     mission::TMission fresh;
     mission::NewMission(fresh);
