@@ -12,17 +12,11 @@ inline constexpr int kFlightGroupCount = 16;
 inline constexpr int kTeamGoalCount = 8;
 inline constexpr int kBodyCount = 69;
 
-// Sizes of the blocks as the file stores them.
+// The widths of the byte fields; the blocks' sizes and places follow from the records' fields
+// (skirmish_layout.h).
 inline constexpr std::size_t kMissionNameSize = 64;
 inline constexpr std::size_t kHeaderBytesSize = 8;
-inline constexpr std::size_t kHeaderSize = kMissionNameSize + kHeaderBytesSize;
-inline constexpr std::size_t kHeadSize = 20;
-inline constexpr std::size_t kBodySize = kBodyCount * 4;
 inline constexpr std::size_t kNameSize = 20;
-inline constexpr std::size_t kSettingsSize = 5 * 4;
-inline constexpr std::size_t kTeamGoalsSize = kTeamGoalCount * 4;
-inline constexpr std::size_t kGoalsExtraSize = 2 * 4;
-inline constexpr std::size_t kTrailerSize = 2 * 2;
 
 struct TMissionHeader {
     std::array<std::uint8_t, kMissionNameSize> MissionName{};

@@ -18,12 +18,6 @@ namespace mission {
 
 namespace {
 
-static_assert(layout::StoredSize(layout::kHeadFields) == kHeadSize, "the head's fields fill its 20 bytes");
-static_assert(layout::BlockOffsets() == std::array{kHeaderOffset, kHeadsOffset, kBodiesOffset,
-                                                   kSettingsOffset, kTeamGoalsOffset, kNamesOffset,
-                                                   kTrailerOffset, kSkirmishFileSize},
-              "every block starts at its offset, and writing a mission ends at byte 5192");
-
 // An array of these integers is stored byte for byte as it lies in memory: single bytes always,
 // wider integers on a little-endian machine. Most of the file is such arrays (the flight groups'
 // bodies), so they are copied whole rather than value by value.

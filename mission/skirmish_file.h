@@ -3,6 +3,7 @@
 
 #include "errors.h"
 #include "mission_model.h"
+#include "skirmish_layout.h"
 
 #include <array>
 #include <cstddef>
@@ -12,21 +13,22 @@
 
 namespace mission {
 
-// Where each block starts. The heads and bodies of the sixteen flight groups are stored
-// apart, and the names come only after the team goals.
-inline constexpr std::size_t kHeaderOffset = 0;
-inline constexpr std::size_t kHeadsOffset = kHeaderOffset + kHeaderSize;
-inline constexpr std::size_t kBodiesOffset = kHeadsOffset + kFlightGroupCount * kHeadSize;
-inline constexpr std::size_t kSettingsOffset = kBodiesOffset + kFlightGroupCount * kBodySize;
-inline constexpr std::size_t kTeamGoalsOffset = kSettingsOffset + kSettingsSize;
-inline constexpr std::size_t kGoalsExtraOffset = kTeamGoalsOffset + kTeamGoalsSize;
-inline constexpr std::size_t kNamesOffset = kGoalsExtraOffset + kGoalsExtraSize;
-inline constexpr std::size_t kTrailerOffset = kNamesOffset + kFlightGroupCount * kNameSize;
-inline constexpr std::size_t kSkirmishFileSize = kTrailerOffset + kTrailerSize;
+// Where each block starts, and the file's length, added up from the fields the layout lists.
+inline constexpr std::size_t kHeaderOffset = layout::BlockOffset(layout::kHeaderBlock);
+inline constexpr std::size_t kHeadsOffset = layout::BlockOffset(layout::kHeadsBlock);
+inline constexpr std::size_t kBodiesOffset = layout::BlockOffset(layout::kBodiesBlock);
+inline constexpr std::size_t kSettingsOffset = layout::BlockOffset(layout::kSettingsBlock);
+inline constexpr std::size_t kTeamGoalsOffset = layout::BlockOffset(layout::kTeamGoalsBlock);
+inline constexpr std::size_t kNamesOffset = layout::BlockOffset(layout::kNamesBlock);
+inline constexpr std::size_t kTrailerOffset = layout::BlockOffset(layout::kTrailerBlock);
+inline constexpr std::size_t kSkirmishFileSize = layout::BlockOffset(layout::kBlockCount);
+// The stored size of one flight group's head.
+inline constexpr std::size_t kHeadSize = layout::StoredSize(layout::kHeadFields);
 
-static_assert(kHeadsOffset == 72 && kBodiesOffset == 392 && kSettingsOffset == 4808);
-static_assert(kTeamGoalsOffset == 4828 && kGoalsExtraOffset == 4860 && kNamesOffset == 4868);
-static_assert(kTrailerOffset == 5188 && kSkirmishFileSize == 5192);
+// The file as the game has always stored it: a field list that drifts fails the build here.
+static_assert(kHeaderOffset == 0 && kHeadsOffset == 72 && kBodiesOffset == 392 && kSettingsOffset == 4808);
+static_assert(kTeamGoalsOffset == 4828 && kNamesOffset == 4868 && kTrailerOffset == 5188);
+static_assert(kHeadSize == 20 && kSkirmishFileSize == 5192);
 
 using TSkirmishImage = std::array<std::uint8_t, kSkirmishFileSize>;
 using THeadImage = std::array<std::uint8_t, kHeadSize>;

@@ -1,7 +1,7 @@
 // The skirmish file's layout, written down once as tables of the records' fields in file order.
 // The reader and the writer both walk these tables (a record passed const for writing, mutable
-// for reading), so the two directions cannot drift apart; the widths of the listed fields are
-// added up when the library is built and checked against the block sizes and offsets.
+// for reading), so the two directions cannot drift apart; the blocks' sizes and offsets are added
+// up from the widths of the listed fields when the library is built.
 #pragma once
 
 #include "mission_model.h"
@@ -42,14 +42,23 @@ template <class Record, class Fields> Block(Record, Fields) -> Block<Record, Fie
 // The whole file, block by block. The heads and the bodies of the sixteen flight groups are
 // stored apart, and the names come only after the team goals.
 inline constexpr std::tuple kFileBlocks{
-    Block{&TMission::Header, kHeaderFields},     // at 0
-    Block{EachGroup{}, kHeadFields},             // at 72
-    Block{EachGroup{}, kBodyFields},             // at 392
-    Block{&TMission::Settings, kSettingsFields}, // at 4808
-    Block{&TMission::Goals, kGoalsFields},       // at 4828
-    Block{EachGroup{}, kNameFields},             // at 4868
-    Block{&TMission::Trailer, kTrailerFields},   // at 5188, up to the file's end at 5192
+    Block{&TMission::Header, kHeaderFields},   Block{EachGroup{}, kHeadFields},
+    Block{EachGroup{}, kBodyFields},           Block{&TMission::Settings, kSettingsFields},
+    Block{&TMission::Goals, kGoalsFields},     Block{EachGroup{}, kNameFields},
+    Block{&TMission::Trailer, kTrailerFields},
 };
+// The blocks by their place in kFileBlocks.
+enum BlockIndex : std::size_t {
+    kHeaderBlock,
+    kHeadsBlock,
+    kBodiesBlock,
+    kSettingsBlock,
+    kTeamGoalsBlock,
+    kNamesBlock,
+    kTrailerBlock,
+    kBlockCount
+};
+static_assert(std::tuple_size_v<decltype(kFileBlocks)> == kBlockCount);
 
 // Calls visit(field) for each listed field of record.
 template <class Record, class Fields, class Visit>
@@ -97,7 +106,7 @@ template <class Record, class Fields> constexpr std::size_t StoredSize(const Blo
     return repeats * StoredSize(block.fields);
 }
 
-// Where each block of the file starts, and the file's end.
+// Where each block of the file starts, and (at kBlockCount) the file's end.
 constexpr auto BlockOffsets() {
     return std::apply(
         [](const auto&... block) {
@@ -107,6 +116,10 @@ constexpr auto BlockOffsets() {
             return offsets;
         },
         kFileBlocks);
+}
+
+constexpr std::size_t BlockOffset(std::size_t block) {
+    return BlockOffsets()[block];
 }
 
 } // namespace mission::layout
