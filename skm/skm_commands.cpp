@@ -62,6 +62,8 @@ int RunShow(const std::string& file) {
 
 int RunExport(const std::string& file, const std::string& output) {
     return Guarded([&] {
+        if (SameFile(file, output))
+            throw EFileError(output, "is the mission being exported: not overwritten");
         WriteTextFile(output, ExportJson(ReadWholeMission(file)));
         return kExitDone;
     });
@@ -69,6 +71,8 @@ int RunExport(const std::string& file, const std::string& output) {
 
 int RunImport(const std::string& json, const std::string& output) {
     return Guarded([&] {
+        if (SameFile(json, output))
+            throw EFileError(output, "is the JSON being imported: not overwritten");
         const std::string text = ReadTextFile(json);
         mission::TMission mission;
         try {

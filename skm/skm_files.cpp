@@ -52,6 +52,13 @@ fs::path PathFromArgument(const std::string& argument) {
 #endif
 }
 
+bool SameFile(const std::string& first, const std::string& second) {
+    if (first == "-" || second == "-")
+        return false;
+    std::error_code error;
+    return fs::equivalent(PathFromArgument(first), PathFromArgument(second), error) && !error;
+}
+
 TMissionFile ReadMissionFile(const std::string& name) {
     const fs::path path = PathFromArgument(name);
     RequireRegularFile(name, path, Use::Read);

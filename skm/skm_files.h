@@ -29,6 +29,9 @@ struct TMissionFile {
     std::uintmax_t Size = 0; // the file's length, which may differ from 5192
 };
 
+// True when both names lead to one existing file, so that writing one would overwrite the other.
+bool SameFile(const std::string& first, const std::string& second);
+
 // Reads a mission through the mission library; only a regular file is read. Raises EFileError.
 TMissionFile ReadMissionFile(const std::string& name);
 

@@ -178,6 +178,7 @@ TEST(SkmProgram, BadInputIsOneLineNamingTheFileAndHarmsNothing) {
          mistyped + ": FlightGroups[0].Number: expected a whole number from -32768 to 32767, found the text \"0\""},
         {{"import", range, "-o", (dir / "new.skm").string()},
          range + ": FlightGroups[0].CraftPerWave: 300 is out of range 0 to 255"},
+        {{"export", good, "-o", good}, good + ": is the mission being exported: not overwritten"},
         {{"import", (dir / "good.json").string(), "-o", (dir / "pipe").string()},
          (dir / "pipe").string() + ": is not a regular file (a pipe, socket or device): not replaced"},
     };
