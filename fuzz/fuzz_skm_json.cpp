@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     } catch (const skm::EJsonError&) {
         return 0; // refused with a message: what bad JSON should get
     }
-    Require(mission::EncodeMission(skm::ImportJson(skm::ExportJson(fromJson))) == mission::EncodeMission(fromJson),
+    Require(mission::EncodeMission(skm::ImportJson(skm::ExportJson(fromJson))) ==
+                mission::EncodeMission(fromJson),
             "an imported mission does not survive export and import");
     return 0;
 }

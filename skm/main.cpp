@@ -8,8 +8,11 @@
 
 #ifdef _WIN32
 #include "ansi_text.h"
-#include <shellapi.h>
+
+// windows.h first: shellapi.h builds on its types.
 #include <windows.h>
+
+#include <shellapi.h>
 #endif
 
 namespace {
@@ -37,41 +40,48 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 } // namespace
 
 int main(int argc, char** argv) {
-    CLI::App app("Skirmish missions (.skm) as text: show them, diff them, check them, and turn them into JSON "
-                 "and back.\nExit status: 0 done, 1 found something (diff, check), 2 error.",
-                 "quarnel-skm");
+    CLI::App app(
+        "Skirmish missions (.skm) as text: show them, diff them, check them, and turn them into JSON "
+        "and back.\nExit status: 0 done, 1 found something (diff, check), 2 error.",
+        "quarnel-skm");
     app.set_version_flag("--version", "quarnel-skm " QUARNEL_PROJECT_VERSION);
     app.require_subcommand(1);
 
     std::string showFile;
-    CLI::App* show = app.add_subcommand("show", "Print every field of a mission in words, one a line, the same "
-                                                "way every time (a git textconv)");
+    CLI::App* show =
+        app.add_subcommand("show", "Print every field of a mission in words, one a line, the same "
+                                   "way every time (a git textconv)");
     show->add_option("FILE", showFile, "the mission (.skm)")->required();
 
     std::string exportFile;
     std::string exportOutput = "-";
     CLI::App* exportCommand = app.add_subcommand("export", "Write a mission as JSON");
     exportCommand->add_option("FILE", exportFile, "the mission (.skm)")->required();
-    exportCommand->add_option("-o,--output", exportOutput, "the JSON file to write; - (the default) is "
-                                                           "standard output");
+    exportCommand->add_option("-o,--output", exportOutput,
+                              "the JSON file to write; - (the default) is "
+                              "standard output");
 
     std::string importJson;
     std::string importOutput;
-    CLI::App* importCommand = app.add_subcommand("import", "Write the mission that JSON describes, byte for byte "
-                                                           "as export read it, through the editor's safe save");
+    CLI::App* importCommand =
+        app.add_subcommand("import", "Write the mission that JSON describes, byte for byte "
+                                     "as export read it, through the editor's safe save");
     importCommand->add_option("JSON", importJson, "the JSON file; - reads standard input")->required();
-    importCommand->add_option("-o,--output", importOutput, "the mission (.skm) to write or replace")->required();
+    importCommand->add_option("-o,--output", importOutput, "the mission (.skm) to write or replace")
+        ->required();
 
     std::string diffFirst;
     std::string diffSecond;
-    CLI::App* diff = app.add_subcommand("diff", "Print the fields that differ between two missions, in the words "
-                                                "of show; status 1 when they differ");
+    CLI::App* diff =
+        app.add_subcommand("diff", "Print the fields that differ between two missions, in the words "
+                                   "of show; status 1 when they differ");
     diff->add_option("A", diffFirst, "the first mission (.skm)")->required();
     diff->add_option("B", diffSecond, "the second mission (.skm)")->required();
 
     std::vector<std::string> checkFiles;
-    CLI::App* check = app.add_subcommand("check", "Print what the editor would warn about or cannot show, one "
-                                                  "finding a line; status 1 when anything was found");
+    CLI::App* check =
+        app.add_subcommand("check", "Print what the editor would warn about or cannot show, one "
+                                    "finding a line; status 1 when anything was found");
     check->add_option("FILE", checkFiles, "the missions (.skm)")->required();
 
     const std::vector<std::string> arguments = Arguments(argc, argv);

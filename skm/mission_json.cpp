@@ -175,7 +175,8 @@ std::string Describe(const Json& value) {
 }
 
 template <class T> std::string RangeText() {
-    return std::to_string(std::numeric_limits<T>::min()) + " to " + std::to_string(std::numeric_limits<T>::max());
+    return std::to_string(std::numeric_limits<T>::min()) + " to " +
+           std::to_string(std::numeric_limits<T>::max());
 }
 
 template <class T> T ReadInteger(const Json& value, const std::string& where) {
@@ -231,7 +232,9 @@ public:
             Fail(Where(key), "missing");
         return *value;
     }
-    template <class T> void Read(T& field, const char* key) const { field = ReadInteger<T>((*this)[key], Where(key)); }
+    template <class T> void Read(T& field, const char* key) const {
+        field = ReadInteger<T>((*this)[key], Where(key));
+    }
     template <class T, std::size_t N> void Read(std::array<T, N>& field, const char* key) const {
         ReadIntegers(field, (*this)[key], Where(key));
     }
@@ -258,8 +261,8 @@ void ReadTextField(std::array<std::uint8_t, N>& field, const ObjectReader& objec
     if (ansi.find('\0') != std::string::npos)
         Fail(where, "holds a zero character, which would end the text in the file");
     if (ansi.size() > N)
-        Fail(where, "is " + std::to_string(ansi.size()) + " characters long, at most " + std::to_string(N) +
-                        " fit");
+        Fail(where,
+             "is " + std::to_string(ansi.size()) + " characters long, at most " + std::to_string(N) + " fit");
     if (object.Find(bytesKey) != nullptr) {
         std::array<std::uint8_t, N> bytes{};
         object.Read(bytes, bytesKey);
@@ -273,10 +276,27 @@ void ReadTextField(std::array<std::uint8_t, N>& field, const ObjectReader& objec
 
 mission::TFlightGroup ReadFlightGroup(const Json& value, const std::string& path) {
     const ObjectReader object(value, path,
-                              {"Number", "CraftType", "CraftTypeText", "CraftTypeShortText", "HeadBytes",
-                               "WavesMinusOne", "CraftPerWave", "AiLevel", "AiLevelText", "Order", "OrderText",
-                               "Warhead", "WarheadText", "Countermeasure", "CountermeasureText", "Beam",
-                               "BeamText", "Primary", "Body", "Name", "NameBytes"});
+                              {"Number",
+                               "CraftType",
+                               "CraftTypeText",
+                               "CraftTypeShortText",
+                               "HeadBytes",
+                               "WavesMinusOne",
+                               "CraftPerWave",
+                               "AiLevel",
+                               "AiLevelText",
+                               "Order",
+                               "OrderText",
+                               "Warhead",
+                               "WarheadText",
+                               "Countermeasure",
+                               "CountermeasureText",
+                               "Beam",
+                               "BeamText",
+                               "Primary",
+                               "Body",
+                               "Name",
+                               "NameBytes"});
     mission::TFlightGroup group;
     object.Read(group.Number, "Number");
     object.Read(group.CraftType, "CraftType");
@@ -303,7 +323,8 @@ Json Parse(std::string_view text) {
         const std::string_view before = text.substr(0, stop);
         const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
         const std::size_t lineStart = before.rfind('\n');
-        const int column = 1 + static_cast<int>(lineStart == std::string_view::npos ? stop : stop - lineStart - 1);
+        const int column =
+            1 + static_cast<int>(lineStart == std::string_view::npos ? stop : stop - lineStart - 1);
         // The parser's own words after its "parse error at line L, column C: ".
         std::string what = error.what();
         const std::size_t words = what.find(": ", what.find("parse error"));
@@ -386,8 +407,8 @@ std::string ExportJson(const mission::TMission& mission) {
 
 mission::TMission ImportJson(std::string_view text) {
     const Json root = Parse(text);
-    const ObjectReader top(root, "",
-                           {"format", "formatVersion", "Header", "FlightGroups", "Settings", "Goals", "Trailer"});
+    const ObjectReader top(
+        root, "", {"format", "formatVersion", "Header", "FlightGroups", "Settings", "Goals", "Trailer"});
     const Json& format = top["format"];
     if (!format.is_string() || format.get_ref<const std::string&>() != kJsonFormat)
         Fail("format", "expected \"" + std::string(kJsonFormat) + "\", found " + Describe(format));
@@ -408,10 +429,12 @@ mission::TMission ImportJson(std::string_view text) {
     if (groups.size() != mission.FlightGroups.size())
         Fail("FlightGroups", "expected 16 flight groups, found " + std::to_string(groups.size()));
     for (std::size_t slot = 0; slot < mission.FlightGroups.size(); ++slot)
-        mission.FlightGroups[slot] = ReadFlightGroup(groups[slot], "FlightGroups[" + std::to_string(slot) + "]");
+        mission.FlightGroups[slot] =
+            ReadFlightGroup(groups[slot], "FlightGroups[" + std::to_string(slot) + "]");
 
-    const ObjectReader settings(top["Settings"], "Settings",
-                                {"TeamCount", "Setting2", "Arena", "ArenaText", "StartDistance", "GlobalsValue"});
+    const ObjectReader settings(
+        top["Settings"], "Settings",
+        {"TeamCount", "Setting2", "Arena", "ArenaText", "StartDistance", "GlobalsValue"});
     settings.Read(mission.Settings.TeamCount, "TeamCount");
     settings.Read(mission.Settings.Setting2, "Setting2");
     settings.Read(mission.Settings.Arena, "Arena");

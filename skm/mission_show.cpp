@@ -140,12 +140,13 @@ std::vector<TShowLine> ShowLines(const mission::TMission& mission) {
     lines.push_back({"GlobalsValue", std::to_string(settings.GlobalsValue)});
     for (int team = 0; team < mission::kTeamGoalCount; ++team) {
         const std::int32_t goal = mission.Goals.TeamGoal[static_cast<std::size_t>(team)];
-        lines.push_back({"TeamGoal " + std::to_string(team + 1), WithEntry(goal, EntryText(mission::GoalBoxItems, goal))});
+        lines.push_back({"TeamGoal " + std::to_string(team + 1),
+                         WithEntry(goal, EntryText(mission::GoalBoxItems, goal))});
     }
     lines.push_back({"GoalsExtra", Numbers(mission.Goals.GoalsExtra)});
     const mission::TMissionTrailer& trailer = mission.Trailer;
-    lines.push_back({"MissionType",
-                     WithEntry(trailer.MissionType, EntryText(mission::MissionTypeBoxItems, trailer.MissionType))});
+    lines.push_back({"MissionType", WithEntry(trailer.MissionType,
+                                              EntryText(mission::MissionTypeBoxItems, trailer.MissionType))});
     lines.push_back({"TrailerExtra", std::to_string(trailer.TrailerExtra)});
     return lines;
 }

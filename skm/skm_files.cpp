@@ -33,8 +33,9 @@ void RequireRegularFile(const std::string& name, const fs::path& path, Use use) 
     if (status.type() == fs::file_type::directory)
         throw EFileError(name, "is a folder, not a file");
     if (status.type() != fs::file_type::regular)
-        throw EFileError(name, use == Use::Read ? "is not a regular file (a pipe, socket or device): not read"
-                                                : "is not a regular file (a pipe, socket or device): not replaced");
+        throw EFileError(name, use == Use::Read
+                                   ? "is not a regular file (a pipe, socket or device): not read"
+                                   : "is not a regular file (a pipe, socket or device): not replaced");
 }
 
 [[noreturn]] void RaiseWriteError(const std::string& name) {

@@ -14,7 +14,8 @@ namespace skm {
 // A file could not be used: the text says why, File is the name as the user gave it.
 class EFileError : public text::EUserError {
 public:
-    EFileError(std::string file, const std::string& message) : text::EUserError(message), File(std::move(file)) {}
+    EFileError(std::string file, const std::string& message)
+        : text::EUserError(message), File(std::move(file)) {}
     std::string File;
 };
 

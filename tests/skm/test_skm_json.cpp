@@ -44,7 +44,7 @@ std::vector<std::vector<std::uint8_t>> TestMissions() {
     std::vector<std::uint8_t> texts(fresh.begin(), fresh.end());
     for (std::size_t i = 0; i < kMissionNameSize; ++i)
         texts[i] = static_cast<std::uint8_t>(1 + i * 4); // every byte but zero, up to 0xFD
-    const char tail[] = "Red\0\0\xFF\x01"; // a text with bytes after its end
+    const char tail[] = "Red\0\0\xFF\x01";               // a text with bytes after its end
     std::memcpy(texts.data() + kNamesOffset, tail, sizeof tail - 1);
     std::memset(texts.data() + kNamesOffset + kNameSize, 'W', kNameSize); // fills its width
     const char quoted[] = "\"\\\x7F\x81\x8D\x8F\x90\x9D\x80\xFE";
@@ -91,7 +91,8 @@ TEST(SkmJson, ExportNamesEachFieldWithItsEntry) {
     odd.FlightGroups[3].CraftType = 232;
     odd.Goals.TeamGoal[2] = -1;
     const auto oddJson = nlohmann::json::parse(skm::ExportJson(odd));
-    EXPECT_FALSE(oddJson["FlightGroups"][3].contains("CraftTypeText")) << "a value without an entry is a number";
+    EXPECT_FALSE(oddJson["FlightGroups"][3].contains("CraftTypeText"))
+        << "a value without an entry is a number";
     EXPECT_TRUE(oddJson["Goals"]["TeamGoalText"][2].is_null());
 }
 
@@ -135,14 +136,18 @@ TEST(SkmJson, BadJsonIsRefusedNamingTheFieldAndTheRange) {
          "FlightGroups[1].Number: -32769 is out of range -32768 to 32767"},
         {edited([](json& j) { j["FlightGroups"][4]["Body"][68] = 2147483648LL; }),
          "FlightGroups[4].Body[68]: 2147483648 is out of range -2147483648 to 2147483647"},
-        {edited([](json& j) { j["Goals"]["TeamGoal"].erase(7); }), "Goals.TeamGoal: expected 8 numbers, found 7"},
-        {edited([](json& j) { j["FlightGroups"].erase(0); }), "FlightGroups: expected 16 flight groups, found 15"},
-        {edited([](json& j) { j["Trailer"]["Missiontype"] = 0; }), "Trailer.Missiontype: not a field of a mission"},
+        {edited([](json& j) { j["Goals"]["TeamGoal"].erase(7); }),
+         "Goals.TeamGoal: expected 8 numbers, found 7"},
+        {edited([](json& j) { j["FlightGroups"].erase(0); }),
+         "FlightGroups: expected 16 flight groups, found 15"},
+        {edited([](json& j) { j["Trailer"]["Missiontype"] = 0; }),
+         "Trailer.Missiontype: not a field of a mission"},
         {edited([](json& j) { j["FlightGroups"][0]["Name"] = "Twenty-one characters"; }),
          "FlightGroups[0].Name: is 21 characters long, at most 20 fit"},
         {edited([](json& j) { j["Header"]["MissionName"] = "\xCE\xA9mega"; }),
          "Header.MissionName: has a character that the game's character set (Windows-1252) lacks"},
-        {edited([](json& j) { j["formatVersion"] = 2; }), "formatVersion: 2 is not a version this program reads (1)"},
+        {edited([](json& j) { j["formatVersion"] = 2; }),
+         "formatVersion: 2 is not a version this program reads (1)"},
         {"[1, 2]", "the JSON: expected an object, found a list"},
     };
     for (const auto& c : cases)
@@ -199,6 +204,6 @@ TEST(SkmCheck, FindsWhatTheEditorCannotShow) {
     std::vector<std::string> fields;
     for (const auto& finding : skm::CheckMission(m, 5000))
         fields.push_back(finding.Field);
-    EXPECT_EQ(fields, (std::vector<std::string>{"length", "FG 1 WavesMinusOne", "FG 1 AiLevel", "FG 3 CraftType",
-                                                "TeamCount", "TeamGoal 8", "MissionType"}));
+    EXPECT_EQ(fields, (std::vector<std::string>{"length", "FG 1 WavesMinusOne", "FG 1 AiLevel",
+                                                "FG 3 CraftType", "TeamCount", "TeamGoal 8", "MissionType"}));
 }

@@ -99,7 +99,7 @@ TEST(SkmProgram, ExitStatusesOfEachCommand) {
     TempDir dir;
     WriteBytes(dir / "a.skm", NewMissionBytes());
     auto changed = NewMissionBytes();
-    changed[72 + 2] = 5;          // FG 1 is a TIE Fighter
+    changed[72 + 2] = 5;            // FG 1 is a TIE Fighter
     changed[72 + 20 * 2 + 2] = 255; // FG 3 has no craft
     WriteBytes(dir / "b.skm", changed);
     const std::string a = (dir / "a.skm").string(), b = (dir / "b.skm").string();
@@ -122,12 +122,18 @@ TEST(SkmProgram, ExitStatusesOfEachCommand) {
     EXPECT_EQ(Skm(dir, {"check", a}).Status, 0);
     const TRun check = Skm(dir, {"check", a, b});
     EXPECT_EQ(check.Status, 1);
-    EXPECT_EQ(check.Out, b + ": FG 3 CraftType: 255 has no craft (0 to 231): the editor cannot list this flight group\n");
-    EXPECT_EQ(Skm(dir, {"check", a, (dir / "missing.skm").string()}).Status, 2) << "an error outweighs a finding";
+    EXPECT_EQ(
+        check.Out,
+        b + ": FG 3 CraftType: 255 has no craft (0 to 231): the editor cannot list this flight group\n");
+    EXPECT_EQ(Skm(dir, {"check", a, (dir / "missing.skm").string()}).Status, 2)
+        << "an error outweighs a finding";
 
-    for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"}, {"show", "--help"},
-                                                {"export", "--help"}, {"import", "--help"}, {"diff", "--help"},
-                                                {"check", "--help"}}) {
+    for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},
+                                                 {"show", "--help"},
+                                                 {"export", "--help"},
+                                                 {"import", "--help"},
+                                                 {"diff", "--help"},
+                                                 {"check", "--help"}}) {
         const TRun run = Skm(dir, help);
         EXPECT_EQ(run.Status, 0) << help.front();
         EXPECT_NE(run.Out.find("Usage:"), std::string::npos) << run.Out;
@@ -169,13 +175,16 @@ TEST(SkmProgram, BadInputIsOneLineNamingTheFileAndHarmsNothing) {
         {{"export", (dir / "pipe").string(), "-o", (dir / "out.json").string()},
          (dir / "pipe").string() + ": is not a regular file (a pipe, socket or device): not read"},
         {{"diff", good, (dir / "short.skm").string()},
-         (dir / "short.skm").string() + ": is 5000 bytes long, not 5192 (quarnel-skm check tells what the editor "
-                                        "makes of it)"},
-        {{"import", parse, "-o", good}, parse + ":10:19: not JSON: syntax error while parsing object key - "
-                                                "unexpected ','; expected string literal"},
+         (dir / "short.skm").string() +
+             ": is 5000 bytes long, not 5192 (quarnel-skm check tells what the editor "
+             "makes of it)"},
+        {{"import", parse, "-o", good},
+         parse + ":10:19: not JSON: syntax error while parsing object key - "
+                 "unexpected ','; expected string literal"},
         {{"import", missing, "-o", good}, missing + ": FlightGroups[0].Number: missing"},
         {{"import", mistyped, "-o", good},
-         mistyped + ": FlightGroups[0].Number: expected a whole number from -32768 to 32767, found the text \"0\""},
+         mistyped +
+             ": FlightGroups[0].Number: expected a whole number from -32768 to 32767, found the text \"0\""},
         {{"import", range, "-o", (dir / "new.skm").string()},
          range + ": FlightGroups[0].CraftPerWave: 300 is out of range 0 to 255"},
         {{"export", good, "-o", good}, good + ": is the mission being exported: not overwritten"},
