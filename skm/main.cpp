@@ -46,6 +46,10 @@ int main(int argc, char** argv) {
         "quarnel-skm");
     app.set_version_flag("--version", "quarnel-skm " QUARNEL_PROJECT_VERSION);
     app.require_subcommand(1);
+    // A mistake in the arguments is one line on standard error, as every other error is.
+    app.failure_message([](const CLI::App*, const CLI::Error& error) {
+        return "quarnel-skm: " + std::string(error.what()) + " (quarnel-skm --help lists the commands)\n";
+    });
 
     std::string showFile;
     CLI::App* show =

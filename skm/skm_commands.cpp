@@ -71,6 +71,8 @@ int RunExport(const std::string& file, const std::string& output) {
 
 int RunImport(const std::string& json, const std::string& output) {
     return Guarded([&] {
+        if (output == "-")
+            throw EFileError(output, "import writes a mission file, not standard output");
         if (SameFile(json, output))
             throw EFileError(output, "is the JSON being imported: not overwritten");
         const std::string text = ReadTextFile(json);

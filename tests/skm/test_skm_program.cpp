@@ -141,7 +141,9 @@ TEST(SkmProgram, ExitStatusesOfEachCommand) {
     const TRun version = Skm(dir, {"--version"});
     EXPECT_EQ(version.Status, 0);
     EXPECT_EQ(version.Out, "quarnel-skm " QUARNEL_PROJECT_VERSION "\n");
-    EXPECT_EQ(Skm(dir, {}).Status, 2);
+    const TRun usage = Skm(dir, {});
+    EXPECT_EQ(usage.Status, 2);
+    EXPECT_EQ(usage.Err, "quarnel-skm: A subcommand is required (quarnel-skm --help lists the commands)\n");
     EXPECT_EQ(Skm(dir, {"show", a, "--frobnicate"}).Status, 2);
     EXPECT_EQ(Skm(dir, {"import", a}).Status, 2) << "import needs -o";
 }
@@ -187,6 +189,8 @@ TEST(SkmProgram, BadInputIsOneLineNamingTheFileAndHarmsNothing) {
              ": FlightGroups[0].Number: expected a whole number from -32768 to 32767, found the text \"0\""},
         {{"import", range, "-o", (dir / "new.skm").string()},
          range + ": FlightGroups[0].CraftPerWave: 300 is out of range 0 to 255"},
+        {{"import", (dir / "good.json").string(), "-o", "-"},
+         "-: import writes a mission file, not standard output"},
         {{"export", good, "-o", good}, good + ": is the mission being exported: not overwritten"},
         {{"import", (dir / "good.json").string(), "-o", (dir / "pipe").string()},
          (dir / "pipe").string() + ": is not a regular file (a pipe, socket or device): not replaced"},
