@@ -1,8 +1,9 @@
-# What `cmake --install` puts where: the program, its desktop entry and icon, so that it shows in a
-# Linux desktop's application menu, and the licence beside the documentation.
+# What `cmake --install` puts where: the program (with quarnel-skm beside it), its desktop entry
+# and icon, so that it shows in a Linux desktop's application menu, and the licence beside the
+# documentation.
 include(GNUInstallDirs)
 
-install(TARGETS quarnel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS quarnel quarnel-skm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES ${PROJECT_SOURCE_DIR}/resources/quarnel.desktop
         DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/quarnel.svg

@@ -1,4 +1,5 @@
-# The zip Windows users download: quarnel.exe stripped, its licence and a short README, and Qt's
+# The zip Windows users download: quarnel.exe and quarnel-skm.exe stripped, the modders' page on
+# quarnel-skm, the licence and a short README, and Qt's
 # licence texts with the note on where Qt's source comes from (from scripts/windows_release.sh),
 # every text with Windows' line endings.
 set(QUARNEL_QT_LICENCES "" CACHE PATH "The static Qt's licence texts and source note")
@@ -21,6 +22,7 @@ endfunction()
 
 configure_file(${PROJECT_SOURCE_DIR}/resources/windows/README.txt.in ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 quarnel_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt)
+quarnel_windows_text(${PROJECT_SOURCE_DIR}/docs/missions-as-text.md ${stage}/missions-as-text.txt)
 file(GLOB qt_texts ${QUARNEL_QT_LICENCES}/*.txt)
 foreach(text ${qt_texts})
     get_filename_component(name ${text} NAME)
@@ -31,9 +33,11 @@ quarnel_windows_text(/usr/share/common-licenses/LGPL-2.1 ${stage}/wine-font-lice
 
 add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_STRIP} -o ${stage}/quarnel.exe $<TARGET_FILE:quarnel>
+    COMMAND ${CMAKE_STRIP} -o ${stage}/quarnel-skm.exe $<TARGET_FILE:quarnel-skm>
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage}
-            ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip quarnel.exe README.txt LICENSE.txt qt-licences wine-font-licence
-    DEPENDS quarnel ${stage}/README.txt
+            ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip quarnel.exe quarnel-skm.exe README.txt
+            missions-as-text.txt LICENSE.txt qt-licences wine-font-licence
+    DEPENDS quarnel quarnel-skm ${stage}/README.txt
     VERBATIM)
 add_custom_target(windows_zip DEPENDS ${zip})

@@ -165,4 +165,8 @@ void SaveMission(TMission& mission, const std::filesystem::path& path) {
     files::ReplaceFile(path, EncodeMission(mission));
 }
 
+void SaveMissionImage(const TMission& mission, const std::filesystem::path& path) {
+    files::ReplaceFile(path, EncodeMission(mission));
+}
+
 } // namespace mission

@@ -63,4 +63,8 @@ std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path)
 // leaves the previous file as it was. Raises EInOutError.
 void SaveMission(TMission& mission, const std::filesystem::path& path);
 
+// Replaces the file with the mission's 5192 bytes as they stand, MissionName included, as safely
+// as SaveMission does: for tools that hand back exactly the bytes a file held. Raises EInOutError.
+void SaveMissionImage(const TMission& mission, const std::filesystem::path& path);
+
 } // namespace mission

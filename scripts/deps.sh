@@ -5,6 +5,8 @@
 QUARNEL_PACKAGES=(
     # build
     cmake g++ make pkg-config
+    # quarnel-skm's command line and JSON (header-only, so the Windows build uses them too)
+    libcli11-dev nlohmann-json3-dev
     # the editor's toolkit; the xcb plugin shows windows, the offscreen one runs GUI tests
     qt6-base-dev qt6-qpa-plugins libgl-dev
     # an Arial-metric sans face for the window font, and a general fallback
@@ -31,7 +33,7 @@ QUARNEL_TEST_PACKAGES=(
 # scripts/windows_release.sh: Qt's source package is unpacked with dpkg-source and built with
 # Ninja; the host's Qt provides the tools the cross build runs.
 QUARNEL_WINDOWS_RELEASE_PACKAGES=(
-    cmake ninja-build dpkg-dev qt6-base-dev g++-mingw-w64-x86-64-posix
+    cmake ninja-build dpkg-dev qt6-base-dev g++-mingw-w64-x86-64-posix libcli11-dev nlohmann-json3-dev
     # the window face that quarnel.exe carries for Wine, and its licence's text
     fonts-wine base-files
 )

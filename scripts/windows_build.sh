@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
-# The Windows build of mission/ and platform/ with their tests (Debian's mingw-w64 and GoogleTest
-# source), and a fresh Wine prefix for ctest to run them in.
+# The Windows build of mission/ and platform/ with their tests, and of quarnel-skm.exe (Debian's
+# mingw-w64 and GoogleTest source), and a fresh Wine prefix for ctest to run them in.
 #
 #   scripts/windows_build.sh DIR          builds into DIR/core and makes a new prefix DIR/wineprefix,
 #                                         started once here so that its first start is not timed

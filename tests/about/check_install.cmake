@@ -9,7 +9,8 @@ if(NOT result EQUAL 0)
 endif()
 
 set(entry "${PREFIX}/share/applications/quarnel.desktop")
-foreach(path "${PREFIX}/bin/quarnel" "${entry}" "${PREFIX}/share/icons/hicolor/scalable/apps/quarnel.svg"
+foreach(path "${PREFIX}/bin/quarnel" "${PREFIX}/bin/quarnel-skm" "${entry}"
+             "${PREFIX}/share/icons/hicolor/scalable/apps/quarnel.svg"
              "${PREFIX}/share/doc/quarnel/LICENSE")
     if(NOT EXISTS "${path}")
         message(FATAL_ERROR "not installed: ${path}")

@@ -21,7 +21,8 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 wait_until() { for _ in $(seq 200); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
 
 (cd "$work" && cmake -E tar xf "$zip")
-for file in quarnel.exe README.txt LICENSE.txt qt-licences/LGPL-3.0-only.txt qt-licences/SOURCE.txt wine-font-licence/LGPL-2.1.txt; do
+for file in quarnel.exe quarnel-skm.exe missions-as-text.txt README.txt LICENSE.txt qt-licences/LGPL-3.0-only.txt \
+    qt-licences/SOURCE.txt wine-font-licence/LGPL-2.1.txt; do
     [ -f "$work/$file" ] || fail "the zip holds no $file"
 done
 

@@ -1,0 +1,111 @@
+// quarnel-skm: skirmish missions as text for modders. The command line, parsed with CLI11.
+#include "skm_commands.h"
+
+#include <CLI/CLI.hpp>
+
+#include <string>
+#include <vector>
+
+#ifdef _WIN32
+#include "ansi_text.h"
+
+// windows.h first: shellapi.h builds on its types.
+#include <windows.h>
+
+#include <shellapi.h>
+#endif
+
+namespace {
+
+// The arguments in UTF-8: Windows hands main() its arguments in the ANSI code page, which loses
+// every character outside it, so they are taken from the wide command line instead.
+std::vector<std::string> Arguments(int argc, char** argv) {
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    std::vector<std::string> arguments;
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    for (int i = 0; wide != nullptr && i < count; ++i) {
+        const std::wstring argument(wide[i]);
+        arguments.push_back(text::UnicodeToUtf8(std::u16string(argument.begin(), argument.end())));
+    }
+    ::LocalFree(wide);
+    return arguments;
+#else
+    return std::vector<std::string>(argv, argv + argc);
+#endif
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    CLI::App app(
+        "Skirmish missions (.skm) as text: show them, diff them, check them, and turn them into JSON "
+        "and back.\nExit status: 0 done, 1 found something (diff, check), 2 error.",
+        "quarnel-skm");
+    app.set_version_flag("--version", "quarnel-skm " QUARNEL_PROJECT_VERSION);
+    app.require_subcommand(1);
+    // A mistake in the arguments is one line on standard error, as every other error is.
+    app.failure_message([](const CLI::App*, const CLI::Error& error) {
+        return "quarnel-skm: " + std::string(error.what()) + " (quarnel-skm --help lists the commands)\n";
+    });
+
+    std::string showFile;
+    CLI::App* show =
+        app.add_subcommand("show", "Print every field of a mission in words, one a line, the same "
+                                   "way every time (a git textconv)");
+    show->add_option("FILE", showFile, "the mission (.skm)")->required();
+
+    std::string exportFile;
+    std::string exportOutput = "-";
+    CLI::App* exportCommand = app.add_subcommand("export", "Write a mission as JSON");
+    exportCommand->add_option("FILE", exportFile, "the mission (.skm)")->required();
+    exportCommand->add_option("-o,--output", exportOutput,
+                              "the JSON file to write; - (the default) is "
+                              "standard output");
+
+    std::string importJson;
+    std::string importOutput;
+    CLI::App* importCommand =
+        app.add_subcommand("import", "Write the mission that JSON describes, byte for byte "
+                                     "as export read it, through the editor's safe save");
+    importCommand->add_option("JSON", importJson, "the JSON file; - reads standard input")->required();
+    importCommand->add_option("-o,--output", importOutput, "the mission (.skm) to write or replace")
+        ->required();
+
+    std::string diffFirst;
+    std::string diffSecond;
+    CLI::App* diff =
+        app.add_subcommand("diff", "Print the fields that differ between two missions, in the words "
+                                   "of show; status 1 when they differ");
+    diff->add_option("A", diffFirst, "the first mission (.skm)")->required();
+    diff->add_option("B", diffSecond, "the second mission (.skm)")->required();
+
+    std::vector<std::string> checkFiles;
+    CLI::App* check =
+        app.add_subcommand("check", "Print what the editor would warn about or cannot show, one "
+                                    "finding a line; status 1 when anything was found");
+    check->add_option("FILE", checkFiles, "the missions (.skm)")->required();
+
+    const std::vector<std::string> arguments = Arguments(argc, argv);
+    std::vector<const char*> pointers;
+    for (const std::string& argument : arguments)
+        pointers.push_back(argument.c_str());
+    try {
+        app.parse(static_cast<int>(pointers.size()), pointers.data());
+    } catch (const CLI::ParseError& error) {
+        // Help and the version are printed with status 0; a mistake in the arguments is an error.
+        return app.exit(error) == 0 ? skm::kExitDone : skm::kExitError;
+    }
+
+    if (show->parsed())
+        return skm::RunShow(showFile);
+    if (exportCommand->parsed())
+        return skm::RunExport(exportFile, exportOutput);
+    if (importCommand->parsed())
+        return skm::RunImport(importJson, importOutput);
+    if (diff->parsed())
+        return skm::RunDiff(diffFirst, diffSecond);
+    return skm::RunCheck(checkFiles);
+}

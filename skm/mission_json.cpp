@@ -1,0 +1,454 @@
+// The mission as JSON, written and read.
+#include "mission_json.h"
+
+#include "ansi_text.h"
+#include "craft_catalogue.h"
+#include "mission_words.h"
+
+#include <nlohmann/json.hpp>
+
+#include <algorithm>
+#include <array>
+#include <cstdint>
+#include <initializer_list>
+#include <limits>
+#include <optional>
+#include <span>
+#include <vector>
+
+namespace skm {
+
+namespace {
+
+// ---- Writing -----------------------------------------------------------------------------------
+
+// Writes JSON text as it goes: objects one member a line, lists of numbers on one line.
+class JsonWriter {
+public:
+    std::string Take() { return std::move(out_); }
+
+    void BeginObject() { Begin('{'); }
+    void EndObject() { End('}'); }
+    void BeginArray() { Begin('['); }
+    void EndArray() { End(']'); }
+
+    // The next object member, or the next element of a list of objects.
+    void Key(std::string_view name) {
+        NextItem();
+        String(name);
+        out_ += ": ";
+    }
+    void Element() { NextItem(); }
+
+    void Number(std::int64_t value) { out_ += std::to_string(value); }
+    void Null() { out_ += "null"; }
+    void String(std::string_view utf8) {
+        out_ += '"';
+        for (const char c : utf8) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\') {
+                out_ += '\\';
+                out_ += c;
+            } else if (byte < 0x20) {
+                static constexpr char kHex[] = "0123456789abcdef";
+                out_ += "\\u00";
+                out_ += kHex[byte >> 4];
+                out_ += kHex[byte & 0xF];
+            } else {
+                out_ += c;
+            }
+        }
+        out_ += '"';
+    }
+    template <class T, std::size_t N> void Numbers(const std::array<T, N>& values) {
+        out_ += '[';
+        for (std::size_t i = 0; i < N; ++i) {
+            if (i > 0)
+                out_ += ", ";
+            out_ += std::to_string(values[i]);
+        }
+        out_ += ']';
+    }
+
+private:
+    void Begin(char bracket) {
+        out_ += bracket;
+        first_.push_back(true);
+    }
+    void End(char bracket) {
+        const bool empty = first_.back();
+        first_.pop_back();
+        if (!empty)
+            NewLine();
+        out_ += bracket;
+    }
+    void NextItem() {
+        if (!first_.back())
+            out_ += ',';
+        first_.back() = false;
+        NewLine();
+    }
+    void NewLine() {
+        out_ += '\n';
+        out_.append(2 * first_.size(), ' ');
+    }
+
+    std::string out_;
+    std::vector<bool> first_;
+};
+
+void WriteNumberWithText(JsonWriter& json, std::string_view key, std::int64_t value,
+                         std::optional<std::string_view> text) {
+    json.Key(key);
+    json.Number(value);
+    if (text) {
+        json.Key(std::string(key) + "Text");
+        json.String(*text);
+    }
+}
+
+// The field's text; when it holds more than the text, all its bytes beside it.
+template <std::size_t N>
+void WriteTextField(JsonWriter& json, std::string_view key, const std::array<std::uint8_t, N>& field) {
+    json.Key(key);
+    json.String(FieldUtf8(field));
+    if (HasBytesAfterText(field)) {
+        json.Key(std::string(key) + "Bytes");
+        json.Numbers(field);
+    }
+}
+
+void WriteFlightGroup(JsonWriter& json, const mission::TFlightGroup& group) {
+    json.BeginObject();
+    json.Key("Number");
+    json.Number(group.Number);
+    WriteNumberWithText(json, "CraftType", group.CraftType, CraftLongText(group.CraftType));
+    if (const auto shortName = CraftShortText(group.CraftType)) {
+        json.Key("CraftTypeShortText");
+        json.String(*shortName);
+    }
+    json.Key("HeadBytes");
+    json.Numbers(group.HeadBytes);
+    json.Key("WavesMinusOne");
+    json.Number(group.WavesMinusOne);
+    json.Key("CraftPerWave");
+    json.Number(group.CraftPerWave);
+    WriteNumberWithText(json, "AiLevel", group.AiLevel, EntryText(mission::AIBoxItems, group.AiLevel));
+    WriteNumberWithText(json, "Order", group.Order, EntryText(mission::OrderBoxItems, group.Order));
+    WriteNumberWithText(json, "Warhead", group.Warhead, EntryText(mission::MissleBoxItems, group.Warhead));
+    WriteNumberWithText(json, "Countermeasure", group.Countermeasure,
+                        EntryText(mission::CounterBoxItems, group.Countermeasure));
+    WriteNumberWithText(json, "Beam", group.Beam, EntryText(mission::BeamBoxItems, group.Beam));
+    json.Key("Primary");
+    json.Number(group.Primary);
+    json.Key("Body");
+    json.Numbers(group.Body);
+    WriteTextField(json, "Name", group.Name);
+    json.EndObject();
+}
+
+// ---- Reading -----------------------------------------------------------------------------------
+
+using Json = nlohmann::json;
+
+[[noreturn]] void Fail(const std::string& where, const std::string& what) {
+    throw EJsonError(where + ": " + what);
+}
+
+std::string Describe(const Json& value) {
+    switch (value.type()) {
+    case Json::value_t::null:
+        return "null";
+    case Json::value_t::boolean:
+        return value.get<bool>() ? "true" : "false";
+    case Json::value_t::string:
+        return "the text " + value.dump();
+    case Json::value_t::number_float:
+        return "the number " + value.dump();
+    case Json::value_t::array:
+        return "a list";
+    case Json::value_t::object:
+        return "an object";
+    default:
+        return value.dump();
+    }
+}
+
+template <class T> std::string RangeText() {
+    return std::to_string(std::numeric_limits<T>::min()) + " to " +
+           std::to_string(std::numeric_limits<T>::max());
+}
+
+template <class T> T ReadInteger(const Json& value, const std::string& where) {
+    constexpr auto kLowest = static_cast<std::int64_t>(std::numeric_limits<T>::min());
+    constexpr auto kHighest = static_cast<std::uint64_t>(std::numeric_limits<T>::max());
+    if (!value.is_number_integer())
+        Fail(where, "expected a whole number from " + RangeText<T>() + ", found " + Describe(value));
+    if (value.is_number_unsigned()) {
+        const auto number = value.get<std::uint64_t>();
+        if (number > kHighest)
+            Fail(where, std::to_string(number) + " is out of range " + RangeText<T>());
+        return static_cast<T>(number);
+    }
+    const auto number = value.get<std::int64_t>();
+    if (number < kLowest || (number > 0 && static_cast<std::uint64_t>(number) > kHighest))
+        Fail(where, std::to_string(number) + " is out of range " + RangeText<T>());
+    return static_cast<T>(number);
+}
+
+template <class T, std::size_t N>
+void ReadIntegers(std::array<T, N>& values, const Json& list, const std::string& where) {
+    if (!list.is_array())
+        Fail(where, "expected a list of " + std::to_string(N) + " whole numbers, found " + Describe(list));
+    if (list.size() != N)
+        Fail(where, "expected " + std::to_string(N) + " numbers, found " + std::to_string(list.size()));
+    for (std::size_t i = 0; i < N; ++i)
+        values[i] = ReadInteger<T>(list[i], where + "[" + std::to_string(i) + "]");
+}
+
+// One JSON object of the form: its members by name, each of them required, and no others.
+class ObjectReader {
+public:
+    ObjectReader(const Json& object, std::string path, std::initializer_list<std::string_view> known)
+        : object_(object), path_(std::move(path)) {
+        if (!object_.is_object())
+            Fail(path_.empty() ? "the JSON" : path_, "expected an object, found " + Describe(object_));
+        for (const auto& member : object_.items()) {
+            if (std::find(known.begin(), known.end(), member.key()) == known.end())
+                Fail(Where(member.key()), "not a field of a mission");
+        }
+    }
+
+    std::string Where(std::string_view key) const {
+        return path_.empty() ? std::string(key) : path_ + "." + std::string(key);
+    }
+    const Json* Find(const char* key) const {
+        const auto found = object_.find(key);
+        return found == object_.end() ? nullptr : &*found;
+    }
+    const Json& operator[](const char* key) const {
+        const Json* value = Find(key);
+        if (value == nullptr)
+            Fail(Where(key), "missing");
+        return *value;
+    }
+    template <class T> void Read(T& field, const char* key) const {
+        field = ReadInteger<T>((*this)[key], Where(key));
+    }
+    template <class T, std::size_t N> void Read(std::array<T, N>& field, const char* key) const {
+        ReadIntegers(field, (*this)[key], Where(key));
+    }
+
+private:
+    const Json& object_;
+    std::string path_;
+};
+
+// A text field: the text in the file's 8-bit character set, zero-padded. The field's bytes given
+// beside it (as export writes them for a field that holds more than its text) are taken whole as
+// long as the text is still theirs; a changed text is stored as the editor stores a typed one.
+template <std::size_t N>
+void ReadTextField(std::array<std::uint8_t, N>& field, const ObjectReader& object, const char* key,
+                   const char* bytesKey) {
+    const std::string where = object.Where(key);
+    const Json& value = object[key];
+    if (!value.is_string())
+        Fail(where, "expected a text, found " + Describe(value));
+    const std::u16string unicode = text::Utf8ToUnicode(value.get_ref<const std::string&>());
+    const std::string ansi = text::UnicodeToAnsi(unicode);
+    if (text::AnsiToUnicode(ansi) != unicode)
+        Fail(where, "has a character that the game's character set (Windows-1252) lacks");
+    if (ansi.find('\0') != std::string::npos)
+        Fail(where, "holds a zero character, which would end the text in the file");
+    if (ansi.size() > N)
+        Fail(where,
+             "is " + std::to_string(ansi.size()) + " characters long, at most " + std::to_string(N) + " fit");
+    if (object.Find(bytesKey) != nullptr) {
+        std::array<std::uint8_t, N> bytes{};
+        object.Read(bytes, bytesKey);
+        if (text::FieldText(bytes) == ansi) {
+            field = bytes;
+            return;
+        }
+    }
+    text::SetFieldText(field, ansi);
+}
+
+mission::TFlightGroup ReadFlightGroup(const Json& value, const std::string& path) {
+    const ObjectReader object(value, path,
+                              {"Number",
+                               "CraftType",
+                               "CraftTypeText",
+                               "CraftTypeShortText",
+                               "HeadBytes",
+                               "WavesMinusOne",
+                               "CraftPerWave",
+                               "AiLevel",
+                               "AiLevelText",
+                               "Order",
+                               "OrderText",
+                               "Warhead",
+                               "WarheadText",
+                               "Countermeasure",
+                               "CountermeasureText",
+                               "Beam",
+                               "BeamText",
+                               "Primary",
+                               "Body",
+                               "Name",
+                               "NameBytes"});
+    mission::TFlightGroup group;
+    object.Read(group.Number, "Number");
+    object.Read(group.CraftType, "CraftType");
+    object.Read(group.HeadBytes, "HeadBytes");
+    object.Read(group.WavesMinusOne, "WavesMinusOne");
+    object.Read(group.CraftPerWave, "CraftPerWave");
+    object.Read(group.AiLevel, "AiLevel");
+    object.Read(group.Order, "Order");
+    object.Read(group.Warhead, "Warhead");
+    object.Read(group.Countermeasure, "Countermeasure");
+    object.Read(group.Beam, "Beam");
+    object.Read(group.Primary, "Primary");
+    object.Read(group.Body, "Body");
+    ReadTextField(group.Name, object, "Name", "NameBytes");
+    return group;
+}
+
+Json Parse(std::string_view text) {
+    try {
+        return Json::parse(text.begin(), text.end());
+    } catch (const Json::parse_error& error) {
+        // Where the parser stopped, counted in lines and in bytes along the line.
+        const std::size_t stop = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, text.size());
+        const std::string_view before = text.substr(0, stop);
+        const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+        const std::size_t lineStart = before.rfind('\n');
+        const int column =
+            1 + static_cast<int>(lineStart == std::string_view::npos ? stop : stop - lineStart - 1);
+        // The parser's own words after its "parse error at line L, column C: ".
+        std::string what = error.what();
+        const std::size_t words = what.find(": ", what.find("parse error"));
+        what = words == std::string::npos ? "not JSON" : what.substr(words + 2);
+        throw EJsonError("not JSON: " + what, line, column);
+    }
+}
+
+} // namespace
+
+std::string ExportJson(const mission::TMission& mission) {
+    JsonWriter json;
+    json.BeginObject();
+    json.Key("format");
+    json.String(kJsonFormat);
+    json.Key("formatVersion");
+    json.Number(kJsonFormatVersion);
+
+    json.Key("Header");
+    json.BeginObject();
+    WriteTextField(json, "MissionName", mission.Header.MissionName);
+    json.Key("HeaderBytes");
+    json.Numbers(mission.Header.HeaderBytes);
+    json.EndObject();
+
+    json.Key("FlightGroups");
+    json.BeginArray();
+    for (const mission::TFlightGroup& group : mission.FlightGroups) {
+        json.Element();
+        WriteFlightGroup(json, group);
+    }
+    json.EndArray();
+
+    const mission::TMissionSettings& settings = mission.Settings;
+    json.Key("Settings");
+    json.BeginObject();
+    json.Key("TeamCount");
+    json.Number(settings.TeamCount);
+    json.Key("Setting2");
+    json.Number(settings.Setting2);
+    WriteNumberWithText(json, "Arena", settings.Arena, EntryText(mission::ArenaBoxItems, settings.Arena));
+    json.Key("StartDistance");
+    json.Number(settings.StartDistance);
+    json.Key("GlobalsValue");
+    json.Number(settings.GlobalsValue);
+    json.EndObject();
+
+    json.Key("Goals");
+    json.BeginObject();
+    json.Key("TeamGoal");
+    json.Numbers(mission.Goals.TeamGoal);
+    json.Key("TeamGoalText");
+    json.BeginArray();
+    for (const std::int32_t goal : mission.Goals.TeamGoal) {
+        json.Element();
+        if (const auto text = EntryText(mission::GoalBoxItems, goal))
+            json.String(*text);
+        else
+            json.Null();
+    }
+    json.EndArray();
+    json.Key("GoalsExtra");
+    json.Numbers(mission.Goals.GoalsExtra);
+    json.EndObject();
+
+    const mission::TMissionTrailer& trailer = mission.Trailer;
+    json.Key("Trailer");
+    json.BeginObject();
+    WriteNumberWithText(json, "MissionType", trailer.MissionType,
+                        EntryText(mission::MissionTypeBoxItems, trailer.MissionType));
+    json.Key("TrailerExtra");
+    json.Number(trailer.TrailerExtra);
+    json.EndObject();
+
+    json.EndObject();
+    std::string out = json.Take();
+    out += '\n';
+    return out;
+}
+
+mission::TMission ImportJson(std::string_view text) {
+    const Json root = Parse(text);
+    const ObjectReader top(
+        root, "", {"format", "formatVersion", "Header", "FlightGroups", "Settings", "Goals", "Trailer"});
+    const Json& format = top["format"];
+    if (!format.is_string() || format.get_ref<const std::string&>() != kJsonFormat)
+        Fail("format", "expected \"" + std::string(kJsonFormat) + "\", found " + Describe(format));
+    int version = 0;
+    top.Read(version, "formatVersion");
+    if (version != kJsonFormatVersion)
+        Fail("formatVersion", std::to_string(version) + " is not a version this program reads (" +
+                                  std::to_string(kJsonFormatVersion) + ")");
+
+    mission::TMission mission;
+    const ObjectReader header(top["Header"], "Header", {"MissionName", "MissionNameBytes", "HeaderBytes"});
+    ReadTextField(mission.Header.MissionName, header, "MissionName", "MissionNameBytes");
+    header.Read(mission.Header.HeaderBytes, "HeaderBytes");
+
+    const Json& groups = top["FlightGroups"];
+    if (!groups.is_array())
+        Fail("FlightGroups", "expected a list of 16 flight groups, found " + Describe(groups));
+    if (groups.size() != mission.FlightGroups.size())
+        Fail("FlightGroups", "expected 16 flight groups, found " + std::to_string(groups.size()));
+    for (std::size_t slot = 0; slot < mission.FlightGroups.size(); ++slot)
+        mission.FlightGroups[slot] =
+            ReadFlightGroup(groups[slot], "FlightGroups[" + std::to_string(slot) + "]");
+
+    const ObjectReader settings(
+        top["Settings"], "Settings",
+        {"TeamCount", "Setting2", "Arena", "ArenaText", "StartDistance", "GlobalsValue"});
+    settings.Read(mission.Settings.TeamCount, "TeamCount");
+    settings.Read(mission.Settings.Setting2, "Setting2");
+    settings.Read(mission.Settings.Arena, "Arena");
+    settings.Read(mission.Settings.StartDistance, "StartDistance");
+    settings.Read(mission.Settings.GlobalsValue, "GlobalsValue");
+
+    const ObjectReader goals(top["Goals"], "Goals", {"TeamGoal", "TeamGoalText", "GoalsExtra"});
+    goals.Read(mission.Goals.TeamGoal, "TeamGoal");
+    goals.Read(mission.Goals.GoalsExtra, "GoalsExtra");
+
+    const ObjectReader trailer(top["Trailer"], "Trailer", {"MissionType", "MissionTypeText", "TrailerExtra"});
+    trailer.Read(mission.Trailer.MissionType, "MissionType");
+    trailer.Read(mission.Trailer.TrailerExtra, "TrailerExtra");
+    return mission;
+}
+
+} // namespace skm

@@ -1,0 +1,209 @@
+// quarnel-skm's library: export and import give back every byte, bad JSON is refused naming the
+// field, and check finds what the editor cannot show.
+#include "mission_check.h"
+#include "mission_json.h"
+#include "mission_show.h"
+#include "skirmish_file.h"
+#include "test_support.h"
+
+#include <nlohmann/json.hpp>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+
+using namespace mission;
+using testsupport::RandomBytes;
+
+namespace {
+
+TMission FromBytes(const std::vector<std::uint8_t>& bytes) {
+    TMission m;
+    DecodeMission(m, bytes);
+    return m;
+}
+
+TMission NewDefaultMission() {
+    TMission m;
+    NewMission(m);
+    return m;
+}
+
+// The test missions: a new one, all zeros, all 0xFF, random ones, and texts that hold more than
+// their text, fill their width, or use every 8-bit character, the undefined ones of the code page
+// and the ones JSON must escape included.
+std::vector<std::vector<std::uint8_t>> TestMissions() {
+    std::vector<std::vector<std::uint8_t>> images;
+    const TSkirmishImage fresh = EncodeMission(NewDefaultMission());
+    images.emplace_back(fresh.begin(), fresh.end());
+    images.emplace_back(kSkirmishFileSize, 0);
+    images.emplace_back(kSkirmishFileSize, 0xFF);
+    for (unsigned seed = 1; seed <= 3; ++seed)
+        images.push_back(RandomBytes(kSkirmishFileSize, seed));
+    std::vector<std::uint8_t> texts(fresh.begin(), fresh.end());
+    for (std::size_t i = 0; i < kMissionNameSize; ++i)
+        texts[i] = static_cast<std::uint8_t>(1 + i * 4); // every byte but zero, up to 0xFD
+    const char tail[] = "Red\0\0\xFF\x01";               // a text with bytes after its end
+    std::memcpy(texts.data() + kNamesOffset, tail, sizeof tail - 1);
+    std::memset(texts.data() + kNamesOffset + kNameSize, 'W', kNameSize); // fills its width
+    const char quoted[] = "\"\\\x7F\x81\x8D\x8F\x90\x9D\x80\xFE";
+    std::memcpy(texts.data() + kNamesOffset + 2 * kNameSize, quoted, sizeof quoted - 1);
+    images.push_back(texts);
+    return images;
+}
+
+std::string ImportError(const std::string& json) {
+    try {
+        skm::ImportJson(json);
+    } catch (const skm::EJsonError& error) {
+        return error.what();
+    }
+    return "accepted";
+}
+
+} // namespace
+
+TEST(SkmJson, ExportThenImportGivesBackEveryByte) {
+    for (const auto& image : TestMissions()) {
+        const TMission back = skm::ImportJson(skm::ExportJson(FromBytes(image)));
+        const TSkirmishImage bytes = EncodeMission(back);
+        EXPECT_TRUE(std::equal(bytes.begin(), bytes.end(), image.begin(), image.end()))
+            << skm::ExportJson(FromBytes(image));
+    }
+}
+
+TEST(SkmJson, ExportNamesEachFieldWithItsEntry) {
+    const auto json = nlohmann::json::parse(skm::ExportJson(NewDefaultMission()));
+    EXPECT_EQ(json["format"], "quarnel-skm mission");
+    EXPECT_EQ(json["formatVersion"], 1);
+    const auto& first = json["FlightGroups"][0];
+    EXPECT_EQ(first["CraftType"], 1);
+    EXPECT_EQ(first["CraftTypeText"], "Xwing");
+    EXPECT_EQ(first["CraftTypeShortText"], "X-W");
+    EXPECT_EQ(first["AiLevelText"], "Veteran") << "without the list entry's trailing space";
+    EXPECT_EQ(first["Name"], "One");
+    EXPECT_FALSE(first.contains("NameBytes")) << "a zero-padded name needs no bytes beside it";
+    EXPECT_EQ(json["Goals"]["TeamGoalText"][7], "Destroy All Flight Groups");
+    EXPECT_EQ(json["Trailer"]["MissionTypeText"], "Melee");
+
+    TMission odd = NewDefaultMission();
+    odd.FlightGroups[3].CraftType = 232;
+    odd.Goals.TeamGoal[2] = -1;
+    const auto oddJson = nlohmann::json::parse(skm::ExportJson(odd));
+    EXPECT_FALSE(oddJson["FlightGroups"][3].contains("CraftTypeText"))
+        << "a value without an entry is a number";
+    EXPECT_TRUE(oddJson["Goals"]["TeamGoalText"][2].is_null());
+}
+
+TEST(SkmJson, ImportTakesTheNumbersAndAChangedNameAsTheEditorStoresIt) {
+    std::vector<std::uint8_t> image = RandomBytes(kSkirmishFileSize, 7);
+    const char name[] = "Red\0\xFF\xFF";
+    std::memcpy(image.data() + kNamesOffset, name, sizeof name - 1);
+    auto json = nlohmann::json::parse(skm::ExportJson(FromBytes(image)));
+    auto& first = json["FlightGroups"][0];
+    ASSERT_TRUE(first.contains("NameBytes"));
+    first["CraftType"] = 5;
+    first["CraftTypeText"] = "Xwing"; // for reading only: the number counts
+    first["Name"] = "Gold Leader";
+    const TMission m = skm::ImportJson(json.dump());
+    EXPECT_EQ(m.FlightGroups[0].CraftType, 5);
+    std::array<std::uint8_t, kNameSize> expected{};
+    std::memcpy(expected.data(), "Gold Leader", 11);
+    EXPECT_EQ(m.FlightGroups[0].Name, expected) << "a changed name drops the old bytes after it";
+}
+
+TEST(SkmJson, BadJsonIsRefusedNamingTheFieldAndTheRange) {
+    const std::string good = skm::ExportJson(NewDefaultMission());
+    const auto edited = [&](auto change) {
+        auto json = nlohmann::json::parse(good);
+        change(json);
+        return json.dump(1);
+    };
+    using nlohmann::json;
+    const struct {
+        std::string Json;
+        std::string Error;
+    } cases[] = {
+        {edited([](json& j) { j["FlightGroups"][2].erase("AiLevel"); }), "FlightGroups[2].AiLevel: missing"},
+        {edited([](json& j) { j["FlightGroups"][0]["CraftType"] = "5"; }),
+         "FlightGroups[0].CraftType: expected a whole number from 0 to 255, found the text \"5\""},
+        {edited([](json& j) { j["Settings"]["Arena"] = 1.5; }),
+         "Settings.Arena: expected a whole number from -2147483648 to 2147483647, found the number 1.5"},
+        {edited([](json& j) { j["FlightGroups"][15]["CraftType"] = 256; }),
+         "FlightGroups[15].CraftType: 256 is out of range 0 to 255"},
+        {edited([](json& j) { j["FlightGroups"][1]["Number"] = -32769; }),
+         "FlightGroups[1].Number: -32769 is out of range -32768 to 32767"},
+        {edited([](json& j) { j["FlightGroups"][4]["Body"][68] = 2147483648LL; }),
+         "FlightGroups[4].Body[68]: 2147483648 is out of range -2147483648 to 2147483647"},
+        {edited([](json& j) { j["Goals"]["TeamGoal"].erase(7); }),
+         "Goals.TeamGoal: expected 8 numbers, found 7"},
+        {edited([](json& j) { j["FlightGroups"].erase(0); }),
+         "FlightGroups: expected 16 flight groups, found 15"},
+        {edited([](json& j) { j["Trailer"]["Missiontype"] = 0; }),
+         "Trailer.Missiontype: not a field of a mission"},
+        {edited([](json& j) { j["FlightGroups"][0]["Name"] = "Twenty-one characters"; }),
+         "FlightGroups[0].Name: is 21 characters long, at most 20 fit"},
+        {edited([](json& j) { j["Header"]["MissionName"] = "\xCE\xA9mega"; }),
+         "Header.MissionName: has a character that the game's character set (Windows-1252) lacks"},
+        {edited([](json& j) { j["formatVersion"] = 2; }),
+         "formatVersion: 2 is not a version this program reads (1)"},
+        {"[1, 2]", "the JSON: expected an object, found a list"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(ImportError(c.Json), c.Error);
+}
+
+TEST(SkmJson, JsonThatDoesNotParseSaysWhere) {
+    const struct {
+        std::string Json;
+        int Line;
+        int Column;
+    } cases[] = {
+        {"{\n  \"format\": \"quarnel-skm mission\",\n  \"formatVersion\": 1,,\n}", 3, 22},
+        {"{\n  \"Header\": {\"MissionName\": \"A\n\"}}", 2, 31},
+        {"", 1, 1},
+    };
+    for (const auto& c : cases) {
+        try {
+            skm::ImportJson(c.Json);
+            ADD_FAILURE() << "accepted: " << c.Json;
+        } catch (const skm::EJsonError& error) {
+            EXPECT_EQ(error.Line, c.Line) << error.what();
+            EXPECT_EQ(error.Column, c.Column) << error.what();
+            EXPECT_EQ(std::string(error.what()).rfind("not JSON: ", 0), 0U) << error.what();
+        }
+    }
+}
+
+TEST(SkmShow, EveryMissionHasTheSameLinesInTheSameOrder) {
+    // diff pairs the lines of two missions one by one.
+    std::vector<std::string> fields;
+    for (const auto& image : TestMissions()) {
+        std::vector<std::string> these;
+        for (const auto& line : skm::ShowLines(FromBytes(image)))
+            these.push_back(line.Field);
+        if (fields.empty())
+            fields = these;
+        EXPECT_EQ(these, fields);
+    }
+    EXPECT_EQ(skm::FormatShowLine(skm::ShowLines(NewDefaultMission())[3]),
+              "FG 1 CraftType: 1 \"Xwing\" short \"X-W\"\n");
+}
+
+TEST(SkmCheck, FindsWhatTheEditorCannotShow) {
+    TMission m = NewDefaultMission();
+    EXPECT_TRUE(skm::CheckMission(m, kSkirmishFileSize).empty()) << "a new mission is clean";
+    m.FlightGroups[2].CraftType = 255;
+    m.FlightGroups[0].AiLevel = 6;
+    m.FlightGroups[0].WavesMinusOne = 255;
+    m.FlightGroups[5].CraftType = 231; // has a row: fine
+    m.Settings.TeamCount = 9;
+    m.Goals.TeamGoal[7] = -1;
+    m.Trailer.MissionType = 2;
+    std::vector<std::string> fields;
+    for (const auto& finding : skm::CheckMission(m, 5000))
+        fields.push_back(finding.Field);
+    EXPECT_EQ(fields, (std::vector<std::string>{"length", "FG 1 WavesMinusOne", "FG 1 AiLevel",
+                                                "FG 3 CraftType", "TeamCount", "TeamGoal 8", "MissionType"}));
+}

@@ -1,0 +1,207 @@
+// quarnel-skm run as a user runs it: its exit statuses, its one-line errors naming the file, and
+// that bad input leaves every file as it was.
+#include "mission_model.h"
+#include "skirmish_file.h"
+#include "test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+using testsupport::ReadBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
+
+namespace {
+
+struct TRun {
+    int Status = -1;
+    std::string Out;
+    std::string Err;
+};
+
+std::string ReadText(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+// Runs the program with the arguments, standard input from stdinFile (or /dev/null).
+TRun Skm(const TempDir& dir, std::vector<std::string> arguments, const std::string& stdinFile = "/dev/null") {
+    const std::string out = (dir / "stdout").string();
+    const std::string err = (dir / "stderr").string();
+    arguments.insert(arguments.begin(), QUARNEL_SKM_PROGRAM);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int in = ::open(stdinFile.c_str(), O_RDONLY);
+        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        if (in < 0 || o < 0 || e < 0 || ::dup2(in, 0) < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0)
+            ::_exit(127);
+        std::vector<char*> argv;
+        for (std::string& argument : arguments)
+            argv.push_back(argument.data());
+        argv.push_back(nullptr);
+        ::execv(argv[0], argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    TRun run;
+    run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+    run.Out = ReadText(out);
+    run.Err = ReadText(err);
+    std::filesystem::remove(out);
+    std::filesystem::remove(err);
+    return run;
+}
+
+std::vector<std::uint8_t> NewMissionBytes() {
+    mission::TMission m;
+    mission::NewMission(m);
+    const mission::TSkirmishImage image = mission::EncodeMission(m);
+    return {image.begin(), image.end()};
+}
+
+std::size_t CountLines(const std::string& text) {
+    return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+} // namespace
+
+TEST(SkmProgram, ExportAndImportThroughFilesGiveBackEveryByte) {
+    TempDir dir;
+    const auto image = testsupport::RandomBytes(mission::kSkirmishFileSize, 11);
+    WriteBytes(dir / "in.skm", image);
+    const std::string in = (dir / "in.skm").string(), json = (dir / "in.json").string(),
+                      out = (dir / "out.skm").string();
+    ASSERT_EQ(Skm(dir, {"export", in, "-o", json}).Status, 0);
+    const TRun import = Skm(dir, {"import", json, "-o", out});
+    ASSERT_EQ(import.Status, 0) << import.Err;
+    EXPECT_EQ(ReadBytes(out), image);
+    // Standard output and standard input as well, over an existing file.
+    WriteBytes(dir / "out.skm", NewMissionBytes());
+    const TRun exported = Skm(dir, {"export", in});
+    ASSERT_EQ(exported.Status, 0);
+    EXPECT_EQ(exported.Out, ReadText(json));
+    ASSERT_EQ(Skm(dir, {"import", "-", "-o", out}, json).Status, 0);
+    EXPECT_EQ(ReadBytes(out), image);
+}
+
+TEST(SkmProgram, ExitStatusesOfEachCommand) {
+    TempDir dir;
+    WriteBytes(dir / "a.skm", NewMissionBytes());
+    auto changed = NewMissionBytes();
+    changed[72 + 2] = 5;            // FG 1 is a TIE Fighter
+    changed[72 + 20 * 2 + 2] = 255; // FG 3 has no craft
+    WriteBytes(dir / "b.skm", changed);
+    const std::string a = (dir / "a.skm").string(), b = (dir / "b.skm").string();
+
+    const TRun show = Skm(dir, {"show", a});
+    EXPECT_EQ(show.Status, 0);
+    EXPECT_EQ(CountLines(show.Out), 2 + 16 * 13 + 16U);
+    EXPECT_NE(show.Out.find("FG 1 AiLevel: 2 \"Veteran\"\n"), std::string::npos) << show.Out;
+    EXPECT_TRUE(show.Err.empty());
+
+    EXPECT_EQ(Skm(dir, {"diff", a, a}).Status, 0);
+    const TRun diff = Skm(dir, {"diff", a, b});
+    EXPECT_EQ(diff.Status, 1);
+    EXPECT_EQ(diff.Out, "--- " + a + "\n+++ " + b +
+                            "\n-FG 1 CraftType: 1 \"Xwing\" short \"X-W\"\n"
+                            "+FG 1 CraftType: 5 \"TIE Fighter\" short \"T/F\"\n"
+                            "-FG 3 CraftType: 0 \"(None)\" short \"---\"\n"
+                            "+FG 3 CraftType: 255\n");
+
+    EXPECT_EQ(Skm(dir, {"check", a}).Status, 0);
+    const TRun check = Skm(dir, {"check", a, b});
+    EXPECT_EQ(check.Status, 1);
+    EXPECT_EQ(
+        check.Out,
+        b + ": FG 3 CraftType: 255 has no craft (0 to 231): the editor cannot list this flight group\n");
+    EXPECT_EQ(Skm(dir, {"check", a, (dir / "missing.skm").string()}).Status, 2)
+        << "an error outweighs a finding";
+
+    for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},
+                                                 {"show", "--help"},
+                                                 {"export", "--help"},
+                                                 {"import", "--help"},
+                                                 {"diff", "--help"},
+                                                 {"check", "--help"}}) {
+        const TRun run = Skm(dir, help);
+        EXPECT_EQ(run.Status, 0) << help.front();
+        EXPECT_NE(run.Out.find("Usage:"), std::string::npos) << run.Out;
+    }
+    const TRun version = Skm(dir, {"--version"});
+    EXPECT_EQ(version.Status, 0);
+    EXPECT_EQ(version.Out, "quarnel-skm " QUARNEL_PROJECT_VERSION "\n");
+    const TRun usage = Skm(dir, {});
+    EXPECT_EQ(usage.Status, 2);
+    EXPECT_EQ(usage.Err, "quarnel-skm: A subcommand is required (quarnel-skm --help lists the commands)\n");
+    EXPECT_EQ(Skm(dir, {"show", a, "--frobnicate"}).Status, 2);
+    EXPECT_EQ(Skm(dir, {"import", a}).Status, 2) << "import needs -o";
+}
+
+TEST(SkmProgram, BadInputIsOneLineNamingTheFileAndHarmsNothing) {
+    TempDir dir;
+    const std::string good = (dir / "good.skm").string();
+    WriteBytes(good, NewMissionBytes());
+    WriteBytes(dir / "short.skm", std::vector<std::uint8_t>(5000, 0));
+    ASSERT_EQ(::mkfifo((dir / "pipe").c_str(), 0600), 0);
+    std::filesystem::create_directory(dir / "folder");
+    ASSERT_EQ(Skm(dir, {"export", good, "-o", (dir / "good.json").string()}).Status, 0);
+    const std::string json = ReadText(dir / "good.json");
+    const auto writeJson = [&](const std::string& name, std::string text, const std::string& from,
+                               const std::string& to) {
+        text.replace(text.find(from), from.size(), to);
+        std::ofstream(dir / name, std::ios::binary) << text;
+        return (dir / name).string();
+    };
+    const std::string parse = writeJson("parse.json", json, "\"Number\": 0,", "\"Number\": 0,,");
+    const std::string missing = writeJson("missing.json", json, "\"Number\": 0,", "");
+    const std::string mistyped = writeJson("mistyped.json", json, "\"Number\": 0,", "\"Number\": \"0\",");
+    const std::string range = writeJson("range.json", json, "\"CraftPerWave\": 1,", "\"CraftPerWave\": 300,");
+
+    const struct {
+        std::vector<std::string> Arguments;
+        std::string Error;
+    } cases[] = {
+        {{"show", (dir / "none.skm").string()}, (dir / "none.skm").string() + ": no such file"},
+        {{"show", (dir / "folder").string()}, (dir / "folder").string() + ": is a folder, not a file"},
+        {{"export", (dir / "pipe").string(), "-o", (dir / "out.json").string()},
+         (dir / "pipe").string() + ": is not a regular file (a pipe, socket or device): not read"},
+        {{"diff", good, (dir / "short.skm").string()},
+         (dir / "short.skm").string() +
+             ": is 5000 bytes long, not 5192 (quarnel-skm check tells what the editor "
+             "makes of it)"},
+        {{"import", parse, "-o", good},
+         parse + ":10:19: not JSON: syntax error while parsing object key - "
+                 "unexpected ','; expected string literal"},
+        {{"import", missing, "-o", good}, missing + ": FlightGroups[0].Number: missing"},
+        {{"import", mistyped, "-o", good},
+         mistyped +
+             ": FlightGroups[0].Number: expected a whole number from -32768 to 32767, found the text \"0\""},
+        {{"import", range, "-o", (dir / "new.skm").string()},
+         range + ": FlightGroups[0].CraftPerWave: 300 is out of range 0 to 255"},
+        {{"import", (dir / "good.json").string(), "-o", "-"},
+         "-: import writes a mission file, not standard output"},
+        {{"export", good, "-o", good}, good + ": is the mission being exported: not overwritten"},
+        {{"import", (dir / "good.json").string(), "-o", (dir / "pipe").string()},
+         (dir / "pipe").string() + ": is not a regular file (a pipe, socket or device): not replaced"},
+    };
+    const auto before = testsupport::FilesIn(dir.path());
+    for (const auto& c : cases) {
+        const TRun run = Skm(dir, c.Arguments);
+        EXPECT_EQ(run.Status, 2) << c.Error;
+        EXPECT_EQ(run.Err, "quarnel-skm: " + c.Error + "\n");
+        EXPECT_TRUE(run.Out.empty()) << run.Out;
+    }
+    EXPECT_EQ(ReadBytes(good), NewMissionBytes()) << "a refused import leaves its target as it was";
+    EXPECT_EQ(testsupport::FilesIn(dir.path()), before) << "no file written";
+}
