@@ -4,6 +4,7 @@
 #include "ansi_text.h"
 #include "choice_box.h"
 #include "draw_list_box.h"
+#include "file_drop.h"
 #include "install_path.h"
 #include "label_size.h"
 #include "list_entries.h"
@@ -72,6 +73,7 @@ TForm1::TForm1(QWidget* parent)
     ConnectHandlers();
     ConnectShortcuts();
     FormCreate();
+    new TFileDrop(*this, [this](const QString& path) { OpenFile(path); });
     // Centred on the screen at start.
     if (const QScreen* screen = QGuiApplication::primaryScreen())
         setGeometry(

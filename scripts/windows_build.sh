@@ -37,13 +37,22 @@ quarnel_find_wineserver() {
 # No Mono or Gecko installer prompts, no debug chatter.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The folder Wine's server keeps its socket in for a prefix, named after the prefix's device and
+# inode in hex: Wine leaves it in /tmp when the server ends.
+quarnel_wine_server_folder() {
+    printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$(stat -c %d "$1")" "$(stat -c %i "$1")"
+}
+
 if [ "${1:-}" = "--clean" ]; then
     dir=$(realpath -m "$2")
     if [ -d "$dir/wineprefix" ]; then
+        server=$(quarnel_wine_server_folder "$dir/wineprefix")
         if wineserver=$(quarnel_find_wineserver); then
             WINEPREFIX="$dir/wineprefix" "$wineserver" -k 2>/dev/null || true
+            WINEPREFIX="$dir/wineprefix" "$wineserver" -w 2>/dev/null || true
         fi
-        rm -rf "$dir/wineprefix"
+        rm -rf "$dir/wineprefix" "$server"
+        rmdir "/tmp/.wine-$(id -u)" 2>/dev/null || true
     fi
     exit 0
 fi

@@ -88,4 +88,13 @@ retype 370 75 300
 xdotool key ctrl+s
 waves() { od -An -tu1 -j $((72 + 12)) -N1 "$work/E2E.skm" | tr -d ' '; }
 wait_until '[ "$(waves)" = 254 ]' || fail "Ctrl+S saved waves byte $(waves), not the settled 254"
-echo "end-to-end: New, edits, Save As, Open, Save and Ctrl+S all landed as expected"
+
+# A file named on the command line, as a file manager's double-click passes it, opens after
+# start-up as Open opens it; its name has letters outside ASCII.
+kill "$pid"; wait "$pid" 2>/dev/null || true
+cp "$work/E2E.skm" "$work/Überfall Ωmega.skm"
+(cd "$work" && exec "$quarnel" "Überfall Ωmega.skm") &
+pid=$!
+win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+wait_until '[ "$(title)" = "$version  -  [Überfall Ωmega.skm]" ]' || fail "title with a file argument: $(title)"
+echo "end-to-end: New, edits, Save As, Open, Save, Ctrl+S and a file argument all landed as expected"
