@@ -22,7 +22,10 @@ fi
 mkdir -p "$1"
 out=$(cd "$1" && pwd)
 build=$out/build
-stage=$out/stage
+# The layout Debian's tools expect: the package's files in debian/<package>, beside the source
+# package's control file that dpkg-shlibdeps reads.
+work=$out/package
+stage=$work/debian/quarnel
 jobs=${QUARNEL_JOBS:-$(nproc)}
 maintainer=${QUARNEL_MAINTAINER:-Quarnel developers <quarnel@users.noreply.codeberg.org>}
 
@@ -34,17 +37,18 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF \
-          -DCMAKE_INSTALL_PREFIX=/usr >/dev/null
+          -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
 deb=$out/quarnel_${version}_${arch}.deb
 
-rm -rf "$stage"
+rm -rf "$work"
 DESTDIR=$stage cmake --install "$build" --strip >/dev/null
 
 # What Debian asks of every package's files: manual pages compressed, the licence as
-# /usr/share/doc/<package>/copyright (not beside it), a Debian changelog, ordinary modes.
+# /usr/share/doc/<package>/copyright (not beside it), a changelog (the package is native: its
+# version has no Debian revision), ordinary modes.
 doc=$stage/usr/share/doc/quarnel
 find "$stage/usr/share/man" -type f ! -name '*.gz' -exec gzip -9n {} +
 rm -f "$doc/LICENSE"
@@ -61,25 +65,25 @@ rm -f "$doc/LICENSE"
 } >"$doc/copyright"
 date=$(date -R -d "@$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)")
 printf 'quarnel (%s) unstable; urgency=medium\n\n  * Built from the project'"'"'s source with scripts/debian_package.sh.\n\n -- %s  %s\n' \
-    "$version" "$maintainer" "$date" | gzip -9n >"$doc/changelog.Debian.gz"
+    "$version" "$maintainer" "$date" | gzip -9n >"$doc/changelog.gz"
 find "$stage" -type d -exec chmod 0755 {} +
 find "$stage" -type f -exec chmod 0644 {} +
 chmod 0755 "$stage"/usr/bin/*
 
-# dpkg-shlibdeps reads a source package's control file: a minimal one in a folder of its own.
+# dpkg-shlibdeps finds the package's root by its DEBIAN folder.
+mkdir -p "$stage/DEBIAN"
 # Every program cmake installed counts, so a program added to the install comes along.
-mkdir -p "$out/shlibdeps/debian"
-printf 'Source: quarnel\n\nPackage: quarnel\nArchitecture: any\n' >"$out/shlibdeps/debian/control"
+printf 'Source: quarnel\n\nPackage: quarnel\nArchitecture: any\n' >"$work/debian/control"
 programs=()
 for file in "$stage"/usr/bin/*; do
     [ "$(head -c 4 "$file")" = $'\x7fELF' ] && programs+=("$file")
 done
-depends=$(cd "$out/shlibdeps" && dpkg-shlibdeps -O "${programs[@]/#/-e}" | sed -n 's/^shlibs:Depends=//p')
-rm -rf "$out/shlibdeps"
+depends=$(cd "$work" && dpkg-shlibdeps -O "${programs[@]/#/-e}" | sed -n 's/^shlibs:Depends=//p')
 
 mkdir -p "$stage/DEBIAN"
 # Qt loads its platform plugins (X11, Wayland) at run time: no library link shows the need for
-# them. The window face and its Arial-metric fallback are read from their files when present.
+# them. The window face and its Arial-metric fallback are read from their files when present;
+# desktop-file-utils' trigger lists the program for .skm files in the desktop database.
 cat >"$stage/DEBIAN/control" <<CONTROL
 Package: quarnel
 Version: $version
@@ -87,8 +91,8 @@ Architecture: $arch
 Maintainer: $maintainer
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
 Depends: $depends, qt6-qpa-plugins
-Recommends: fonts-wine, fonts-liberation
-Section: games
+Recommends: fonts-wine, fonts-liberation, desktop-file-utils
+Section: utils
 Priority: optional
 Homepage: https://codeberg.org/quarnel/quarnel
 Description: editor for the skirmish missions of a 1999 space-combat game
@@ -107,4 +111,4 @@ rm -f "$out"/quarnel_*.deb
 dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
 echo "$deb"
 # Errors fail the script; warnings are listed with the reason each stays in docs/development.md.
-lintian --fail-on error --no-tag-display-limit "$deb"
+lintian --fail-on error --tag-display-limit 0 "$deb"
