@@ -81,16 +81,16 @@ done
 depends=$(cd "$work" && dpkg-shlibdeps -O "${programs[@]/#/-e}" | sed -n 's/^shlibs:Depends=//p')
 
 mkdir -p "$stage/DEBIAN"
-# Qt loads its platform plugins (X11, Wayland) at run time: no library link shows the need for
-# them. The window face and its Arial-metric fallback are read from their files when present;
-# desktop-file-utils' trigger lists the program for .skm files in the desktop database.
+# The window face and its Arial-metric fallback are read from their files when present, which no
+# library link shows; desktop-file-utils' trigger lists the program for .skm files in the desktop
+# database. (Qt's X11 platform plugin comes with libqt6gui6 itself.)
 cat >"$stage/DEBIAN/control" <<CONTROL
 Package: quarnel
 Version: $version
 Architecture: $arch
 Maintainer: $maintainer
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
-Depends: $depends, qt6-qpa-plugins
+Depends: $depends
 Recommends: fonts-wine, fonts-liberation, desktop-file-utils
 Section: utils
 Priority: optional
