@@ -12,13 +12,20 @@ wineserver=$4
 version=${QUARNEL_VERSION_TEXT:?the version text the title starts with}
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-# Wine leaves its server's folder, named after the prefix's device and inode, in /tmp.
+# Wine leaves its server's folder behind: Debian's Wine names it in the prefix's file "wineserver"
+# (a random name in the temporary folder), Wine as its authors ship it after the prefix's device
+# and inode.
 cleanup() {
     local server=
-    [ -d "$WINEPREFIX" ] && server=$(printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+    if [ -f "$WINEPREFIX/wineserver" ]; then
+        server=${TMPDIR:-/tmp}/$(head -n 1 "$WINEPREFIX/wineserver")
+    elif [ -d "$WINEPREFIX" ]; then
+        server=$(printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+    fi
     "$wineserver" -k 2>/dev/null || true
     "$wineserver" -w 2>/dev/null || true
-    rm -rf "$work" ${server:+"$server"}
+    case $server in */wine-?*|*/server-*) rm -rf "$server" ;; esac
+    rm -rf "$work"
     rmdir "/tmp/.wine-$(id -u)" 2>/dev/null || true
 }
 trap cleanup EXIT
