@@ -16,9 +16,9 @@ constexpr int kUsageError = 2;
 // The options Qt's application object takes for itself (-style, -platform, -reverse and the X11
 // ones): named here so that the command line is read the same way before and after Qt has seen it.
 void AddQtOptions(QCommandLineParser& parser) {
-    const char* const withValue[] = {"platform", "platformpluginpath", "platformtheme", "plugin",
-                                     "qwindowgeometry", "qwindowicon", "qwindowtitle", "session",
-                                     "style", "stylesheet", "display", "geometry"};
+    const char* const withValue[] = {"platform",        "platformpluginpath", "platformtheme", "plugin",
+                                     "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+                                     "style",           "stylesheet",         "display",       "geometry"};
     const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
     for (const char* name : withValue) {
         QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
@@ -33,7 +33,8 @@ void AddQtOptions(QCommandLineParser& parser) {
 }
 
 void DescribeCommandLine(QCommandLineParser& parser) {
-    parser.setApplicationDescription(QStringLiteral("Edits the skirmish missions (.skm) of a 1999 space-combat game."));
+    parser.setApplicationDescription(
+        QStringLiteral("Edits the skirmish missions (.skm) of a 1999 space-combat game."));
     // Qt's own options are single words after one dash, as "-style fusion".
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();

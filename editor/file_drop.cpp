@@ -44,7 +44,8 @@ bool TFileDrop::eventFilter(QObject* watched, QEvent* event) {
     // Opened once the drop has ended: the save question and the error box are modal, and a modal
     // loop inside the drop would keep the file manager waiting for its answer.
     if (type == QEvent::Drop)
-        QMetaObject::invokeMethod(this, [this, path] { open_(path); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, path] { open_(path); }, Qt::QueuedConnection);
     return true;
 }
 
