@@ -8,7 +8,7 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
     echo "error: no display found (DISPLAY and WAYLAND_DISPLAY are unset); quarnel is a desktop" \
          "program and needs one." >&2
     echo "To try it without a screen, run it on a virtual X server: xvfb-run ./run.sh" \
-         "(Debian's package xvfb)." >&2
+         "(xvfb-run comes with Debian's package xvfb: sudo apt-get install xvfb)." >&2
     exit 1
 fi
 

@@ -17,11 +17,18 @@ export LC_ALL=C.UTF-8
 
 # The fuzz targets need clang's libFuzzer, so they have a build of their own.
 cmake -S . -B build/fuzz -DQUARNEL_FUZZ=ON -DQUARNEL_WERROR=ON \
-      -DCMAKE_C_COMPILER=clang-14 -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+      -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build build/fuzz -j "$jobs"
 
 # mission/ and platform/ built for Windows; ctest runs their tests under Wine in a fresh prefix.
-trap "\"$PWD/scripts/windows_build.sh\" --clean \"$PWD/build/windows\"" EXIT
+# Without a session's XDG_RUNTIME_DIR (a bare root shell, a container) Qt makes and leaves
+# /tmp/runtime-<user>: the run gets a folder of its own instead, removed at the end.
+runtime=
+if [ -z "${XDG_RUNTIME_DIR:-}" ]; then
+    runtime=$(mktemp -d)
+    export XDG_RUNTIME_DIR=$runtime
+fi
+trap "\"$PWD/scripts/windows_build.sh\" --clean \"$PWD/build/windows\"; rm -rf \"\$runtime\"" EXIT
 QUARNEL_JOBS=$jobs scripts/windows_build.sh build/windows
 
 # The Windows release (quarnel.exe and its zip) for windows.editor under Wine. Its static Qt takes

@@ -1,16 +1,117 @@
-// The quarnel executable: the application, its one window, the event loop.
+// The quarnel executable: the command line, the application, its one window, the event loop.
 #include "application_setup.h"
 #include "form1.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
+#include <QFile>
+#include <QFileInfo>
+#include <QTimer>
+#include <cstdio>
+
+namespace {
+
+constexpr int kUsageError = 2;
+
+// The options Qt's application object takes for itself (-style, -platform, -reverse and the X11
+// ones): named here so that the command line is read the same way before and after Qt has seen it.
+void AddQtOptions(QCommandLineParser& parser) {
+    const char* const withValue[] = {"platform",        "platformpluginpath", "platformtheme", "plugin",
+                                     "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
+                                     "style",           "stylesheet",         "display",       "geometry"};
+    const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
+    for (const char* name : withValue) {
+        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+    for (const char* name : flags) {
+        QCommandLineOption option(QString::fromLatin1(name));
+        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(option);
+    }
+}
+
+void DescribeCommandLine(QCommandLineParser& parser) {
+    parser.setApplicationDescription(
+        QStringLiteral("Edits the skirmish missions (.skm) of a 1999 space-combat game."));
+    // Qt's own options are single words after one dash, as "-style fusion".
+    parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The mission to open."),
+                                 QStringLiteral("[file]"));
+    AddQtOptions(parser);
+}
+
+// A command line that opens no window: help, the version, or a mistake in it. Answered without
+// the window system, so that these work also where there is no display.
+int AnswerWithoutWindow(QCommandLineParser& parser, const QString& error) {
+    if (!error.isEmpty()) {
+        std::fprintf(stderr, "%s: %s\n%s", qPrintable(QCoreApplication::applicationName()), qPrintable(error),
+                     qPrintable(parser.helpText()));
+        return kUsageError;
+    }
+    if (parser.isSet(QStringLiteral("version")))
+        parser.showVersion();
+    parser.showHelp(0);
+}
+
+// What reading the command line came to: empty when it opens the window.
+QString CommandLineError(QCommandLineParser& parser, const QStringList& arguments) {
+    if (!parser.parse(arguments))
+        return parser.errorText();
+    if (parser.positionalArguments().size() > 1)
+        return QStringLiteral("only one file can be opened at a time, %1 were given")
+            .arg(parser.positionalArguments().size());
+    return {};
+}
+
+// Qt warns at every start where the session sets no XDG_RUNTIME_DIR (a bare root shell, a
+// container) and then uses a folder of its own, which serves the program as well; every other
+// message goes on as before.
+QtMessageHandler qtMessages = nullptr;
+void DropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
+        return;
+    qtMessages(type, context, message);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
+    QCoreApplication::setApplicationVersion(QStringLiteral(QUARNEL_VERSION));
+
+    // Read once before the application exists, to learn whether a window opens at all. On Windows
+    // argv is in the ANSI code page, which can mangle a file's name but not how many there are; the
+    // name is taken from Qt's own copy of the command line below.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QFile::decodeName(argv[i]);
+    QCommandLineParser parser;
+    DescribeCommandLine(parser);
+    if (const QString error = CommandLineError(parser, arguments);
+        !error.isEmpty() || parser.isSet(QStringLiteral("help")) ||
+        parser.isSet(QStringLiteral("help-all")) || parser.isSet(QStringLiteral("version"))) {
+        QCoreApplication app(argc, argv);
+        return AnswerWithoutWindow(parser, error);
+    }
+
     appearance::PrepareEnvironment();
+    qtMessages = qInstallMessageHandler(DropRuntimeFolderWarning);
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     // Lets desktops match the window to the installed desktop entry and its icon.
     QGuiApplication::setDesktopFileName("quarnel");
     editor::TForm1 form;
     form.show();
+
+    // The file named on the command line (Explorer's "Open with", a file dropped on quarnel.exe, a
+    // file manager's double-click) opens once the window is up, as Open would open it.
+    parser.parse(QCoreApplication::arguments());
+    if (const QStringList files = parser.positionalArguments(); !files.isEmpty()) {
+        const QString path = QFileInfo(files.front()).absoluteFilePath();
+        QTimer::singleShot(0, &form, [&form, path] { form.OpenFile(path); });
+    }
     return app.exec();
 }

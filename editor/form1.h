@@ -63,6 +63,11 @@ public:
     // The tag a control addresses its field with; 0 for a control without one.
     int ControlTag(QWidget* control) const;
 
+    // Opens the named file as Open opens the one chosen in its dialog, after the same question
+    // about unsaved changes; a failure shows the error box. For a file given on the command line
+    // or dropped on the window.
+    void OpenFile(const QString& path);
+
 protected:
     void closeEvent(QCloseEvent* event) override;
 
@@ -227,6 +232,8 @@ private:
     // Asks about unsaved changes and saves them when the user says Yes; false when the
     // command must stop (Cancel, or a cancelled Save As).
     bool SaveChangesFirst();
+    // Open's last steps: reads the file into the document and shows it.
+    void LoadDocument(const QString& path);
     // Runs a command. Every error it raises, of whatever type, ends it here and is shown in the
     // standard error box; nothing escapes to the event loop.
     void RunCommand(const std::function<void()>& command);

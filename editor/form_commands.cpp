@@ -106,12 +106,22 @@ void TForm1::LoadBtnClick() {
     const std::optional<QString> chosen = dialogs_->RunFileDialog(OpenDialog1());
     if (!chosen)
         return;
+    LoadDocument(*chosen);
+}
 
+void TForm1::OpenFile(const QString& path) {
+    RunCommand([&] {
+        if (SaveChangesFirst())
+            LoadDocument(path);
+    });
+}
+
+void TForm1::LoadDocument(const QString& path) {
     // Read into a mission of its own first: only a file read without error replaces the document.
     mission::TMission opened = Mission;
-    const std::uintmax_t length = mission::LoadMission(opened, ToPath(*chosen));
+    const std::uintmax_t length = mission::LoadMission(opened, ToPath(path));
 
-    FileName = *chosen;
+    FileName = path;
     UpdateTitle();
     Mission = opened;
     // An opened document starts a new history, unmodified.

@@ -6,6 +6,7 @@
 #include "bgr_colour.h"
 #include "choice_box.h"
 #include "draw_list_box.h"
+#include "file_drop.h"
 #include "install_path.h"
 #include "label_size.h"
 #include "list_entries.h"
@@ -57,6 +58,7 @@ TForm1::TForm1(QWidget* parent)
     ConnectHandlers();
     ConnectShortcuts();
     FormCreate();
+    new TFileDrop(*this, [this](const QString& path) { OpenFile(path); });
     appearance::CentreOnScreen(this);
 }
 

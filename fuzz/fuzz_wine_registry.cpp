@@ -54,9 +54,10 @@ RegistryValue Read(const std::string& text) {
 }
 
 // A prefix whose drive C is crowded enough that searching it again for every part of a path runs
-// past the time bound, with a folder to find in another case and a link back to drive C itself. It is kept in the temporary folder for the next
-// run (libFuzzer ends without running exit handlers) and made whole under another name first, so
-// that two runs at once find it complete.
+// past the time bound, with a folder to find in another case and a link back to drive C itself. It
+// is kept in the temporary folder for the next run (libFuzzer ends without running exit handlers;
+// ctest gives the target a temporary folder of its own in the build folder) and made whole under
+// another name first, so that two runs at once find it complete.
 const std::filesystem::path& CrowdedPrefix() {
     static const std::filesystem::path prefix = [] {
         namespace fs = std::filesystem;

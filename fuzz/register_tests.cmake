@@ -10,13 +10,18 @@ function(quarnel_register_fuzz_tests name)
     endif()
     set(binary ${QUARNEL_FUZZ_BUILD_DIR}/fuzz/${name})
     set(corpus ${PROJECT_SOURCE_DIR}/fuzz/corpus/${name})
-    add_test(NAME fuzz.${name}.replay COMMAND ${binary} -runs=0 ${corpus})
+    # A target's temporary files (the registry target keeps a crowded Wine prefix between runs) go
+    # to a folder of the build's own, never to the system's temporary folder, which other users
+    # share.
+    set(temp ${CMAKE_BINARY_DIR}/fuzz-temp/${name})
+    file(MAKE_DIRECTORY ${temp})
+    add_test(NAME fuzz.${name}.replay COMMAND ${CMAKE_COMMAND} -E env TMPDIR=${temp} ${binary} -runs=0 ${corpus})
     # libFuzzer adds what it finds to the first folder it is given: keep that in the build folder,
     # so the committed seeds stay as they are.
     set(found ${CMAKE_BINARY_DIR}/fuzz-corpus/${name})
     file(MAKE_DIRECTORY ${found})
     add_test(NAME fuzz.${name}.bounded
-             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+             COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1 TMPDIR=${temp}
                      ${binary} -max_total_time=${QUARNEL_FUZZ_SECONDS} ${per_input} -max_len=16384 -print_final_stats=1
                      -artifact_prefix=${CMAKE_BINARY_DIR}/fuzz-artifacts/ ${found} ${corpus})
     math(EXPR timeout "${QUARNEL_FUZZ_SECONDS} + 140")

@@ -38,6 +38,13 @@ QUARNEL_WINDOWS_RELEASE_PACKAGES=(
     fonts-wine base-files
 )
 
+# scripts/debian_package.sh: Debian's tools compute the dependencies and build the package, lintian
+# checks it.
+QUARNEL_DEBIAN_PACKAGE_PACKAGES=(
+    "${QUARNEL_PACKAGES[@]}"
+    dpkg-dev lintian
+)
+
 # Installs the missing packages with apt-get (through sudo when not root), waiting for another
 # package manager that holds apt's locks. Does nothing when every package is already present.
 quarnel_install_packages() {
@@ -73,5 +80,20 @@ quarnel_install_packages() {
         sleep 5
     done
     [ -z "$output" ] || echo "$output"
-    "${apt[@]}" install -y -qq --no-install-recommends "${missing[@]}"
+    # dpkg's lines for every package unpacked and set up (well over a thousand on a fresh system)
+    # go to a log shown only when the install fails; apt's total of what it downloads is shown
+    # before it starts.
+    local log status=0
+    log=$(mktemp)
+    {
+        "${apt[@]}" install -y -q --no-install-recommends "${missing[@]}" 2>&1 | tee "$log" \
+            | { grep --line-buffered -E '^(Need to get|After this operation)' || true; }
+        status=${PIPESTATUS[0]}
+    } || true
+    if [ $status -ne 0 ]; then
+        tail -n 40 "$log" >&2
+        echo "error: installing the packages failed (exit status $status)" >&2
+    fi
+    rm -f "$log"
+    return $status
 }

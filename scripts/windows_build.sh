@@ -37,13 +37,29 @@ quarnel_find_wineserver() {
 # No Mono or Gecko installer prompts, no debug chatter.
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 
+# The folder Wine's server keeps its socket in for a prefix, which Wine leaves behind when the
+# server ends: Debian's Wine makes it in the temporary folder under a random name that it writes
+# into the prefix's file "wineserver"; Wine as its authors ship it uses
+# /tmp/.wine-<uid>/server-<device>-<inode>.
+quarnel_wine_server_folder() {
+    if [ -f "$1/wineserver" ]; then
+        echo "${TMPDIR:-/tmp}/$(head -n 1 "$1/wineserver")"
+    else
+        printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$(stat -c %d "$1")" "$(stat -c %i "$1")"
+    fi
+}
+
 if [ "${1:-}" = "--clean" ]; then
     dir=$(realpath -m "$2")
     if [ -d "$dir/wineprefix" ]; then
+        server=$(quarnel_wine_server_folder "$dir/wineprefix")
         if wineserver=$(quarnel_find_wineserver); then
             WINEPREFIX="$dir/wineprefix" "$wineserver" -k 2>/dev/null || true
+            WINEPREFIX="$dir/wineprefix" "$wineserver" -w 2>/dev/null || true
         fi
+        case $server in */wine-?*|*/server-*) rm -rf "$server" ;; esac
         rm -rf "$dir/wineprefix"
+        rmdir "/tmp/.wine-$(id -u)" 2>/dev/null || true
     fi
     exit 0
 fi

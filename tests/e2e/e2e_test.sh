@@ -91,4 +91,13 @@ wait_until '[ "$(waves)" = 254 ]' || fail "Ctrl+S saved waves byte $(waves), not
 # The X server has no session bus, and none was started for the screen reader bridge (dbus-x11's
 # dbus-launch, which the test packages install, would write under the home folder).
 [ ! -e "$work/.dbus" ] || fail "a session bus was started: $(ls -A "$work/.dbus")"
-echo "end-to-end: New, edits, Save As, Open, Save and Ctrl+S all landed as expected"
+
+# A file named on the command line, as a file manager's double-click passes it, opens after
+# start-up as Open opens it; its name has letters outside ASCII.
+kill "$pid"; wait "$pid" 2>/dev/null || true
+cp "$work/E2E.skm" "$work/Überfall Ωmega.skm"
+(cd "$work" && exec "$quarnel" "Überfall Ωmega.skm") &
+pid=$!
+win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+wait_until '[ "$(title)" = "$version  -  [Überfall Ωmega.skm]" ]' || fail "title with a file argument: $(title)"
+echo "end-to-end: New, edits, Save As, Open, Save, Ctrl+S and a file argument all landed as expected"

@@ -12,7 +12,22 @@ wineserver=$4
 version=${QUARNEL_VERSION_TEXT:?the version text the title starts with}
 work=$(mktemp -d)
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-cleanup() { "$wineserver" -k 2>/dev/null || true; rm -rf "$work"; }
+# Wine leaves its server's folder behind: Debian's Wine names it in the prefix's file "wineserver"
+# (a random name in the temporary folder), Wine as its authors ship it after the prefix's device
+# and inode.
+cleanup() {
+    local server=
+    if [ -f "$WINEPREFIX/wineserver" ]; then
+        server=${TMPDIR:-/tmp}/$(head -n 1 "$WINEPREFIX/wineserver")
+    elif [ -d "$WINEPREFIX" ]; then
+        server=$(printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+    fi
+    "$wineserver" -k 2>/dev/null || true
+    "$wineserver" -w 2>/dev/null || true
+    case $server in */wine-?*|*/server-*) rm -rf "$server" ;; esac
+    rm -rf "$work"
+    rmdir "/tmp/.wine-$(id -u)" 2>/dev/null || true
+}
 trap cleanup EXIT
 trap "exit 1" INT TERM
 
@@ -147,4 +162,13 @@ toolbar 23
 answer_file_dialog 'Beta.skm'
 wait_until '[ "$(title)" = "$version  -  [Beta.skm]" ]' || fail "Open did not start in the Skirmish folder: $(title)"
 stop_editor
-echo "windows.editor: window, pictures, Save As, Open and the start folder all as expected under Wine"
+
+# A file named on the command line, as Explorer's "Open with" and a drop on quarnel.exe pass it:
+# a full Windows path with letters outside the ANSI code page opens as Open opens it.
+cp "$drive/Games/Alliance/Skirmish/Beta.skm" "$drive/quarnel-test/Überfall Ωmega.skm"
+(cd "$work" && exec "$wine" quarnel.exe 'C:\quarnel-test\Überfall Ωmega.skm') &
+win=$(timeout 60 xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+[ -n "$win" ] || fail "no window titled $version with a file argument"
+wait_until '[ "$(title)" = "$version  -  [Überfall Ωmega.skm]" ]' || fail "title with a file argument: $(title)"
+stop_editor
+echo "windows.editor: window, pictures, Save As, Open, the start folder and a file argument all as expected under Wine"

@@ -32,6 +32,18 @@ TempDir::TempDir() {
 
 TempDir::~TempDir() {
     std::error_code ignored;
+#ifndef _WIN32
+    // A test may leave a folder without write access (a permission test's sealed folder): its
+    // files can be removed only once it has that access again, also for a user who is not root.
+    std::filesystem::permissions(path_, std::filesystem::perms::owner_all, std::filesystem::perm_options::add,
+                                 ignored);
+    for (auto it = std::filesystem::recursive_directory_iterator(path_, ignored);
+         it != std::filesystem::recursive_directory_iterator(); it.increment(ignored)) {
+        if (it->is_directory(ignored) && !it->is_symlink(ignored))
+            std::filesystem::permissions(it->path(), std::filesystem::perms::owner_all,
+                                         std::filesystem::perm_options::add, ignored);
+    }
+#endif
     std::filesystem::remove_all(path_, ignored);
 }
 

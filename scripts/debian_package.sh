@@ -1,0 +1,114 @@
+#!/usr/bin/env bash
+# The Debian package: a Release build installed with `cmake --install` under /usr, its
+# dependencies computed from the programs by dpkg-shlibdeps, packed by dpkg-deb and checked by
+# lintian.
+#
+#   scripts/debian_package.sh OUTDIR     makes OUTDIR/quarnel_<version>_<arch>.deb, with the build
+#                                        itself in OUTDIR/build
+#
+# The package has no maintainer scripts: the MIME, desktop, icon and manual page databases are
+# refreshed by the triggers of shared-mime-info, desktop-file-utils, hicolor-icon-theme and man-db,
+# which watch the folders its files land in. QUARNEL_MAINTAINER sets the Maintainer field.
+set -euo pipefail
+shopt -s inherit_errexit
+root=$(cd "$(dirname "$0")/.." && pwd)
+# shellcheck source=deps.sh
+source "$root/scripts/deps.sh"
+
+if [ $# -ne 1 ]; then
+    echo "usage: $0 OUTDIR" >&2
+    exit 2
+fi
+mkdir -p "$1"
+out=$(cd "$1" && pwd)
+build=$out/build
+# The layout Debian's tools expect: the package's files in debian/<package>, beside the source
+# package's control file that dpkg-shlibdeps reads.
+work=$out/package
+stage=$work/debian/quarnel
+jobs=${QUARNEL_JOBS:-$(nproc)}
+maintainer=${QUARNEL_MAINTAINER:-Quarnel developers <quarnel@users.noreply.codeberg.org>}
+
+quarnel_install_packages "${QUARNEL_DEBIAN_PACKAGE_PACKAGES[@]}"
+
+# Debian's hardening flags (stack protector, fortified calls, read-only relocations, immediate
+# binding), as its own packages are built with.
+export DEB_BUILD_MAINT_OPTIONS=hardening=+all
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
+    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF \
+          -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
+cmake --build "$build" -j "$jobs"
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
+arch=$(dpkg --print-architecture)
+deb=$out/quarnel_${version}_${arch}.deb
+
+rm -rf "$work"
+DESTDIR=$stage cmake --install "$build" --strip >/dev/null
+
+# What Debian asks of every package's files: manual pages compressed, the licence as
+# /usr/share/doc/<package>/copyright (not beside it), a changelog (the package is native: its
+# version has no Debian revision), ordinary modes.
+doc=$stage/usr/share/doc/quarnel
+find "$stage/usr/share/man" -type f ! -name '*.gz' -exec gzip -9n {} +
+rm -f "$doc/LICENSE"
+{
+    echo "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
+    echo "Upstream-Name: quarnel"
+    echo "Source: https://codeberg.org/quarnel/quarnel"
+    echo
+    echo "Files: *"
+    echo "Copyright: $(sed -n 's/^Copyright (c) //p' "$root/LICENSE" | head -n 1)"
+    echo "License: Expat"
+    sed -e '/^MIT License$/d' -e '/^Copyright (c)/d' "$root/LICENSE" | sed -e '/./,$!d' \
+        | sed -e 's/^$/./' -e 's/^/ /'
+} >"$doc/copyright"
+date=$(date -R -d "@$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)")
+printf 'quarnel (%s) unstable; urgency=medium\n\n  * Built from the project'"'"'s source with scripts/debian_package.sh.\n\n -- %s  %s\n' \
+    "$version" "$maintainer" "$date" | gzip -9n >"$doc/changelog.gz"
+find "$stage" -type d -exec chmod 0755 {} +
+find "$stage" -type f -exec chmod 0644 {} +
+chmod 0755 "$stage"/usr/bin/*
+
+# dpkg-shlibdeps finds the package's root by its DEBIAN folder.
+mkdir -p "$stage/DEBIAN"
+# Every program cmake installed counts, so a program added to the install comes along.
+printf 'Source: quarnel\n\nPackage: quarnel\nArchitecture: any\n' >"$work/debian/control"
+programs=()
+for file in "$stage"/usr/bin/*; do
+    [ "$(head -c 4 "$file")" = $'\x7fELF' ] && programs+=("$file")
+done
+depends=$(cd "$work" && dpkg-shlibdeps -O "${programs[@]/#/-e}" | sed -n 's/^shlibs:Depends=//p')
+
+mkdir -p "$stage/DEBIAN"
+# The window face and its Arial-metric fallback are read from their files when present, which no
+# library link shows; desktop-file-utils' trigger lists the program for .skm files in the desktop
+# database. (Qt's X11 platform plugin comes with libqt6gui6 itself.)
+cat >"$stage/DEBIAN/control" <<CONTROL
+Package: quarnel
+Version: $version
+Architecture: $arch
+Maintainer: $maintainer
+Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
+Depends: $depends
+Recommends: fonts-wine, fonts-liberation, desktop-file-utils
+Section: utils
+Priority: optional
+Homepage: https://codeberg.org/quarnel/quarnel
+Description: editor for the skirmish missions of a 1999 space-combat game
+ Quarnel edits the skirmish mission files (.skm) of a 1999 space-combat
+ game: the sixteen flight groups with their craft, waves, pilot skill,
+ orders and weapons, the teams and their goals, and the mission's settings.
+ Bytes it does not understand are written back unchanged.
+ .
+ Missions open from its window, from the command line, by dropping them on
+ the window, or by double-clicking them in a file manager.
+CONTROL
+(cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
+chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
+
+rm -f "$out"/quarnel_*.deb
+dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
+echo "$deb"
+# Errors fail the script; warnings are listed with the reason each stays in docs/development.md.
+lintian --fail-on error --tag-display-limit 0 "$deb"

@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# The command lines that open no window: each is answered without a display (DISPLAY unset and
+# the X11 platform asked for, so that reaching the window system would abort the program).
+# Usage: command_line_test.sh <quarnel> <version>
+set -euo pipefail
+quarnel=$1
+version=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# arguments | exit status | first line of standard output | first line of standard error
+cases=(
+    "a.skm b.skm|2||quarnel: only one file can be opened at a time, 2 were given"
+    "--bogus a.skm|2||quarnel: Unknown option 'bogus'."
+    "-style fusion a.skm b.skm|2||quarnel: only one file can be opened at a time, 2 were given"
+    "--version|0|quarnel $version|"
+    "--help|0|Usage: $quarnel [options] [file]|"
+)
+for case in "${cases[@]}"; do
+    IFS='|' read -r arguments status out err <<<"$case"
+    read -ra words <<<"$arguments"
+    code=0
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$quarnel" "${words[@]}" >"$work/out" 2>"$work/err" || code=$?
+    [ "$code" = "$status" ] || fail "'$arguments' ended with $code, not $status: $(cat "$work/err")"
+    [ "$(head -n 1 "$work/out")" = "$out" ] || fail "'$arguments' printed '$(head -n 1 "$work/out")'"
+    [ "$(head -n 1 "$work/err")" = "$err" ] || fail "'$arguments' said '$(head -n 1 "$work/err")'"
+    if [ "$status" = 2 ]; then
+        grep -qx "Usage: $quarnel \[options\] \[file\]" "$work/err" || fail "'$arguments' gave no usage"
+    fi
+done
+echo "command line: usage errors, --help and --version answered without a window"

@@ -1,0 +1,149 @@
+// A file opened by name (the command line) and by a drop on the window: the same steps as Open.
+#include "error_text.h"
+#include "file_drop.h"
+#include "form_fixture.h"
+#include "quarnel_version.h"
+#include "skirmish_file.h"
+
+#include <QCoreApplication>
+#include <QDropEvent>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMimeData>
+#include <QTest>
+#include <QUrl>
+
+using editor::TAnswer;
+
+namespace {
+
+QString Q(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+QString TitleFor(const QString& name) {
+    return QString(quarnel::kVersionText) + "  -  [" + name + "]";
+}
+
+} // namespace
+
+class OpenFileTest : public FormTest {
+protected:
+    void SetUp() override {
+        FormTest::SetUp();
+        mission::TMission m;
+        mission::NewMission(m);
+        m.Settings.GlobalsValue = 4321;
+        mission::SaveMission(m, dir / "Battle.skm");
+    }
+
+    void Edit() { ReplaceText(Find<QWidget>("Edit1"), "99"); }
+
+    // Drags data over a control and drops it there, as a file manager does; whether the control
+    // took the drag.
+    bool Drop(QWidget* target, QMimeData* data) {
+        const QPointF centre = QRectF(target->rect()).center();
+        QDragEnterEvent enter(centre.toPoint(), Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &enter);
+        if (!enter.isAccepted())
+            return false;
+        QDropEvent drop(centre, Qt::CopyAction, data, Qt::LeftButton, Qt::NoModifier);
+        QCoreApplication::sendEvent(target, &drop);
+        QCoreApplication::processEvents(); // the file opens once the drop has ended
+        return drop.isAccepted();
+    }
+
+    static QMimeData* Files(const QList<QUrl>& urls) {
+        auto* data = new QMimeData;
+        data->setUrls(urls);
+        return data;
+    }
+};
+
+TEST_F(OpenFileTest, OpensByNameAsOpenDoes) {
+    ClickRow(Find<QListWidget>("ShipList"), 5);
+    form->OpenFile(Q(dir / "Battle.skm"));
+    EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
+    EXPECT_EQ(form->DocumentFileName(), Q(dir / "Battle.skm"));
+    EXPECT_EQ(form->SelectedSlot(), 0);
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "4321");
+    EXPECT_EQ(dialogs->Questions, 0);
+    EXPECT_TRUE(dialogs->Errors.empty());
+
+    // A missing file: the same error box as Open's, and the document stays as it was.
+    const auto before = form->Document();
+    form->OpenFile(Q(dir / "absent.skm"));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0],
+              std::make_pair(editor::ApplicationTitle(QCoreApplication::applicationFilePath()),
+                             QString("File not found.")));
+    EXPECT_EQ(form->Document(), before);
+    EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
+
+    // A file of another length: the same note as Open's.
+    testsupport::WriteBytes(dir / "Short.skm", std::vector<std::uint8_t>(100, 0));
+    form->OpenFile(Q(dir / "Short.skm"));
+    ASSERT_EQ(dialogs->Notes.size(), 1u);
+    EXPECT_TRUE(dialogs->Notes[0].second.startsWith("\"Short.skm\" is only 100 bytes long"));
+}
+
+TEST_F(OpenFileTest, UnsavedChangesAreAskedAboutFirst) {
+    Edit();
+    const auto before = form->Document();
+    dialogs->SaveAnswers = {TAnswer::Cancel};
+    form->OpenFile(Q(dir / "Battle.skm"));
+    EXPECT_EQ(dialogs->Questions, 1);
+    EXPECT_EQ(form->Document(), before) << "Cancel keeps everything";
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
+
+    dialogs->SaveAnswers = {TAnswer::No};
+    form->OpenFile(Q(dir / "Battle.skm"));
+    EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
+    EXPECT_FALSE(form->IsModified());
+}
+
+TEST_F(OpenFileTest, OnlyOneLocalFileIsTakenByADrop) {
+    std::filesystem::create_directory(dir / "Folder");
+    const QUrl file = QUrl::fromLocalFile(Q(dir / "Battle.skm"));
+    auto* text = new QMimeData;
+    text->setText(Q(dir / "Battle.skm"));
+    const struct {
+        const char* what;
+        QMimeData* data;
+    } refused[] = {
+        {"two files", Files({file, file})},
+        {"a folder", Files({QUrl::fromLocalFile(Q(dir / "Folder"))})},
+        {"a missing file", Files({QUrl::fromLocalFile(Q(dir / "absent.skm"))})},
+        {"a remote address", Files({QUrl("https://example.org/Battle.skm")})},
+        {"text", text},
+    };
+    for (const auto& [what, data] : refused) {
+        std::unique_ptr<QMimeData> owned(data);
+        EXPECT_FALSE(Drop(form.get(), data)) << what;
+        EXPECT_FALSE(Drop(Find<QWidget>("ShipList"), data)) << what;
+        EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed")) << what;
+    }
+    EXPECT_TRUE(dialogs->Errors.empty());
+
+    // A single file, dropped on a text field, which would otherwise paste its name.
+    const std::unique_ptr<QMimeData> one(Files({file}));
+    one->setText(file.toString());
+    auto* edit1 = Find<QLineEdit>("Edit1");
+    EXPECT_TRUE(Drop(edit1, one.get()));
+    EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
+    EXPECT_EQ(edit1->text(), "4321");
+    EXPECT_FALSE(form->IsModified());
+}
+
+TEST_F(OpenFileTest, ADropOnAChangedDocumentAsksAndCancelKeepsIt) {
+    Edit();
+    const auto before = form->Document();
+    dialogs->SaveAnswers = {TAnswer::Cancel};
+    const std::unique_ptr<QMimeData> one(Files({QUrl::fromLocalFile(Q(dir / "Battle.skm"))}));
+    EXPECT_TRUE(Drop(form.get(), one.get()));
+    EXPECT_EQ(dialogs->Questions, 1);
+    EXPECT_EQ(form->Document(), before);
+    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
+}
