@@ -5,6 +5,8 @@
 QUARNEL_PACKAGES=(
     # build
     cmake g++ make pkg-config
+    # the file layer keeps a saved file's ACL and extended attributes as coreutils does
+    libacl1-dev libattr1-dev
     # the editor's toolkit; the xcb plugin shows windows, the offscreen one runs GUI tests
     qt6-base-dev qt6-qpa-plugins libgl-dev
     # an Arial-metric sans face for the window font, and a general fallback

@@ -23,11 +23,15 @@ struct TScriptedDialogs : editor::TDialogs {
     std::vector<std::pair<QString, QString>> Errors; // caption, text
     std::string FileDialogFailure; // when set, running a file dialog throws an error with this text
     std::vector<std::pair<QString, QString>> Notes; // caption, text of each information box
+    std::deque<bool> YesNoAnswers;                  // true: Yes
+    std::vector<QString> YesNoQuestions;            // the text of each Yes/No question asked
+    std::vector<std::string> BoxesShown;            // "error", "note" or "yes/no", in the order shown
 
     std::optional<QString> RunFileDialog(QFileDialog& dialog) override;
     editor::TAnswer AskSave(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
     void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
+    bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) override;
 };
 
 class FormTest : public ::testing::Test {
