@@ -7,6 +7,7 @@
 
 #include "dialogs.h"
 #include "field_binding.h"
+#include "file_system.h"
 #include "mission_model.h"
 
 #include <QString>
@@ -123,6 +124,10 @@ private:
     bool Modified = false;
     bool ControlsLive = false;
     bool SaveAsCancelled = false;
+    // The file as this window last read or wrote it, so that Save can tell when another program
+    // has changed it since; it speaks for FileName only while it names the same file.
+    QString StampedFileName;
+    files::FileStamp FileStamp;
 
     // Controls, named as in the layout.
     QWidget* ControlBar1 = nullptr;
