@@ -16,13 +16,15 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/resource.h>
+#include <sched.h>
 #include <sys/acl.h>
+#include <sys/mount.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/wait.h>
-#include <sys/xattr.h>
 #include <sys/stat.h>
 #include <sys/un.h>
+#include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace mission;
@@ -411,6 +413,24 @@ TEST(FileErrors, ARefusedRenameWritesInPlace) {
         EXPECT_EQ(ReadBytes(dir / "held.skm"), SavedNewMission("held.skm")) << refusal;
         EXPECT_EQ(FilesIn(dir.path()), std::vector<std::string>{"held.skm"}) << refusal;
     }
+}
+
+TEST(FileErrors, AFileThatIsABindMountIsWrittenInPlace) {
+    TempDir dir;
+    WriteBytes(dir / "source.skm", testsupport::RandomBytes(5192, 19));
+    WriteBytes(dir / "mounted.skm", testsupport::RandomBytes(5192, 20));
+    const std::string result = RunInChild([&] {
+        // A mount namespace of the child's own, gone with it.
+        if (::unshare(CLONE_NEWNS) != 0 || ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+            ::mount((dir / "source.skm").c_str(), (dir / "mounted.skm").c_str(), nullptr, MS_BIND, nullptr) != 0)
+            return std::string("no mounts here");
+        return SaveError(dir / "mounted.skm");
+    });
+    if (result == "no mounts here")
+        GTEST_SKIP() << "bind mounts need root in a system that allows mount namespaces";
+    EXPECT_EQ(result, "no error");
+    EXPECT_EQ(ReadBytes(dir / "source.skm"), SavedNewMission("mounted.skm")) << "written through the mount";
+    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"mounted.skm", "source.skm"}));
 }
 
 TEST(FileErrors, AnotherUsersFileKeepsItsOwnerAlsoInAStickyFolder) {
