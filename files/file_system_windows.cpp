@@ -138,7 +138,11 @@ FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::ui
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : L".";
 
     const DWORD folderAttributes = Calls().GetFileAttributesW(folder.c_str());
-    if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        Raise(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error, target);
+    }
+    if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         Raise(ERROR_PATH_NOT_FOUND, target);
 
     const DWORD attributes = Calls().GetFileAttributesW(target.c_str());
