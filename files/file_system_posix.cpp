@@ -232,16 +232,18 @@ void RemoveLeftovers(const std::filesystem::path& folder) {
             names.emplace_back(name);
     }
     for (const std::string& name : names) {
-        if (OwnerMayRun(name))
+        // Only regular files are opened: opening a device can do something by itself. Opened for
+        // writing too, since NFS locks only such files.
+        struct stat named {};
+        if (OwnerMayRun(name) || Calls().FStatAt(fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
+            !S_ISREG(named.st_mode))
             continue;
         const Descriptor leftover(
-            Calls().OpenAt(fd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
+            Calls().OpenAt(fd, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
         struct stat held {};
-        struct stat named {};
         if (!leftover.valid() || Calls().Flock(leftover.get(), LOCK_EX | LOCK_NB) != 0 ||
-            Calls().FStat(leftover.get(), &held) != 0 || !S_ISREG(held.st_mode) ||
-            Calls().FStatAt(fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-            named.st_dev != held.st_dev || named.st_ino != held.st_ino)
+            Calls().FStat(leftover.get(), &held) != 0 || named.st_dev != held.st_dev ||
+            named.st_ino != held.st_ino)
             continue;
         Calls().UnlinkAt(fd, name.c_str(), 0);
     }
