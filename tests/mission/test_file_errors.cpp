@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <acl/libacl.h>
+#include <stdexcept>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -534,55 +535,101 @@ std::vector<std::string> Temporaries(const std::filesystem::path& folder) {
     return names;
 }
 
+// A save in a child process held just before its rename, as a stopped process or a slow disk
+// holds it, until it is let go (or the test ends).
+class HeldSave {
+public:
+    HeldSave(const std::filesystem::path& path, bool locks) {
+        int ready[2];
+        int go[2];
+        if (::pipe(ready) != 0 || ::pipe(go) != 0)
+            throw std::runtime_error("pipe failed");
+        process_ = ::fork();
+        if (process_ == 0) {
+            ::close(ready[0]);
+            ::close(go[1]);
+            heldReady = ready[1];
+            heldGo = go[0];
+            if (!locks) // as on a file system without locks: only the process id speaks for it
+                files::CurrentFileCalls().Flock = [](int, int) {
+                    errno = ENOLCK;
+                    return -1;
+                };
+            files::CurrentFileCalls().Rename = [](const char* from, const char* to) {
+                char signal = 'r';
+                if (::write(heldReady, &signal, 1) != 1 || ::read(heldGo, &signal, 1) != 1)
+                    ::_exit(4);
+                return ::rename(from, to);
+            };
+            ::_exit(SaveError(path) == "no error" ? 0 : 1);
+        }
+        ::close(ready[1]);
+        ::close(go[0]);
+        go_ = go[1];
+        char signal = 0;
+        held_ = ::read(ready[0], &signal, 1) == 1;
+        ::close(ready[0]);
+    }
+    ~HeldSave() { LetGo(); }
+    HeldSave(const HeldSave&) = delete;
+    HeldSave& operator=(const HeldSave&) = delete;
+    bool Held() const { return held_; }
+    // Lets the save finish; true when it succeeded.
+    bool LetGo() {
+        if (go_ < 0)
+            return false;
+        const char signal = 'g';
+        const bool sent = ::write(go_, &signal, 1) == 1;
+        ::close(go_); // and without the byte the child ends
+        go_ = -1;
+        int status = 0;
+        ::waitpid(process_, &status, 0);
+        return sent && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    }
+
+private:
+    pid_t process_ = -1;
+    int go_ = -1;
+    bool held_ = false;
+};
+
 } // namespace
 
 TEST(FileErrors, LaterSavesClearWhatKilledSavesLeftButNotARunningSavesTemporary) {
     TempDir dir;
     WriteBytes(dir / "a.skm", testsupport::RandomBytes(5192, 18));
-    // Saves killed between naming their temporary and the rename, as kill -9 would.
-    for (const bool unnamed : {true, false}) {
-        const std::string killed = RunInChild([&] {
-            files::testing::AllowUnnamedTemporaries(unnamed);
-            files::CurrentFileCalls().Rename = [](const char*, const char*) {
-                ::kill(::getpid(), SIGKILL);
+    const auto killSaves = [&] {
+        // Saves killed between naming their temporary and the rename, as kill -9 would.
+        for (const bool unnamed : {true, false}) {
+            const std::string killed = RunInChild([&] {
+                files::testing::AllowUnnamedTemporaries(unnamed);
+                files::CurrentFileCalls().Rename = [](const char*, const char*) {
+                    ::kill(::getpid(), SIGKILL);
+                    return -1;
+                };
+                return SaveError(dir / "a.skm");
+            });
+            ASSERT_EQ(killed, "crashed");
+        }
+    };
+
+    // A running save's temporary is known by its lock, and by its process where there are no locks.
+    for (const bool locks : {true, false}) {
+        killSaves();
+        ASSERT_EQ(Temporaries(dir.path()).size(), 2u);
+        HeldSave held(dir / "held.skm", locks);
+        ASSERT_TRUE(held.Held());
+        EXPECT_EQ(Temporaries(dir.path()).size(), 3u);
+        if (locks) // as when the running save is another machine's, whose process cannot be seen
+            files::CurrentFileCalls().Kill = [](pid_t, int) {
+                errno = ESRCH;
                 return -1;
             };
-            return SaveError(dir / "a.skm");
-        });
-        ASSERT_EQ(killed, "crashed");
+        EXPECT_EQ(SaveError(dir / "b.skm"), "no error");
+        files::CurrentFileCalls().Kill = files::SystemFileCalls().Kill;
+        EXPECT_EQ(Temporaries(dir.path()).size(), 1u)
+            << "the killed saves' leftovers are gone, the held save's temporary stays";
+        EXPECT_TRUE(held.LetGo()) << "the held save completes";
+        EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"a.skm", "b.skm", "held.skm"}));
     }
-    ASSERT_EQ(Temporaries(dir.path()).size(), 2u);
-
-    // Another save held just before its rename, as a stopped process or a slow disk holds it.
-    int ready[2];
-    int go[2];
-    ASSERT_EQ(::pipe(ready), 0);
-    ASSERT_EQ(::pipe(go), 0);
-    const pid_t held = ::fork();
-    if (held == 0) {
-        heldReady = ready[1];
-        heldGo = go[0];
-        files::CurrentFileCalls().Rename = [](const char* from, const char* to) {
-            char signal = 'r';
-            if (::write(heldReady, &signal, 1) != 1 || ::read(heldGo, &signal, 1) != 1)
-                ::_exit(4);
-            return ::rename(from, to);
-        };
-        ::_exit(SaveError(dir / "held.skm") == "no error" ? 0 : 1);
-    }
-    char signal = 0;
-    ASSERT_EQ(::read(ready[0], &signal, 1), 1);
-    EXPECT_EQ(Temporaries(dir.path()).size(), 3u);
-
-    EXPECT_EQ(SaveError(dir / "b.skm"), "no error");
-    const std::vector<std::string> left = Temporaries(dir.path());
-    ASSERT_EQ(left.size(), 1u) << "the killed saves' leftovers are gone, the held save's temporary stays";
-
-    ASSERT_EQ(::write(go[1], &signal, 1), 1);
-    int status = 0;
-    ::waitpid(held, &status, 0);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "the held save completes";
-    for (const int fd : {ready[0], ready[1], go[0], go[1]})
-        ::close(fd);
-    EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"a.skm", "b.skm", "held.skm"}));
 }
