@@ -26,6 +26,8 @@ public:
     virtual TAnswer AskSave(QWidget* parent);
     // The standard error box: the error icon, one OK button.
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text);
+    // A warning question with the buttons Yes and No, No the default; true for Yes.
+    virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text);
     // A note for the user: the information icon, one OK button.
     virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text);
     // Hands a web address to the system's handler for it; false when it could not be opened.

@@ -7,6 +7,7 @@
 
 #include "dialogs.h"
 #include "field_binding.h"
+#include "file_system.h"
 #include "mission_model.h"
 
 #include <QString>
@@ -79,6 +80,10 @@ private:
     mission::TFlightGroup WorkingCopy;
     mission::TFlightGroup ClipboardGroup;
     bool ControlsLive = false;
+    // The file as this window last read or wrote it, so that Save can tell when another program
+    // has changed it since; it speaks for FileName only while it names the same file.
+    QString StampedFileName;
+    files::FileStamp FileStamp;
 
     // Lists and team view.
     void AssignTeamColours();

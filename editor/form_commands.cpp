@@ -58,7 +58,15 @@ TAnswer TForm1::AskSave() {
 TForm1::TSaveOutcome TForm1::SaveStep() {
     if (FileName == kUnnamed)
         return SaveAs();
-    mission::SaveMission(Mission, ToPath(FileName));
+    // Another program's change to the file, or its removal, is not written over without a word.
+    if (StampedFileName == FileName && files::StampOf(ToPath(FileName)) != FileStamp &&
+        !dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
+                            QString("\"%1\" has been changed or removed by another program since it was "
+                                    "opened or last saved here. Save over it?")
+                                .arg(QFileInfo(FileName).fileName())))
+        return TSaveOutcome::Cancelled;
+    FileStamp = mission::SaveMission(Mission, ToPath(FileName));
+    StampedFileName = FileName;
     UpdateTitle();
     history_->setClean();
     return TSaveOutcome::Saved;
@@ -70,8 +78,9 @@ TForm1::TSaveOutcome TForm1::SaveAs() {
         return TSaveOutcome::Cancelled;
     // The file name changes only once the file is saved, so a failed Save As leaves the
     // document named as it was.
-    mission::SaveMission(Mission, ToPath(*chosen));
+    FileStamp = mission::SaveMission(Mission, ToPath(*chosen));
     FileName = *chosen;
+    StampedFileName = FileName;
     UpdateTitle();
     history_->setClean();
     return TSaveOutcome::Saved;
@@ -119,23 +128,35 @@ void TForm1::OpenFile(const QString& path) {
 void TForm1::LoadDocument(const QString& path) {
     // Read into a mission of its own first: only a file read without error replaces the document.
     mission::TMission opened = Mission;
-    const std::uintmax_t length = mission::LoadMission(opened, ToPath(path));
+    files::FileStamp stamp;
+    const std::uintmax_t length = mission::LoadMission(opened, ToPath(path), &stamp);
 
     FileName = path;
-    UpdateTitle();
-    Mission = opened;
-    // An opened document starts a new history, unmodified.
-    history_->clear();
-    SelectedIndex = 0;
-    ShipList->SetSelectedRow(0);
-    TeamListBox->SetSelectedRow(0);
-    AssignTeamColours();
-    WorkingCopy = Mission.FlightGroups[0];
-    ShowStoredValue(GoalBox, Mission.Goals.TeamGoal[0]);
-    RefreshAll();
-    // Told once, on opening, before a save can cut a long file short.
-    if (const QString note = LengthNote(FileName, length); !note.isEmpty())
-        dialogs_->ShowInformation(this, ApplicationTitle(QCoreApplication::applicationFilePath()), note);
+    FileStamp = stamp;
+    StampedFileName = FileName;
+    // Told once, on opening, before a save can cut a long file short: also when the file holds a
+    // value the lists cannot show, whose error box then follows.
+    const auto tellLength = [&] {
+        if (const QString note = LengthNote(FileName, length); !note.isEmpty())
+            dialogs_->ShowInformation(this, ApplicationTitle(QCoreApplication::applicationFilePath()), note);
+    };
+    try {
+        UpdateTitle();
+        Mission = opened;
+        // An opened document starts a new history, unmodified.
+        history_->clear();
+        SelectedIndex = 0;
+        ShipList->SetSelectedRow(0);
+        TeamListBox->SetSelectedRow(0);
+        AssignTeamColours();
+        WorkingCopy = Mission.FlightGroups[0];
+        ShowStoredValue(GoalBox, Mission.Goals.TeamGoal[0]);
+        RefreshAll();
+    } catch (...) {
+        tellLength();
+        throw;
+    }
+    tellLength();
 }
 
 void TForm1::NewBtnClick() {

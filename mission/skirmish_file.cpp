@@ -3,7 +3,6 @@
 
 #include "ansi_text.h"
 #include "characters.h"
-#include "file_system.h"
 #include "skirmish_layout.h"
 
 #include <algorithm>
@@ -153,16 +152,18 @@ std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesy
     return missionName;
 }
 
-std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path) {
+std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path, files::FileStamp* stamp) {
     TSkirmishImage image{};
     const files::FilePrefix read = files::ReadFilePrefix(path, image);
     DecodeMission(mission, std::span(image).first(read.BytesRead));
+    if (stamp)
+        *stamp = read.Stamp;
     return read.FileSize;
 }
 
-void SaveMission(TMission& mission, const std::filesystem::path& path) {
+files::FileStamp SaveMission(TMission& mission, const std::filesystem::path& path) {
     mission.Header.MissionName = MissionNameFromPath(path);
-    files::ReplaceFile(path, EncodeMission(mission));
+    return files::ReplaceFile(path, EncodeMission(mission));
 }
 
 void SaveMissionImage(const TMission& mission, const std::filesystem::path& path) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "errors.h"
+#include "file_system.h"
 #include "mission_model.h"
 #include "skirmish_layout.h"
 
@@ -55,13 +56,17 @@ std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesy
 
 // Reads a regular file into the mission; a read-only file is read as well. Returns the file's
 // length, which may differ from 5192: the caller can tell the user what the next save will do
-// with it. Raises EInOutError.
-std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path);
+// with it. With stamp, also tells which file was read and how it was then, so that a later save
+// can see whether another program has changed it since. Raises EInOutError.
+std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path,
+                           files::FileStamp* stamp = nullptr);
 
 // Sets MissionName from the path and replaces the file with the mission's 5192 bytes. The file
 // is written beside the target first and moved over it only once complete, so a failed save
-// leaves the previous file as it was. Raises EInOutError.
-void SaveMission(TMission& mission, const std::filesystem::path& path);
+// leaves the previous file as it was; what the file had besides its bytes (mode, owner and group,
+// ACL, extended attributes, its other names) stays with it. Returns the saved file's stamp.
+// Raises EInOutError.
+files::FileStamp SaveMission(TMission& mission, const std::filesystem::path& path);
 
 // Replaces the file with the mission's 5192 bytes as they stand, MissionName included, as safely
 // as SaveMission does: for tools that hand back exactly the bytes a file held. Raises EInOutError.

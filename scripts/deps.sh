@@ -7,6 +7,8 @@ QUARNEL_PACKAGES=(
     cmake g++ make pkg-config
     # quarnel-skm's command line and JSON (header-only, so the Windows build uses them too)
     libcli11-dev nlohmann-json3-dev
+    # the file layer keeps a saved file's ACL and extended attributes as coreutils does
+    libacl1-dev libattr1-dev
     # the editor's toolkit; the xcb plugin shows windows, the offscreen one runs GUI tests
     qt6-base-dev qt6-qpa-plugins libgl-dev
     # an Arial-metric sans face for the window font, and a general fallback

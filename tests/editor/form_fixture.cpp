@@ -40,10 +40,24 @@ editor::TAnswer TScriptedDialogs::AskSave(QWidget*) {
 
 void TScriptedDialogs::ShowError(QWidget*, const QString& caption, const QString& text) {
     Errors.emplace_back(caption, text);
+    BoxesShown.emplace_back("error");
 }
 
 void TScriptedDialogs::ShowInformation(QWidget*, const QString& caption, const QString& text) {
     Notes.emplace_back(caption, text);
+    BoxesShown.emplace_back("note");
+}
+
+bool TScriptedDialogs::AskYesNo(QWidget*, const QString&, const QString& text) {
+    YesNoQuestions.push_back(text);
+    BoxesShown.emplace_back("yes/no");
+    if (YesNoAnswers.empty()) {
+        ADD_FAILURE() << "unexpected question " << text.toStdString();
+        return false;
+    }
+    const bool answer = YesNoAnswers.front();
+    YesNoAnswers.pop_front();
+    return answer;
 }
 
 bool TScriptedDialogs::OpenWebPage(std::string_view address) {
@@ -66,6 +80,7 @@ void FormTest::TearDown() {
     if (dialogs) {
         EXPECT_TRUE(dialogs->FileAnswers.empty()) << "a scripted file dialog was not run";
         EXPECT_TRUE(dialogs->SaveAnswers.empty()) << "a scripted prompt was not shown";
+        EXPECT_TRUE(dialogs->YesNoAnswers.empty()) << "a scripted question was not asked";
     }
     form.reset();
 }

@@ -25,12 +25,16 @@ struct TScriptedDialogs : editor::TDialogs {
     std::vector<std::pair<QString, QString>> Notes; // caption, text of each information box
     std::vector<std::string> WebPagesOpened;
     bool WebPageOpens = true; // what opening a web page answers
+    std::deque<bool> YesNoAnswers;                  // true: Yes
+    std::vector<QString> YesNoQuestions;            // the text of each Yes/No question asked
+    std::vector<std::string> BoxesShown;            // "error", "note" or "yes/no", in the order shown
 
     std::optional<QString> RunFileDialog(QFileDialog& dialog) override;
     editor::TAnswer AskSave(QWidget* parent) override;
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
     void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
     bool OpenWebPage(std::string_view address) override;
+    bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) override;
 };
 
 class FormTest : public ::testing::Test {

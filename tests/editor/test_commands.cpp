@@ -20,6 +20,9 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
+#include <functional>
+#include <sys/stat.h>
 #include <tuple>
 
 using namespace std::string_literals;
@@ -216,6 +219,89 @@ TEST_F(CommandTest, OpeningAFileOfAnotherLengthSaysOnceWhatSavingDoesToIt) {
     EXPECT_TRUE(dialogs->Errors.empty());
 }
 
+TEST_F(CommandTest, TheLengthNoteComesFirstAlsoWhenTheListCannotShowTheFile) {
+    mission::TMission m;
+    mission::NewMission(m);
+    m.FlightGroups[6].CraftType = 255;
+    const mission::TSkirmishImage image = mission::EncodeMission(m);
+    std::vector<std::uint8_t> bytes(image.begin(), image.end());
+    bytes.resize(9000, 0x55);
+    WriteBytes(dir / "Odd.skm", bytes);
+    dialogs->FileAnswers = {Q(dir / "Odd.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    EXPECT_EQ(dialogs->BoxesShown, (std::vector<std::string>{"note", "error"}));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].second, "List index out of bounds (255)");
+    ASSERT_EQ(dialogs->Notes.size(), 1u);
+    EXPECT_TRUE(dialogs->Notes[0].second.startsWith("\"Odd.skm\" is 9000 bytes long"));
+}
+
+TEST_F(CommandTest, SaveAsksBeforeWritingOverAnotherProgramsChange) {
+    WriteMissionFile(dir / "Shared.skm", 5);
+    dialogs->FileAnswers = {Q(dir / "Shared.skm")};
+    Click(Find<QWidget>("LoadBtn"));
+    const auto globalsOnDisk = [&] {
+        mission::TMission m;
+        mission::LoadMission(m, dir / "Shared.skm");
+        return m.Settings.GlobalsValue;
+    };
+    const auto touch = [&](int secondsLater) {
+        struct stat st {};
+        ::stat((dir / "Shared.skm").c_str(), &st);
+        const timespec times[2] = {st.st_atim, {st.st_mtim.tv_sec + secondsLater, st.st_mtim.tv_nsec}};
+        ::utimensat(AT_FDCWD, (dir / "Shared.skm").c_str(), times, 0);
+    };
+    // Unchanged on disk: no question.
+    Edit();
+    Click(Find<QWidget>("SaveBtn"));
+    EXPECT_TRUE(dialogs->YesNoQuestions.empty());
+
+    // Another program replaces the file, rewrites it in place, or removes it.
+    const std::vector<std::pair<const char*, std::function<void()>>> changes = {
+        {"replaced", [&] { WriteMissionFile(dir / "Shared.skm", 6); }},
+        {"rewritten in place",
+         [&] {
+             auto bytes = ReadBytes(dir / "Shared.skm");
+             bytes[100] ^= 1;
+             WriteBytes(dir / "Shared.skm", bytes);
+             touch(1);
+         }},
+        {"grown", [&] { std::filesystem::resize_file(dir / "Shared.skm", 6000); }},
+        {"removed", [&] { std::filesystem::remove(dir / "Shared.skm"); }},
+    };
+    for (const auto& [what, change] : changes) {
+        ReplaceText(Find<QWidget>("Edit1"), "99");
+        change();
+        const bool existed = std::filesystem::exists(dir / "Shared.skm");
+        const std::int32_t before = existed ? globalsOnDisk() : 0;
+        dialogs->YesNoQuestions.clear();
+        dialogs->YesNoAnswers = {false};
+        Click(Find<QWidget>("SaveBtn"));
+        ASSERT_EQ(dialogs->YesNoQuestions.size(), 1u) << what;
+        EXPECT_TRUE(dialogs->YesNoQuestions[0].contains("\"Shared.skm\"")) << what;
+        EXPECT_TRUE(form->IsModified()) << what << ": No leaves the document unsaved";
+        EXPECT_EQ(std::filesystem::exists(dir / "Shared.skm"), existed) << what;
+        if (existed) {
+            EXPECT_EQ(globalsOnDisk(), before) << what << ": No leaves the file as it is";
+        }
+
+        dialogs->YesNoAnswers = {true};
+        Click(Find<QWidget>("SaveBtn"));
+        EXPECT_FALSE(form->IsModified()) << what;
+        EXPECT_EQ(globalsOnDisk(), 99) << what;
+        EXPECT_TRUE(dialogs->Errors.empty()) << what;
+    }
+
+    // Save As to a chosen name is the user's own choice: it does not ask.
+    WriteMissionFile(dir / "Shared.skm", 7);
+    Edit();
+    dialogs->YesNoQuestions.clear();
+    dialogs->FileAnswers = {Q(dir / "Shared.skm")};
+    Click(Find<QWidget>("SaveAsBtn"));
+    EXPECT_TRUE(dialogs->YesNoQuestions.empty());
+    EXPECT_FALSE(form->IsModified());
+}
+
 TEST(StartUp, AnInstallLookupThatCannotReadAFileGoesOnWithoutAWord) {
     testsupport::TempDir home;
     // Reading memory at address 0 fails, as a failing disk would.
@@ -258,9 +344,11 @@ TEST_F(CommandTest, FailedSaveStopsNewAndClosingAndKeepsTheChanges) {
     dialogs->FileAnswers = {Q(dir / "Locked.skm")};
     Click(Find<QWidget>("LoadBtn"));
     Edit();
-    // The file's folder disappears: every save of it now fails.
+    // The file's folder disappears: every save of it now fails, once the user chooses to save over
+    // the file that is no longer there.
     std::filesystem::rename(dir.path(), dir.path().string() + "-gone");
     dialogs->SaveAnswers = {TAnswer::Yes};
+    dialogs->YesNoAnswers = {true, true};
     Click(Find<QWidget>("NewBtn"));
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].second, "Invalid filename.");

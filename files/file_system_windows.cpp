@@ -1,7 +1,6 @@
 // Windows side of the file calls: wide-character paths, error texts from Windows error codes.
 #include "file_system.h"
 
-#include "errors.h"
 #include "file_calls.h"
 
 #include <string>
@@ -10,7 +9,7 @@
 // <windows.h> maps ReplaceFile to the system's ReplaceFileW; ours is the one declared in file_system.h.
 #undef ReplaceFile
 
-namespace mission::files {
+namespace files {
 
 namespace {
 
@@ -22,20 +21,35 @@ FileCalls& Calls() {
     throw EInOutError(ErrorText(static_cast<int>(errorCode), path), static_cast<int>(errorCode));
 }
 
+FileStamp StampFrom(const BY_HANDLE_FILE_INFORMATION& info) {
+    FileStamp stamp;
+    stamp.Exists = true;
+    stamp.Device = info.dwVolumeSerialNumber;
+    stamp.Identity = (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow;
+    stamp.Size = (std::uintmax_t{info.nFileSizeHigh} << 32) | info.nFileSizeLow;
+    // In 100-nanosecond steps since 1601.
+    const std::uint64_t written =
+        (std::uint64_t{info.ftLastWriteTime.dwHighDateTime} << 32) | info.ftLastWriteTime.dwLowDateTime;
+    stamp.ModifiedSeconds = static_cast<std::int64_t>(written / 10'000'000);
+    stamp.ModifiedNanoseconds = static_cast<std::int64_t>(written % 10'000'000) * 100;
+    return stamp;
+}
+
 // A save through a symbolic link replaces the file it points to.
 std::filesystem::path ResolveLinks(const std::filesystem::path& path) {
     const HANDLE handle =
-        ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                      OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        Calls().CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
         return path;
     std::wstring buffer(MAX_PATH, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+    DWORD length =
+        Calls().GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length >= buffer.size()) {
         buffer.resize(length + 1);
-        length = ::GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+        length = Calls().GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     }
-    ::CloseHandle(handle);
+    Calls().CloseHandle(handle);
     if (length == 0 || length >= buffer.size())
         return path;
     buffer.resize(length);
@@ -75,35 +89,60 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
     if (file == INVALID_HANDLE_VALUE)
         Raise(::GetLastError(), path);
     // Only files on disk are read: a pipe or device could wait for ever or never end.
-    LARGE_INTEGER size{};
-    if (::GetFileType(file) != FILE_TYPE_DISK || !::GetFileSizeEx(file, &size)) {
-        ::CloseHandle(file);
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (Calls().GetFileType(file) != FILE_TYPE_DISK || !Calls().GetFileInformationByHandle(file, &info) ||
+        (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
+        Calls().CloseHandle(file);
         Raise(ERROR_ACCESS_DENIED, path);
     }
     FilePrefix read;
-    read.FileSize = static_cast<std::uintmax_t>(size.QuadPart);
+    read.Stamp = StampFrom(info);
+    read.FileSize = read.Stamp.Size;
     while (read.BytesRead < buffer.size()) {
         DWORD count = 0;
         if (!Calls().ReadFile(file, buffer.data() + read.BytesRead,
                               static_cast<DWORD>(buffer.size() - read.BytesRead), &count, nullptr)) {
             const DWORD error = ::GetLastError();
-            ::CloseHandle(file);
+            Calls().CloseHandle(file);
             Raise(error, path);
         }
         if (count == 0)
             break;
         read.BytesRead += count;
     }
-    ::CloseHandle(file);
+    Calls().CloseHandle(file);
     return read;
 }
 
-void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+FileStamp StampOf(const std::filesystem::path& path) {
+    const HANDLE file =
+        Calls().CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        const DWORD error = ::GetLastError();
+        if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
+            return {};
+        Raise(error, path);
+    }
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = Calls().GetFileInformationByHandle(file, &info);
+    const DWORD error = ::GetLastError();
+    Calls().CloseHandle(file);
+    if (!known)
+        Raise(error, path);
+    return StampFrom(info);
+}
+
+FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     const std::filesystem::path target = ResolveLinks(path);
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : L".";
 
-    const DWORD folderAttributes = ::GetFileAttributesW(folder.c_str());
-    if (folderAttributes == INVALID_FILE_ATTRIBUTES || !(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    const DWORD folderAttributes = Calls().GetFileAttributesW(folder.c_str());
+    if (folderAttributes == INVALID_FILE_ATTRIBUTES) {
+        const DWORD error = ::GetLastError();
+        Raise(error == ERROR_FILE_NOT_FOUND ? ERROR_PATH_NOT_FOUND : error, target);
+    }
+    if (!(folderAttributes & FILE_ATTRIBUTE_DIRECTORY))
         Raise(ERROR_PATH_NOT_FOUND, target);
 
     const DWORD attributes = Calls().GetFileAttributesW(target.c_str());
@@ -145,14 +184,20 @@ void ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t
     if (!Calls().CloseHandle(file) && error == ERROR_SUCCESS)
         error = ::GetLastError();
     if (error == ERROR_SUCCESS && exists)
-        ::SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_NORMAL);
+        Calls().SetFileAttributesW(temporary.c_str(), attributes & ~FILE_ATTRIBUTE_NORMAL);
     if (error == ERROR_SUCCESS && (!Calls().MoveFileExW(temporary.c_str(), target.c_str(),
                                                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)))
         error = ::GetLastError();
     if (error != ERROR_SUCCESS) {
-        ::DeleteFileW(temporary.c_str());
+        Calls().DeleteFileW(temporary.c_str());
         Raise(error, target);
+    }
+    // The file is saved; a stamp that cannot be had only makes the next save ask first.
+    try {
+        return StampOf(target);
+    } catch (const EInOutError&) {
+        return {};
     }
 }
 
-} // namespace mission::files
+} // namespace files
