@@ -163,11 +163,11 @@ std::uintmax_t LoadMission(TMission& mission, const std::filesystem::path& path,
 
 files::FileStamp SaveMission(TMission& mission, const std::filesystem::path& path) {
     mission.Header.MissionName = MissionNameFromPath(path);
-    return files::ReplaceFile(path, EncodeMission(mission));
+    return SaveMissionImage(mission, path);
 }
 
-void SaveMissionImage(const TMission& mission, const std::filesystem::path& path) {
-    files::ReplaceFile(path, EncodeMission(mission));
+files::FileStamp SaveMissionImage(const TMission& mission, const std::filesystem::path& path) {
+    return files::ReplaceFile(path, EncodeMission(mission));
 }
 
 } // namespace mission

@@ -70,6 +70,6 @@ files::FileStamp SaveMission(TMission& mission, const std::filesystem::path& pat
 
 // Replaces the file with the mission's 5192 bytes as they stand, MissionName included, as safely
 // as SaveMission does: for tools that hand back exactly the bytes a file held. Raises EInOutError.
-void SaveMissionImage(const TMission& mission, const std::filesystem::path& path);
+files::FileStamp SaveMissionImage(const TMission& mission, const std::filesystem::path& path);
 
 } // namespace mission
