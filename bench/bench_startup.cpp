@@ -49,8 +49,7 @@ double Milliseconds(long long nanoseconds) {
 }
 
 TRun Start(const std::string& program, const std::vector<std::string>& extraEnvironment = {}) {
-    const std::string path =
-        program.find('/') == std::string::npos ? (folder / program).string() : program;
+    const std::string path = program.find('/') == std::string::npos ? (folder / program).string() : program;
     std::vector<char*> environment;
     for (const std::string& setting : extraEnvironment)
         environment.push_back(const_cast<char*>(setting.c_str()));
@@ -180,7 +179,8 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     std::printf("\nMedians of %s, each ratio the median of the paired ratios:\n", "41 runs each");
-    if (editorProgram != "startup_editor" || againstProgram != "startup_bare" || !againstEnvironment.empty()) {
+    if (editorProgram != "startup_editor" || againstProgram != "startup_bare" ||
+        !againstEnvironment.empty()) {
         std::printf("(%s against %s", editorProgram.c_str(), againstProgram.c_str());
         for (const std::string& setting : againstEnvironment)
             std::printf(" %s", setting.c_str());
