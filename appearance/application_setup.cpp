@@ -1,8 +1,6 @@
 // The application's style, window font and settings paths.
 #include "application_setup.h"
 
-#include "classic_style.h"
-
 #include <QApplication>
 #include <QFile>
 #include <QFontDatabase>
@@ -90,9 +88,9 @@ void PrepareEnvironment() {
 
 void SetUpApplication() {
     // Flat control colours, open lists in their box's colours and line count, captions across the
-    // group box frame and dotted focus rectangles: the classic style draws what the layout asks
+    // group box frame and dotted focus rectangles: Qt's Windows style draws what the layout asks
     // for, where the platform's own style and Fusion paint over the control colours.
-    QApplication::setStyle(new TClassicStyle);
+    QApplication::setStyle(QStringLiteral("Windows"));
 #ifndef Q_OS_WIN
     // Qt's file dialogs save their history, last folder and view in a QtProject settings file
     // when they close, and read it back; the program keeps no settings of any kind.

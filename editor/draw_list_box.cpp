@@ -28,17 +28,11 @@ void TDrawListBox::SetDrawItemHandler(TDrawItemHandler handler) {
 
 void TDrawListBox::SetRows(const QList<TRow>& rows) {
     programChange_ = true;
-    if (count() != rows.size())
-        clear();
-    for (qsizetype i = 0; i < rows.size(); ++i) {
-        QListWidgetItem* row = item(static_cast<int>(i));
-        if (!row) {
-            row = new QListWidgetItem;
-            addItem(row);
-        }
-        // An item ignores a value it already holds.
-        row->setText(rows[i].Text);
-        row->setData(Qt::AccessibleTextRole, rows[i].Spoken);
+    clear();
+    for (const TRow& shown : rows) {
+        auto* row = new QListWidgetItem(shown.Text);
+        row->setData(Qt::AccessibleTextRole, shown.Spoken);
+        addItem(row);
     }
     programChange_ = false;
 }

@@ -28,9 +28,8 @@ public:
         QString Spoken;
     };
 
-    // Shows exactly these rows. Rows already there are rewritten in place, which keeps the
-    // selection and costs little when a list is rebuilt several times over. Changes made by the
-    // program raise no Clicked.
+    // Shows exactly these rows, none of them selected. Changes made by the program raise no
+    // Clicked.
     void SetRows(const QList<TRow>& rows);
     void SetSelectedRow(int row);
     int SelectedRow() const { return currentRow(); }

@@ -102,7 +102,6 @@ void TForm1::UpdateShipList() {
     } catch (...) {
         // A slot that cannot be listed (a craft type without a short name) stops the list there:
         // it holds the rows before that slot, none of them selected.
-        ShipList->SetRows({});
         ShipList->SetRows(rows);
         throw;
     }

@@ -3,39 +3,16 @@
 
 #include "choice_box.h"
 
-#include <QCompleter>
-#include <QCoreApplication>
-#include <QLineEdit>
-#include <QPointer>
 #include <QSignalBlocker>
 #include <QStyleOptionComboBox>
 #include <QWheelEvent>
 
 namespace editor {
 
-namespace {
-
-// The one completer every box is handed over with; no box keeps it. It lives as long as the
-// application, and a later application makes its own.
-QCompleter* Placeholder() {
-    static QPointer<QCompleter> placeholder;
-    if (!placeholder)
-        placeholder = new QCompleter(QCoreApplication::instance());
-    return placeholder;
-}
-
-} // namespace
-
 TSuggestionBox::TSuggestionBox(QWidget* parent) : QComboBox(parent) {
-    // Made editable by handing it a line edit: setEditable() would also build the drop-down
-    // list's window at once, which otherwise waits until the list first opens. The box would give
-    // a line edit without a completer one of its own (a costly one, filtering its entries); the
-    // placeholder it finds instead is taken away again at once, so typing completes nothing.
-    auto* edit = new QLineEdit(this);
-    edit->setPalette(palette());
-    edit->setCompleter(Placeholder());
-    setLineEdit(edit);
-    edit->setCompleter(nullptr);
+    setEditable(true);
+    // Without the completer the box gives its line edit, typing completes nothing.
+    setCompleter(nullptr);
     setFocusPolicy(Qt::StrongFocus);
     setInsertPolicy(QComboBox::NoInsert);
 }

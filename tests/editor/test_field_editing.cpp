@@ -123,6 +123,18 @@ TEST_F(FormTest, GoalChangeWithoutAGoalRowChangesNothing) {
     EXPECT_EQ(form->Document().Goals, goals);
 }
 
+// The entries are only suggestions: typed text is stored as typed, never completed to an entry.
+TEST_F(FormTest, TypingInASuggestionBoxCompletesNothing) {
+    auto* name = Find<QComboBox>("NameBox");
+    for (const std::string typed : {"Re", "thirt", "Fift", "G"}) {
+        SCOPED_TRACE(typed);
+        ReplaceText(name, QString::fromStdString(typed));
+        EXPECT_EQ(name->lineEdit()->text().toStdString(), typed);
+        EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), typed);
+        EXPECT_EQ(name->count(), 20);
+    }
+}
+
 TEST_F(FormTest, NamesAndThePrimaryMark) {
     auto* name = Find<QComboBox>("NameBox");
     ReplaceText(name, "Abcdefghijklmnopqrstuvwxy");

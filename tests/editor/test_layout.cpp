@@ -1,6 +1,5 @@
 // The window as laid out: every control's place, size, tag and text; the keyboard order; start-up.
 #include "ansi_text.h"
-#include "classic_style.h"
 #include "craft_catalogue.h"
 #include "form_fixture.h"
 #include "image_list.h"
@@ -15,7 +14,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QStyleFactory>
 #include <QTest>
 #include <QToolButton>
 
@@ -270,25 +268,6 @@ TEST_F(FormTest, BoxesShowTheirColours) {
         const QImage shot = box->grab().toImage();
         EXPECT_EQ(shot.pixelColor(box->width() - arrowWidth - 4, box->height() - 4), colour);
     }
-}
-
-// The program's style fills the edges that Qt's Windows style strokes; the window must come out
-// the same to the pixel, a drop-down list with the focus (its field highlighted) included.
-TEST_F(FormTest, TheClassicStyleDrawsTheWindowAsQtsWindowsStyleDoes) {
-    const auto shots = [this] {
-        std::vector<QImage> taken;
-        for (const char* focused : {"ShipList", "OrderBox", "NameBox", "Wavespin"}) {
-            Find<QWidget>(focused)->setFocus();
-            taken.push_back(form->grab().toImage());
-        }
-        return taken;
-    };
-    QApplication::setStyle(QStyleFactory::create(QStringLiteral("Windows")));
-    const std::vector<QImage> windows = shots();
-    QApplication::setStyle(new appearance::TClassicStyle);
-    const std::vector<QImage> classic = shots();
-    for (std::size_t i = 0; i < windows.size(); ++i)
-        EXPECT_TRUE(classic[i] == windows[i]) << "shot " << i;
 }
 
 // Open lists keep the box's colours and show as many lines as the layout gives them.
