@@ -3,10 +3,12 @@
 
 #include "dialogs.h"
 #include "form1.h"
+#include "quarnel_version.h"
 #include "test_support.h"
 
 #include <QString>
 #include <deque>
+#include <filesystem>
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
@@ -14,6 +16,16 @@
 #include <vector>
 
 class QWidget;
+
+// A path as the dialogs give it.
+inline QString Q(const std::filesystem::path& p) {
+    return QString::fromStdString(p.string());
+}
+
+// The window's title for a document of this file name.
+inline QString TitleFor(const QString& name) {
+    return QString(quarnel::kVersionText) + "  -  [" + name + "]";
+}
 
 struct TScriptedDialogs : editor::TDialogs {
     std::deque<QString> FileAnswers; // an empty path: the user cancels

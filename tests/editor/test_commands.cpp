@@ -31,17 +31,6 @@ using editor::TAnswer;
 using testsupport::ReadBytes;
 using testsupport::WriteBytes;
 
-namespace {
-
-QString Q(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
-
-QString TitleFor(const QString& name) {
-    return QString(quarnel::kVersionText) + "  -  [" + name + "]";
-}
-
-} // namespace
 
 class CommandTest : public FormTest {
 protected:

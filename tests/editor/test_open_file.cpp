@@ -15,17 +15,6 @@
 
 using editor::TAnswer;
 
-namespace {
-
-QString Q(const std::filesystem::path& p) {
-    return QString::fromStdString(p.string());
-}
-
-QString TitleFor(const QString& name) {
-    return QString(quarnel::kVersionText) + "  -  [" + name + "]";
-}
-
-} // namespace
 
 class OpenFileTest : public FormTest {
 protected:
