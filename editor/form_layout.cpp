@@ -148,7 +148,7 @@ void TForm1::CreateControls() {
                    Qt::MSWindowsFixedSizeDialogHint);
     setFixedSize(kClientWidth, kClientHeight);
     setFont(appearance::WindowFont());
-    setWindowIcon(about::Picture(QStringLiteral("quarnel")));
+    setWindowIcon(Picture(QStringLiteral("quarnel")));
     setBackgroundRole(QPalette::Button);
     setAutoFillBackground(true);
 

@@ -11,7 +11,7 @@ namespace editor {
 
 namespace {
 
-// The picture each number shows (see about::Picture); nullptr for a picture no control shows.
+// The picture each number shows (see Picture); nullptr for a picture no control shows.
 constexpr std::array<const char*, 21> kPictureNames = {
     "new",    // 0  NewBtn
     "open",   // 1  LoadBtn
@@ -45,7 +45,7 @@ TImageList::TImageList(QObject* parent) : QObject(parent) {
     const QIcon blankIcon(blank);
     pictures_.reserve(kPictureNames.size());
     for (const char* name : kPictureNames)
-        pictures_.push_back(name ? about::Picture(QString::fromLatin1(name)) : blankIcon);
+        pictures_.push_back(name ? editor::Picture(QString::fromLatin1(name)) : blankIcon);
 }
 
 QIcon TImageList::Picture(int index) const {

@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <bitset>
 
-namespace about {
+namespace editor {
 
 namespace {
 
@@ -91,4 +91,4 @@ QIcon Picture(const QString& name) {
     return QIcon(new TPictureEngine(name));
 }
 
-} // namespace about
+} // namespace editor

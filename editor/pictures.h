@@ -4,7 +4,7 @@
 #include <QIcon>
 #include <QString>
 
-namespace about {
+namespace editor {
 
 // The sizes each picture is drawn at, in pixels.
 inline constexpr int PictureSizes[] = {16, 24, 32, 48};
@@ -13,4 +13,4 @@ inline constexpr int PictureSizes[] = {16, 24, 32, 48};
 // is shown as drawn instead of scaled from another.
 QIcon Picture(const QString& name);
 
-} // namespace about
+} // namespace editor

@@ -12,8 +12,8 @@ TEST(Resources, EveryPictureLoadsAndDrawsSomething) {
                            "copy", "paste", "about",  "home", "quarnel"};
     for (const char* name : names) {
         SCOPED_TRACE(name);
-        const QIcon icon = about::Picture(QLatin1String(name));
-        for (int size : about::PictureSizes) {
+        const QIcon icon = editor::Picture(QLatin1String(name));
+        for (int size : editor::PictureSizes) {
             // Its stored pixels are those of its rendering, the PNG beside it in the sources.
             const QImage rendered(
                 QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)));
@@ -45,12 +45,12 @@ TEST(Resources, EveryPictureLoadsAndDrawsSomething) {
 TEST(Resources, PicturesDrawAsAnIconHoldingEverySize) {
     for (const char* name : {"save", "quarnel"}) {
         QIcon reference;
-        for (int size : about::PictureSizes)
+        for (int size : editor::PictureSizes)
             reference.addFile(
                 QStringLiteral(QUARNEL_ICON_DIR "/%1/%2.png").arg(size).arg(QLatin1String(name)),
                 QSize(size, size));
         for (const QIcon::Mode mode : {QIcon::Disabled, QIcon::Normal}) {
-            const QIcon picture = about::Picture(QLatin1String(name)); // nothing read yet
+            const QIcon picture = editor::Picture(QLatin1String(name)); // nothing read yet
             for (int size : {20, 16, 64, 24, 40, 48, 32, 8}) {
                 SCOPED_TRACE(testing::Message() << name << " mode " << mode << " size " << size);
                 const QSize asked(size, size);
