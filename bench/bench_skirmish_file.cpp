@@ -5,6 +5,8 @@
 #include "mission_model.h"
 #include "skirmish_file.h"
 
+#include "ratio_report.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -16,10 +18,10 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <map>
-#include <sys/acl.h>
-#include <sys/xattr.h>
 #include <ostream>
 #include <string>
+#include <sys/acl.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 #include <vector>
 
@@ -125,15 +127,10 @@ template <class Call> double Microseconds(Call&& call) {
     return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double>& v) {
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-    return v[v.size() / 2];
-}
-
 // Each iteration runs the library call and its floor back to back, taking turns at going first,
 // so that both meet the same state of the disk and the machine: the time an fsync waits can
 // jump tenfold while other programs write to the same disk. A repetition reports the median
-// time of each (mission_us, floor_us) and the median of the ratios of the pairs; the table's
+// time of each (time_us, floor_us) and the median of the ratios of the pairs; the table's
 // own time columns are for one pair with the bookkeeping around it.
 template <class Operation, class Floor>
 void Paired(benchmark::State& state, Operation operation, Floor floor) {
@@ -156,9 +153,7 @@ void Paired(benchmark::State& state, Operation operation, Floor floor) {
         floorTimes.push_back(floorTime);
         ratios.push_back(operationTime / floorTime);
     }
-    state.counters["mission_us"] = Median(operationTimes);
-    state.counters["floor_us"] = Median(floorTimes);
-    state.counters["ratio"] = Median(ratios);
+    ratio_report::SetCounters(state, operationTimes, floorTimes, ratios);
 }
 
 void BM_LoadMission(benchmark::State& state) {
@@ -173,72 +168,13 @@ void BM_SaveMissionWithAcl(benchmark::State& state) {
     Paired(state, SaveWithAclAndAttribute, SaveFloor);
 }
 
-double Smallest(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-double Largest(const std::vector<double>& v) {
-    return *std::max_element(v.begin(), v.end());
-}
-
 void Configure(benchmark::internal::Benchmark* b) {
-    b->UseRealTime() // a save spends its time waiting for the disk, not on the processor
-        ->Unit(benchmark::kMicrosecond)
-        ->MinTime(0.5)
-        ->Repetitions(15)
-        ->ReportAggregatesOnly()
-        ->ComputeStatistics("min", Smallest)
-        ->ComputeStatistics("max", Largest);
+    ratio_report::Configure(b, 15);
 }
 
 BENCHMARK(BM_LoadMission)->Apply(Configure);
 BENCHMARK(BM_SaveMission)->Apply(Configure);
 BENCHMARK(BM_SaveMissionWithAcl)->Apply(Configure);
-
-// The console table, followed by one line per operation: the medians over all repetitions, the
-// ratio's range, and whether the goal was met.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    // The library picks colours only for its own reporter; this one uses them on a terminal.
-    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const Run& run : reports)
-            if (run.run_type == Run::RT_Aggregate && !run.error_occurred)
-                for (const auto& [name, counter] : run.counters)
-                    results_[run.run_name.function_name][name][run.aggregate_name] = counter.value;
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        PrintRatio("LoadMission", "BM_LoadMission", 1.5);
-        PrintRatio("SaveMission", "BM_SaveMission", 1.2);
-        PrintRatio("SaveWithAcl", "BM_SaveMissionWithAcl", 0);
-    }
-
-private:
-    void PrintRatio(const char* label, const std::string& benchmarkName, double goal) {
-        const auto found = results_.find(benchmarkName);
-        if (found == results_.end())
-            return; // filtered out or failed
-        auto& r = found->second;
-        const double ratio = r["ratio"]["median"];
-        char line[200];
-        int used = std::snprintf(line, sizeof line, "%-12s %9.2f us, floor %9.2f us: ratio %.3f (%.3f to %.3f)", label,
-                                 r["mission_us"]["median"], r["floor_us"]["median"], ratio, r["ratio"]["min"],
-                                 r["ratio"]["max"]);
-        used = std::max(0, std::min(used, static_cast<int>(sizeof line) - 1));
-        if (goal > 0)
-            std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used), ", goal %.1f %s\n", goal,
-                          ratio <= goal ? "met" : "MISSED");
-        else
-            std::snprintf(line + used, sizeof line - static_cast<std::size_t>(used), ", no goal\n");
-        GetOutputStream() << line << std::flush;
-    }
-
-    // benchmark, counter, statistic
-    std::map<std::string, std::map<std::string, std::map<std::string, double>>> results_;
-};
 
 } // namespace
 
@@ -253,7 +189,9 @@ int main(int argc, char** argv) {
         RemoveFolder();
         return 1;
     }
-    RatioReporter reporter;
+    ratio_report::TReporter reporter("floor", {{"LoadMission", "BM_LoadMission", 1.5},
+                                               {"SaveMission", "BM_SaveMission", 1.2},
+                                               {"SaveWithAcl", "BM_SaveMissionWithAcl", 0}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     RemoveFolder();

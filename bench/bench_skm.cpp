@@ -4,6 +4,8 @@
 #include "mission_model.h"
 #include "skirmish_file.h"
 
+#include "ratio_report.h"
+
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -92,14 +94,9 @@ template <class Call> double Microseconds(Call&& call) {
     return std::chrono::duration<double, std::micro>(std::chrono::steady_clock::now() - start).count();
 }
 
-double Median(std::vector<double>& v) {
-    std::nth_element(v.begin(), v.begin() + static_cast<std::ptrdiff_t>(v.size() / 2), v.end());
-    return v[v.size() / 2];
-}
-
 // Each iteration starts the command and the floor back to back, taking turns at going first, so
 // that both meet the same state of the machine. A repetition reports the median time of each
-// (skm_us, od_us) and the median of the ratios of the pairs.
+// (time_us, floor_us) and the median of the ratios of the pairs.
 void Paired(benchmark::State& state, const std::vector<std::string>& command) {
     const std::vector<std::string> floor = {FindOd(), "-An", "-tx1", bench.mission};
     std::vector<double> commandTimes, floorTimes, ratios;
@@ -119,9 +116,7 @@ void Paired(benchmark::State& state, const std::vector<std::string>& command) {
         floorTimes.push_back(floorTime);
         ratios.push_back(commandTime / floorTime);
     }
-    state.counters["skm_us"] = Median(commandTimes);
-    state.counters["od_us"] = Median(floorTimes);
-    state.counters["ratio"] = Median(ratios);
+    ratio_report::SetCounters(state, commandTimes, floorTimes, ratios);
 }
 
 void BM_Export(benchmark::State& state) {
@@ -135,72 +130,22 @@ void BM_Import(benchmark::State& state) {
     Paired(state, {QUARNEL_SKM_PROGRAM, "import", bench.json, "-o", bench.target});
 }
 
-double Smallest(const std::vector<double>& v) {
-    return *std::min_element(v.begin(), v.end());
-}
-double Largest(const std::vector<double>& v) {
-    return *std::max_element(v.begin(), v.end());
-}
-
 void Configure(benchmark::internal::Benchmark* b) {
-    b->UseRealTime() // the time of child processes, not of this one
-        ->Unit(benchmark::kMicrosecond)
-        ->MinTime(0.5)
-        ->Repetitions(9)
-        ->ReportAggregatesOnly()
-        ->ComputeStatistics("min", Smallest)
-        ->ComputeStatistics("max", Largest);
+    ratio_report::Configure(b, 9);
 }
 
 BENCHMARK(BM_Export)->Apply(Configure);
 BENCHMARK(BM_Show)->Apply(Configure);
 BENCHMARK(BM_Import)->Apply(Configure);
 
-// The console table, then one line per command: the medians over all repetitions and the ratio's
-// range, and for export whether the goal was met.
-class RatioReporter : public benchmark::ConsoleReporter {
-public:
-    RatioReporter() : ConsoleReporter(::isatty(STDOUT_FILENO) ? OO_ColorTabular : OO_Tabular) {}
-
-    void ReportRuns(const std::vector<Run>& reports) override {
-        for (const Run& run : reports)
-            if (run.run_type == Run::RT_Aggregate && !run.error_occurred)
-                for (const auto& [name, counter] : run.counters)
-                    results_[run.run_name.function_name][name][run.aggregate_name] = counter.value;
-        ConsoleReporter::ReportRuns(reports);
-    }
-
-    void Finalize() override {
-        ConsoleReporter::Finalize();
-        PrintRatio("quarnel-skm export", "BM_Export", 1.5);
-        PrintRatio("quarnel-skm show", "BM_Show", 0);
-        PrintRatio("quarnel-skm import", "BM_Import", 0);
-    }
-
-private:
-    void PrintRatio(const char* label, const std::string& benchmarkName, double goal) {
-        const auto found = results_.find(benchmarkName);
-        if (found == results_.end())
-            return;
-        auto& counters = found->second;
-        const double ratio = counters["ratio"]["median"];
-        std::printf("%s: %.0f us against od's %.0f us, ratio %.2f (from %.2f to %.2f over the repetitions)",
-                    label, counters["skm_us"]["median"], counters["od_us"]["median"], ratio,
-                    counters["ratio"]["min"], counters["ratio"]["max"]);
-        if (goal > 0)
-            std::printf(", goal %.1f: %s", goal, ratio <= goal ? "met" : "NOT met");
-        std::printf("\n");
-    }
-
-    std::map<std::string, std::map<std::string, std::map<std::string, double>>> results_;
-};
-
 } // namespace
 
 int main(int argc, char** argv) {
     benchmark::Initialize(&argc, argv);
     PrepareFolder();
-    RatioReporter reporter;
+    ratio_report::TReporter reporter("od", {{"quarnel-skm export", "BM_Export", 1.5},
+                                            {"quarnel-skm show", "BM_Show", 0},
+                                            {"quarnel-skm import", "BM_Import", 0}});
     benchmark::RunSpecifiedBenchmarks(&reporter);
     benchmark::Shutdown();
     RemoveFolder();
