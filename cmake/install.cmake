@@ -1,7 +1,7 @@
 # What `cmake --install` puts where: the program (with quarnel-skm beside it), its desktop entry
 # and icon, so that it shows in a Linux desktop's application menu, the file type of .skm files
-# that lets file managers open them with it, its manual page, and the licence beside the
-# documentation.
+# that lets file managers open them with it, the two manual pages, and the licence and the page
+# for modders beside the documentation.
 include(GNUInstallDirs)
 
 install(TARGETS quarnel quarnel-skm RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
@@ -11,6 +11,8 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/quarnel-mime.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/mime/packages RENAME quarnel.xml)
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/quarnel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
-install(FILES ${PROJECT_SOURCE_DIR}/resources/quarnel.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/quarnel.1 ${PROJECT_SOURCE_DIR}/resources/quarnel-skm.1
+        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${PROJECT_SOURCE_DIR}/README.md
+              ${PROJECT_SOURCE_DIR}/docs/missions-as-text.md
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
