@@ -191,7 +191,7 @@ void BM_SaveThroughWindowBesideSaveMission(benchmark::State& state) {
     Button("SaveAsBtn").click(); // names the document after the dialogs' one path
     auto* primary = fixture.form->findChild<QCheckBox*>("PriChk");
     const std::filesystem::path alone = fixture.folder / "Alone.skm";
-    mission::TMission m = fixture.form->Document();
+    mission::TMission m = fixture.form->Document().Mission();
     std::vector<double> window, library;
     for (auto _ : state) {
         primary->toggle(); // a change to save

@@ -1,51 +1,32 @@
-// The main window: every control of the editor, the document, and the editor state.
-// Its members are spread over files by concern: form_layout.cpp builds the controls,
-// form_lists.cpp the two lists and team colours, form_state.cpp start-up and display,
-// form_fields.cpp field editing and the flight group clipboard, form_commands.cpp the
-// document commands and the error box.
+// The main window: the view of the open mission. It builds the controls (form_controls.h), fills them
+// from the document on the document's signals, and turns the user's edits into edits of the
+// document. Its members are spread over files by concern: form_lists.cpp the two lists,
+// form_state.cpp start-up and display, form_fields.cpp field editing and the flight group
+// clipboard, form_commands.cpp the document commands and the error box, form_history.cpp the
+// undo and redo keys and the document's signals.
 #pragma once
 
 #include "dialogs.h"
-#include "field_binding.h"
-#include "file_system.h"
-#include "mission_model.h"
+#include "form_controls.h"
+#include "mission_document.h"
+#include "team_colours.h"
 
 #include <QString>
 #include <QWidget>
-#include <array>
-#include <cstdint>
 #include <exception>
 #include <functional>
 #include <memory>
 #include <string>
 
-class QCheckBox;
-class QComboBox;
 class QFileDialog;
-class QFrame;
-class QGroupBox;
-class QLabel;
-class QLineEdit;
-class QListWidget;
 class QPainter;
-class QToolButton;
-class QUndoStack;
 
 namespace editor {
 
-class TChoiceBox;
-class TDrawListBox;
-class TImageList;
-class TSpinEdit;
-class TSuggestionBox;
+using document::kUnnamed;
+using document::TeamColour;
 
-// The file name of a document never saved, shown as such in the title.
-inline constexpr char kUnnamed[] = "Unnamed";
-
-// The colour of a team, numbered from 1, as 0x00BBGGRR.
-std::uint32_t TeamColour(int team);
-
-class TForm1 : public QWidget {
+class TForm1 : public QWidget, private TForm1Controls {
     Q_OBJECT
 public:
     explicit TForm1(QWidget* parent = nullptr);
@@ -54,12 +35,9 @@ public:
     // Dialogs and message boxes go through here; tests put in their own answers.
     void SetDialogs(std::unique_ptr<TDialogs> dialogs);
 
-    // Read-only views of the document and of the editor state.
-    const mission::TMission& Document() const { return Mission; }
-    const QString& DocumentFileName() const { return FileName; }
+    // The document the window shows, and the window's own state.
+    const document::TMissionDocument& Document() const { return document_; }
     int SelectedSlot() const { return SelectedIndex; }
-    // Whether the history stands away from the point last saved, or where New or Open started it.
-    bool IsModified() const;
     const mission::TFlightGroup& Clipboard() const { return ClipboardGroup; }
     // The tag a control addresses its field with; 0 for a control without one.
     int ControlTag(QWidget* control) const;
@@ -73,20 +51,18 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    // Editor state. Whether the document is modified is the history's: see IsModified.
-    mission::TMission Mission;
-    QString FileName;
+    // The document: the mission, its file name, whether it is modified, and its history.
+    document::TMissionDocument document_;
+    // Editor state: the selected slot, the copy of it the flight group controls show, the flight
+    // group Copy FG took, and whether a change event of a control comes from the user.
     int SelectedIndex = 0;
     mission::TFlightGroup WorkingCopy;
     mission::TFlightGroup ClipboardGroup;
     bool ControlsLive = false;
-    // The file as this window last read or wrote it, so that Save can tell when another program
-    // has changed it since; it speaks for FileName only while it names the same file.
-    QString StampedFileName;
-    files::FileStamp FileStamp;
 
     // Lists and team view.
-    void AssignTeamColours();
+    // Rebuilds both lists from the document, in its team colours.
+    void UpdateLists();
     // The short name of a craft type, read from ShortBox; a type without an entry raises the
     // list-index error.
     std::string CraftShortName(int craftType) const;
@@ -101,190 +77,70 @@ private:
     void UpdateTitle();
     void ShowFlightGroup();
     void ShowMission();
+    // Shows the stored values of the bound fields of the flight group records, or of the others.
+    void ShowBoundFields(bool flightGroup);
     void RefreshAll();
     void StartNewDocument();
+    // Shows a step of the history: the lists always; unless the step's maker shows it already, the
+    // whole state after it too, with the slot it changed (and the goal row, where one) selected.
+    void ShowStep(int slot, int goalRow, bool alreadyShown);
     void ShipListClick();
+    void FormCreate();
 
     // Field editing.
     int ControlValue(QWidget* control) const;
-    void AIBoxChange(QWidget* sender);
-    void FG2Unk1EdChange(QWidget* sender);
+    // The change handler of every control bound to a field through kFieldBindings: AIBoxChange,
+    // FG2Unk1EdChange, ArenaBoxChange, MissionTypeBoxChange, Edit1Change and Edit2Change are this one.
+    void BoundFieldChange(QWidget* sender);
     void NameBoxChange();
-    void ArenaBoxChange(QWidget* sender);
-    void Edit1Change(QWidget* sender);
-    void Edit2Change(QWidget* sender);
-    void MissionTypeBoxChange(QWidget* sender);
     void NumTeamsBoxChange();
     void GoalBoxChange();
     void ClearFGBtnClick();
     void CopyBtnClick();
     void PasteBtnClick();
 
-    // Document commands.
-    TAnswer AskSave();
-    void SaveBtnClick();
-    void SaveAsBtnClick();
+    // Document commands. The two saves return false when the user cancelled: the Save As dialog, or
+    // the question about another program's change to the file.
+    bool SaveBtnClick();
+    bool SaveAsBtnClick();
     void LoadBtnClick();
     void NewBtnClick();
     void AboutBtnClick();
     void HomeBtnClick();
-
-    // Controls, named as in the layout.
-    QWidget* ControlBar1 = nullptr;
-    QWidget* ToolBar1 = nullptr;
-    QWidget* ToolBar2 = nullptr;
-    QToolButton* NewBtn = nullptr;
-    QToolButton* LoadBtn = nullptr;
-    QToolButton* SaveAsBtn = nullptr;
-    QToolButton* SaveBtn = nullptr;
-    QFrame* ToolButton2 = nullptr;
-    QToolButton* ClearFGBtn = nullptr;
-    QToolButton* CopyBtn = nullptr;
-    QToolButton* PasteBtn = nullptr;
-    QToolButton* AboutBtn = nullptr;
-    QToolButton* HomeBtn = nullptr;
-    TImageList* ImageList1 = nullptr;
-
-    QLabel* Label6 = nullptr;
-    TDrawListBox* ShipList = nullptr;
-    QLabel* Label5 = nullptr;
-    TChoiceBox* GoalBox = nullptr;
-    TDrawListBox* TeamListBox = nullptr;
-
-    QFrame* Bevel1 = nullptr;
-    QFrame* Bevel2 = nullptr;
-    QLabel* Label7 = nullptr;
-    TSpinEdit* Wavespin = nullptr;
-    QLabel* Label30 = nullptr;
-    TSpinEdit* SizeSpin = nullptr;
-    TChoiceBox* ShipBox = nullptr;
-    TSuggestionBox* NameBox = nullptr;
-    QLabel* Label20 = nullptr;
-    TChoiceBox* OrderBox = nullptr;
-    QLabel* FGCond1Lab = nullptr;
-    TChoiceBox* AIBox = nullptr;
-    QLabel* FGCond2Lab = nullptr;
-    TChoiceBox* MissleBox = nullptr;
-    QLabel* TargetLab = nullptr;
-    TChoiceBox* CounterBox = nullptr;
-    QLabel* FGGoalLab = nullptr;
-    TChoiceBox* BeamBox = nullptr;
-    QCheckBox* PriChk = nullptr;
-    QLabel* Label9 = nullptr;
-    QLineEdit* FG2Unk1Ed = nullptr;
-    QLineEdit* FG2Unk2Ed = nullptr;
-    QLineEdit* FG2Unk3Ed = nullptr;
-    QLineEdit* FG2Unk4Ed = nullptr;
-    QLineEdit* FG2Unk5Ed = nullptr;
-
-    QGroupBox* GroupBox1 = nullptr;
-    QLabel* Label10 = nullptr;
-    TChoiceBox* MissionTypeBox = nullptr;
-    QLabel* Label1 = nullptr;
-    TSuggestionBox* NumTeamsBox = nullptr;
-    QLabel* Label3 = nullptr;
-    TChoiceBox* ArenaBox = nullptr;
-    QLabel* Label2 = nullptr;
-    TSpinEdit* StartDistSpin = nullptr;
-    QLabel* Label4 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QLineEdit* Edit4 = nullptr;
-    QLabel* Label8 = nullptr;
-    QLineEdit* Edit1 = nullptr;
-
-    // Never seen: the short craft names, looked up by craft type, and three labels under ShipList.
-    QListWidget* ShortBox = nullptr;
-    QLabel* F1Label = nullptr;
-    QLabel* wordlabel = nullptr;
-    QLabel* Section = nullptr;
-
-    // The file dialogs are made when first needed (they are costly to build) and then kept, so
-    // each shows the folder and name last chosen in it.
-    QFileDialog& OpenDialog1();
-    QFileDialog& SaveDialog1();
-    // The folder both dialogs start in; empty for the system's default.
-    QString DialogFolder;
-
-    void FormCreate();
-    void CreateControls();
-    void CreateToolbar();
-    void CreateLeftColumn();
-    void CreateFlightGroupFrame();
-    void CreateMissionGroup();
-    void CreateHiddenControls();
-    void ConnectHandlers();
-    // The keyboard shortcuts of the toolbar's document buttons and About.
-    void ConnectShortcuts();
-    // Settles the spin box that has the focus, as the focus leaving it would.
-    void SettleFocusedField();
-    void SetTabOrder();
-
-    // Writes a control's value into the field its binding names: a step while the user edits.
-    void StoreField(QWidget* control);
-    // Shows the stored values of the bound fields of the flight group records, or of the others.
-    void ShowBoundFields(bool flightGroup);
-
-    // Returns false when the close is refused.
-    bool FormClose();
-    // What a save came to when it did not fail; a save that fails throws.
-    enum class TSaveOutcome { Saved, Cancelled };
-    // The save step shared by Save, Open, New and closing: saves under the file's name, or asks
-    // for one through Save As when the document has none.
-    TSaveOutcome SaveStep();
-    // Save As: Cancelled when the user cancels the dialog.
-    TSaveOutcome SaveAs();
     // Asks about unsaved changes and saves them when the user says Yes; false when the
-    // command must stop (Cancel, or a cancelled Save As).
+    // command must stop (Cancel, or a cancelled save).
     bool SaveChangesFirst();
     // Open's last steps: reads the file into the document and shows it.
     void LoadDocument(const QString& path);
+    // Returns false when the close is refused.
+    bool FormClose();
     // Runs a command. Every error it raises, of whatever type, ends it here and is shown in the
-    // standard error box; nothing escapes to the event loop.
+    // standard error box; nothing escapes to the event loop. An error the display raised while the
+    // document signalled a change is kept until then (none may pass through Qt's code) and shown too.
     void RunCommand(const std::function<void()>& command);
     // After a list rebuild failed part-way, shows the document in every other control.
     void RecoverFromListError();
     void ShowError(const QString& text);
+    // The file dialogs are made when first needed (they are costly to build) and then kept, so
+    // each shows the folder and name last chosen in it.
+    QFileDialog& OpenDialog1();
+    QFileDialog& SaveDialog1();
 
-    // Undo and redo (form_history.cpp). Every change the user makes to the document is one step
-    // on the history; a step holds the records it changed, as they stood before and after it.
-    class TEditStep;
-    // The records outside the flight groups but the mission name, which every save sets from the
-    // file name.
-    struct TMissionRecords {
-        std::array<std::uint8_t, mission::kHeaderBytesSize> HeaderBytes{};
-        mission::TMissionSettings Settings;
-        mission::TTeamGoals Goals;
-        mission::TMissionTrailer Trailer;
-    };
-    static TMissionRecords Records(const mission::TMission& mission);
-    static void PutRecords(mission::TMission& mission, const TMissionRecords& records);
-    // Pushes a step that changes one flight group slot to after. A step for a field being typed
-    // into names it, and merges with the field's previous step of the same typing run.
-    void PushSlotStep(int slot, const mission::TFlightGroup& after, QWidget* typedField = nullptr,
-                      bool showWhole = false);
-    // The same for a change to the records outside the flight groups; goalRow is the team row
-    // whose goal changes, or -1.
-    void PushMissionStep(const TMissionRecords& after, QWidget* typedField = nullptr, int goalRow = -1);
-    // Runs an operation on the history; an error a step raised while showing its change is raised
-    // again here, once the history is in order.
-    void RunOnHistory(const std::function<void()>& operation);
-    // The undo and redo keys.
-    void UndoStep();
-    void RedoStep();
-    // Ends the typing run: the next keystroke in a field starts a step of its own.
-    void EndTypingRun() { ++typingRun_; }
+    // Connections.
+    void ConnectHandlers();
+    // The keyboard shortcuts of the toolbar's document buttons and About.
+    void ConnectShortcuts();
+    // The document's signals, and the undo and redo keys.
+    void ConnectDocument();
+    // Settles the spin box that has the focus, as the focus leaving it would.
+    void SettleFocusedField();
     // Keeps the undo and redo keys from the text boxes' own letter-wise undo.
     bool eventFilter(QObject* watched, QEvent* event) override;
-    void ConnectHistory();
 
-    QUndoStack* history_ = nullptr;
-    int typingRun_ = 0;
-    std::exception_ptr stepError_;
-
+    // The folder both dialogs start in; empty for the system's default.
+    QString DialogFolder;
+    std::exception_ptr displayError_;
     std::unique_ptr<TDialogs> dialogs_;
-    // The control of each row of kFieldBindings.
-    std::array<QWidget*, std::size(kFieldBindings)> boundControls_{};
     QFileDialog* openDialog_ = nullptr;
     QFileDialog* saveDialog_ = nullptr;
 };

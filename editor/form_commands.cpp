@@ -17,15 +17,20 @@
 #include <QFileInfo>
 #include <QShortcut>
 #include <QToolButton>
-#include <QUndoStack>
-#include <filesystem>
+#include <utility>
 
 namespace editor {
 
 namespace {
 
-std::filesystem::path ToPath(const QString& fileName) {
-    return std::filesystem::path(fileName.toStdU16String());
+constexpr char kFileFilter[] = "Skirmish Files (*.skm);;All Files (*.*)";
+
+// Starts a file dialog in a folder, its file name left empty. (Given to QFileDialog's constructor,
+// a folder that does not exist becomes the file name to save as.) A folder without a drive, as
+// "\Skirmish" on Windows, is on the current drive.
+void StartIn(QFileDialog& dialog, const QString& folder) {
+    if (!folder.isEmpty())
+        dialog.setDirectory(QFileInfo(folder).absoluteFilePath());
 }
 
 // What the next save does to a file that is not a skirmish file's length; empty when it is.
@@ -51,56 +56,35 @@ QString LengthNote(const QString& fileName, std::uintmax_t length) {
 
 } // namespace
 
-TAnswer TForm1::AskSave() {
-    return dialogs_->AskSave(this);
-}
-
-TForm1::TSaveOutcome TForm1::SaveStep() {
-    if (FileName == kUnnamed)
-        return SaveAs();
+// Saves under the file's name, or asks for one through Save As when the document has none.
+bool TForm1::SaveBtnClick() {
+    if (!document_.HasFile())
+        return SaveAsBtnClick();
     // Another program's change to the file, or its removal, is not written over without a word.
-    if (StampedFileName == FileName && files::StampOf(ToPath(FileName)) != FileStamp &&
-        !dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
-                            QString("\"%1\" has been changed or removed by another program since it was "
-                                    "opened or last saved here. Save over it?")
-                                .arg(QFileInfo(FileName).fileName())))
-        return TSaveOutcome::Cancelled;
-    FileStamp = mission::SaveMission(Mission, ToPath(FileName));
-    StampedFileName = FileName;
-    UpdateTitle();
-    history_->setClean();
-    return TSaveOutcome::Saved;
+    const auto mayOverwriteChange = [this] {
+        return dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
+                                  QString("\"%1\" has been changed or removed by another program since it was "
+                                          "opened or last saved here. Save over it?")
+                                      .arg(QFileInfo(document_.FileName()).fileName()));
+    };
+    return document_.Save(mayOverwriteChange) == document::TMissionDocument::TSaveOutcome::Saved;
 }
 
-TForm1::TSaveOutcome TForm1::SaveAs() {
+bool TForm1::SaveAsBtnClick() {
     const std::optional<QString> chosen = dialogs_->RunFileDialog(SaveDialog1());
     if (!chosen)
-        return TSaveOutcome::Cancelled;
-    // The file name changes only once the file is saved, so a failed Save As leaves the
-    // document named as it was.
-    FileStamp = mission::SaveMission(Mission, ToPath(*chosen));
-    FileName = *chosen;
-    StampedFileName = FileName;
-    UpdateTitle();
-    history_->setClean();
-    return TSaveOutcome::Saved;
-}
-
-void TForm1::SaveBtnClick() {
-    SaveStep();
-}
-
-void TForm1::SaveAsBtnClick() {
-    SaveAs();
+        return false;
+    document_.SaveAs(*chosen);
+    return true;
 }
 
 bool TForm1::SaveChangesFirst() {
-    if (!IsModified())
+    if (!document_.Modified())
         return true;
-    switch (AskSave()) {
+    switch (dialogs_->AskSave(this)) {
     case TAnswer::Yes:
-        // A failed save ends the command through its error; a cancelled Save As ends it here.
-        return SaveStep() == TSaveOutcome::Saved;
+        // A failed save ends the command through its error; a cancelled one ends it here.
+        return SaveBtnClick();
     case TAnswer::No:
         return true;
     case TAnswer::Cancel:
@@ -126,31 +110,21 @@ void TForm1::OpenFile(const QString& path) {
 }
 
 void TForm1::LoadDocument(const QString& path) {
-    // Read into a mission of its own first: only a file read without error replaces the document.
-    mission::TMission opened = Mission;
-    files::FileStamp stamp;
-    const std::uintmax_t length = mission::LoadMission(opened, ToPath(path), &stamp);
-
-    FileName = path;
-    FileStamp = stamp;
-    StampedFileName = FileName;
+    // Only a file read without error replaces the document.
+    const std::uintmax_t length = document_.Open(path);
     // Told once, on opening, before a save can cut a long file short: also when the file holds a
     // value the lists cannot show, whose error box then follows.
     const auto tellLength = [&] {
-        if (const QString note = LengthNote(FileName, length); !note.isEmpty())
+        if (const QString note = LengthNote(path, length); !note.isEmpty())
             dialogs_->ShowInformation(this, ApplicationTitle(QCoreApplication::applicationFilePath()), note);
     };
     try {
-        UpdateTitle();
-        Mission = opened;
-        // An opened document starts a new history, unmodified.
-        history_->clear();
         SelectedIndex = 0;
         ShipList->SetSelectedRow(0);
         TeamListBox->SetSelectedRow(0);
-        AssignTeamColours();
-        WorkingCopy = Mission.FlightGroups[0];
-        ShowStoredValue(GoalBox, Mission.Goals.TeamGoal[0]);
+        UpdateLists();
+        WorkingCopy = document_.Mission().FlightGroups[0];
+        ShowStoredValue(GoalBox, document_.Mission().Goals.TeamGoal[0]);
         RefreshAll();
     } catch (...) {
         tellLength();
@@ -202,16 +176,16 @@ void TForm1::ConnectShortcuts() {
         QKeySequence keys;
         QWidget* scope; // the window, or the one control whose focus the keys need
         QToolButton* button;
-        void (TForm1::*handler)();
+        std::function<void()> handler;
     } shortcuts[] = {
-        {QKeySequence(Qt::CTRL | Qt::Key_N), this, NewBtn, &TForm1::NewBtnClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_O), this, LoadBtn, &TForm1::LoadBtnClick},
-        {QKeySequence(Qt::CTRL | Qt::Key_S), this, SaveBtn, &TForm1::SaveBtnClick},
-        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this, SaveAsBtn, &TForm1::SaveAsBtnClick},
-        {QKeySequence(Qt::Key_F1), this, AboutBtn, &TForm1::AboutBtnClick},
-        {QKeySequence(QKeySequence::Delete), ShipList, ClearFGBtn, &TForm1::ClearFGBtnClick},
-        {QKeySequence(QKeySequence::Copy), ShipList, CopyBtn, &TForm1::CopyBtnClick},
-        {QKeySequence(QKeySequence::Paste), ShipList, PasteBtn, &TForm1::PasteBtnClick},
+        {QKeySequence(Qt::CTRL | Qt::Key_N), this, NewBtn, [this] { NewBtnClick(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_O), this, LoadBtn, [this] { LoadBtnClick(); }},
+        {QKeySequence(Qt::CTRL | Qt::Key_S), this, SaveBtn, [this] { SaveBtnClick(); }},
+        {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this, SaveAsBtn, [this] { SaveAsBtnClick(); }},
+        {QKeySequence(Qt::Key_F1), this, AboutBtn, [this] { AboutBtnClick(); }},
+        {QKeySequence(QKeySequence::Delete), ShipList, ClearFGBtn, [this] { ClearFGBtnClick(); }},
+        {QKeySequence(QKeySequence::Copy), ShipList, CopyBtn, [this] { CopyBtnClick(); }},
+        {QKeySequence(QKeySequence::Paste), ShipList, PasteBtn, [this] { PasteBtnClick(); }},
     };
     for (const auto& [keys, scope, button, handler] : shortcuts) {
         // Screen readers say the keys after the button's name, rather than the tooltip again.
@@ -223,7 +197,7 @@ void TForm1::ConnectShortcuts() {
         connect(shortcut, &QShortcut::activated, this, [this, button = button, handler = handler] {
             SettleFocusedField();
             if (button->isEnabled())
-                RunCommand([&] { (this->*handler)(); });
+                RunCommand(handler);
         });
     }
 }
@@ -242,9 +216,36 @@ void TForm1::SettleFocusedField() {
     }
 }
 
+QFileDialog& TForm1::OpenDialog1() {
+    if (!openDialog_) {
+        openDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
+        StartIn(*openDialog_, DialogFolder);
+        openDialog_->setObjectName("OpenDialog1");
+        openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
+        openDialog_->setFileMode(QFileDialog::ExistingFile);
+        PrepareFileDialog(*openDialog_);
+    }
+    return *openDialog_;
+}
+
+QFileDialog& TForm1::SaveDialog1() {
+    if (!saveDialog_) {
+        saveDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
+        StartIn(*saveDialog_, DialogFolder);
+        saveDialog_->setObjectName("SaveDialog1");
+        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
+        saveDialog_->setFileMode(QFileDialog::AnyFile);
+        saveDialog_->setDefaultSuffix("skm");
+        PrepareFileDialog(*saveDialog_);
+    }
+    return *saveDialog_;
+}
+
 void TForm1::RunCommand(const std::function<void()>& command) {
     try {
         command();
+        if (std::exception_ptr error = std::exchange(displayError_, nullptr))
+            std::rethrow_exception(error);
     } catch (const mission::EListError& error) {
         RecoverFromListError();
         ShowError(QString::fromStdString(error.what()));
@@ -258,7 +259,7 @@ void TForm1::RunCommand(const std::function<void()>& command) {
 // The flight group list stops at the slot whose craft has no short name; every other control is
 // brought up to date with the document, so what the user edits next is what the controls show.
 void TForm1::RecoverFromListError() {
-    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    WorkingCopy = document_.Mission().FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     ShowFlightGroup();
     ShowMission();
     TeamListBoxClick();

@@ -53,83 +53,45 @@ int TForm1::ControlTag(QWidget* control) const {
     return control && HasTag(control) ? control->property("tag").toInt() : 0;
 }
 
-// Writes a control's value into the field its binding names: as a step on the history while the
-// user edits, straight into the document while the program fills the control.
-void TForm1::StoreField(QWidget* control) {
-    const TFieldBinding* binding = FindBinding(control->objectName());
-    if (!binding)
+// A bound control's value becomes a step on the history. While the program fills the controls
+// (ControlsLive false) nothing is stored: the value the control then shows is the stored one.
+void TForm1::BoundFieldChange(QWidget* sender) {
+    const TFieldBinding* binding = FindBinding(sender->objectName());
+    if (!ControlsLive || !binding)
         return;
-    const int value = ControlValue(control) - binding->Offset;
-    const auto slot = static_cast<std::size_t>(SelectedIndex);
-    if (!ControlsLive) {
-        SetFieldValue(Mission, Mission.FlightGroups[slot], binding->Kind, ControlTag(control), value);
-        return;
-    }
+    const int value = ControlValue(sender) - binding->Offset;
+    const mission::TMission& mission = document_.Mission();
     // Drop-down lists and the check box make a step of each change; the fields typed into, spin
     // boxes included, make one step of a run of keystrokes.
-    QWidget* typed =
-        qobject_cast<QComboBox*>(control) || qobject_cast<QCheckBox*>(control) ? nullptr : control;
-    if (InFlightGroup(binding->Kind)) {
-        mission::TFlightGroup after = Mission.FlightGroups[slot];
-        SetFieldValue(Mission, after, binding->Kind, ControlTag(control), value);
-        PushSlotStep(SelectedIndex, after, typed);
-    } else {
-        mission::TMission scratch;
-        PutRecords(scratch, Records(Mission));
-        SetFieldValue(scratch, scratch.FlightGroups[0], binding->Kind, ControlTag(control), value);
-        PushMissionStep(Records(scratch), typed);
-    }
-}
-
-void TForm1::AIBoxChange(QWidget* sender) {
-    if (!ControlsLive)
-        return;
-    StoreField(sender);
-}
-
-void TForm1::FG2Unk1EdChange(QWidget* sender) {
-    if (!ControlsLive)
-        return;
-    StoreField(sender);
+    const QWidget* typed =
+        qobject_cast<QComboBox*>(sender) || qobject_cast<QCheckBox*>(sender) ? nullptr : sender;
+    // The field is set in a copy of the records the step changes.
+    mission::TMission scratch;
+    document::PutRecords(scratch, document::Records(mission));
+    const auto slot = static_cast<std::size_t>(SelectedIndex);
+    scratch.FlightGroups[slot] = mission.FlightGroups[slot];
+    SetFieldValue(scratch, scratch.FlightGroups[slot], binding->Kind, ControlTag(sender), value);
+    if (InFlightGroup(binding->Kind))
+        document_.EditSlot(SelectedIndex, scratch.FlightGroups[slot], typed);
+    else
+        document_.EditRecords(document::Records(scratch), typed);
 }
 
 void TForm1::NameBoxChange() {
     if (!ControlsLive)
         return;
     const QString name = FirstCharacters(NameBox->currentText(), static_cast<int>(mission::kNameSize));
-    mission::TFlightGroup after = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    mission::TFlightGroup after = document_.Mission().FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     text::SetFieldText(after.Name, text::UnicodeToAnsi(name.toStdU16String()));
-    PushSlotStep(SelectedIndex, after, NameBox);
-}
-
-void TForm1::ArenaBoxChange(QWidget* sender) {
-    if (!ControlsLive)
-        return;
-    StoreField(sender);
-}
-
-// Runs also while the program fills the field; it then stores the value just shown.
-void TForm1::Edit1Change(QWidget* sender) {
-    StoreField(sender);
-}
-
-// Runs also while the program fills the fields; they then store the values just shown.
-void TForm1::Edit2Change(QWidget* sender) {
-    StoreField(sender);
-}
-
-void TForm1::MissionTypeBoxChange(QWidget* sender) {
-    if (!ControlsLive)
-        return;
-    StoreField(sender);
+    document_.EditSlot(SelectedIndex, after, NameBox);
 }
 
 void TForm1::NumTeamsBoxChange() {
     if (!ControlsLive)
         return;
-    TMissionRecords after = Records(Mission);
+    document::TMissionRecords after = document::Records(document_.Mission());
     after.Settings.TeamCount = ParseInteger(NumTeamsBox->currentText()).value_or(kDefaultTeamCount);
-    PushMissionStep(after, NumTeamsBox);
+    document_.EditRecords(after, NumTeamsBox);
 }
 
 void TForm1::GoalBoxChange() {
@@ -139,29 +101,29 @@ void TForm1::GoalBoxChange() {
     const int row = TeamListBox->SelectedRow();
     if (row < 0 || row >= mission::kTeamGoalCount)
         return;
-    TMissionRecords after = Records(Mission);
+    document::TMissionRecords after = document::Records(document_.Mission());
     after.Goals.TeamGoal[static_cast<std::size_t>(row)] = GoalBox->currentIndex();
-    PushMissionStep(after, nullptr, row);
+    document_.EditRecords(after, nullptr, row);
 }
 
 void TForm1::ClearFGBtnClick() {
+    const auto slot = static_cast<std::size_t>(SelectedIndex);
     mission::TMission scratch;
-    scratch.FlightGroups[static_cast<std::size_t>(SelectedIndex)] =
-        Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    scratch.FlightGroups[slot] = document_.Mission().FlightGroups[slot];
     mission::ClearFlightGroup(scratch, SelectedIndex);
-    PushSlotStep(SelectedIndex, scratch.FlightGroups[static_cast<std::size_t>(SelectedIndex)], nullptr, true);
+    document_.EditSlot(SelectedIndex, scratch.FlightGroups[slot], nullptr, false);
 }
 
 // Takes the group as the controls show it: the document's slot, with every edit made since it was
 // selected.
 void TForm1::CopyBtnClick() {
-    EndTypingRun();
-    ClipboardGroup = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    document_.EndTypingRun();
+    ClipboardGroup = document_.Mission().FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     PasteBtn->setEnabled(true);
 }
 
 void TForm1::PasteBtnClick() {
-    PushSlotStep(SelectedIndex, ClipboardGroup, nullptr, true);
+    document_.EditSlot(SelectedIndex, ClipboardGroup, nullptr, false);
 }
 
 void TForm1::ConnectHandlers() {
@@ -169,24 +131,18 @@ void TForm1::ConnectHandlers() {
         connect(control, signal, this,
                 [this, control, handler] { RunCommand([&] { (this->*handler)(control); }); });
     };
-    const auto command = [this](auto* control, auto signal, void (TForm1::*handler)()) {
+    const auto command = [this](auto* control, auto signal, auto handler) {
         connect(control, signal, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
     };
 
-    for (TChoiceBox* box : {ShipBox, AIBox, OrderBox, MissleBox, CounterBox, BeamBox})
-        bind(box, &TChoiceBox::Changed, &TForm1::AIBoxChange);
-    for (TSpinEdit* spin : {Wavespin, SizeSpin})
-        bind(spin, &TSpinEdit::Changed, &TForm1::AIBoxChange);
-    bind(PriChk, &QCheckBox::toggled, &TForm1::AIBoxChange);
+    for (TChoiceBox* box : {ShipBox, AIBox, OrderBox, MissleBox, CounterBox, BeamBox, ArenaBox, MissionTypeBox})
+        bind(box, &TChoiceBox::Changed, &TForm1::BoundFieldChange);
+    for (TSpinEdit* spin : {Wavespin, SizeSpin, StartDistSpin})
+        bind(spin, &TSpinEdit::Changed, &TForm1::BoundFieldChange);
+    bind(PriChk, &QCheckBox::toggled, &TForm1::BoundFieldChange);
+    for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed, Edit1, Edit2, Edit3, Edit4})
+        bind(edit, &QLineEdit::textChanged, &TForm1::BoundFieldChange);
     command(NameBox, &QComboBox::editTextChanged, &TForm1::NameBoxChange);
-    for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed})
-        bind(edit, &QLineEdit::textChanged, &TForm1::FG2Unk1EdChange);
-    bind(ArenaBox, &TChoiceBox::Changed, &TForm1::ArenaBoxChange);
-    bind(StartDistSpin, &TSpinEdit::Changed, &TForm1::ArenaBoxChange);
-    bind(Edit1, &QLineEdit::textChanged, &TForm1::Edit1Change);
-    for (QLineEdit* edit : {Edit2, Edit3, Edit4})
-        bind(edit, &QLineEdit::textChanged, &TForm1::Edit2Change);
-    bind(MissionTypeBox, &TChoiceBox::Changed, &TForm1::MissionTypeBoxChange);
     command(NumTeamsBox, &QComboBox::editTextChanged, &TForm1::NumTeamsBoxChange);
     command(GoalBox, &TChoiceBox::Changed, &TForm1::GoalBoxChange);
 

@@ -1,5 +1,5 @@
 // Builds every control of the main window at its fixed place, with its texts, colours and tags.
-#include "form1.h"
+#include "form_controls.h"
 
 #include "ansi_text.h"
 #include "application_setup.h"
@@ -41,8 +41,6 @@ constexpr std::uint32_t kWhite = 0xFFFFFF;
 constexpr std::uint32_t kOrderBackground = 0x610385;       // dark purple
 constexpr std::uint32_t kWeaponBackground = 0xFFBFBF;      // pale blue
 constexpr std::uint32_t kMissionTypeBackground = 0x8F033F; // deep violet
-
-constexpr char kFileFilter[] = "Skirmish Files (*.skm);;All Files (*.*)";
 
 template <typename W> W* Place(W* widget, const char* name, int x, int y, int width, int height) {
     widget->setObjectName(name);
@@ -130,27 +128,20 @@ QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const cha
     return button;
 }
 
-// Starts a file dialog in a folder, its file name left empty. (Given to QFileDialog's constructor,
-// a folder that does not exist becomes the file name to save as.) A folder without a drive, as
-// "\Skirmish" on Windows, is on the current drive.
-void StartIn(QFileDialog& dialog, const QString& folder) {
-    if (!folder.isEmpty())
-        dialog.setDirectory(QFileInfo(folder).absoluteFilePath());
-}
-
 } // namespace
 
-void TForm1::CreateControls() {
+void TForm1Controls::CreateControls(QWidget* form) {
+    form_ = form;
     OfferOnlyWhatIsSeen();
-    setObjectName("Form1");
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
+    form_->setObjectName("Form1");
+    form_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
                    Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
-    setFixedSize(kClientWidth, kClientHeight);
-    setFont(appearance::WindowFont());
-    setWindowIcon(Picture(QStringLiteral("quarnel")));
-    setBackgroundRole(QPalette::Button);
-    setAutoFillBackground(true);
+    form_->setFixedSize(kClientWidth, kClientHeight);
+    form_->setFont(appearance::WindowFont());
+    form_->setWindowIcon(Picture(QStringLiteral("quarnel")));
+    form_->setBackgroundRole(QPalette::Button);
+    form_->setAutoFillBackground(true);
 
     CreateToolbar();
     CreateLeftColumn();
@@ -159,19 +150,19 @@ void TForm1::CreateControls() {
     CreateHiddenControls();
     // Every control that edits a field carries the tag that finds the field.
     for (std::size_t i = 0; i < std::size(kFieldBindings); ++i) {
-        boundControls_[i] = findChild<QWidget*>(kFieldBindings[i].Control);
+        boundControls_[i] = form_->findChild<QWidget*>(kFieldBindings[i].Control);
         Q_ASSERT(boundControls_[i]);
         SetTag(boundControls_[i], kFieldBindings[i].Tag);
     }
     SetTabOrder();
 }
 
-void TForm1::CreateToolbar() {
-    ControlBar1 = Place(new TControlBar(this), "ControlBar1", 0, 0, kClientWidth, 27);
+void TForm1Controls::CreateToolbar() {
+    ControlBar1 = Place(new TControlBar(form_), "ControlBar1", 0, 0, kClientWidth, 27);
     ToolBar1 = Place(new QWidget(ControlBar1), "ToolBar1", 11, 2, 172, 22);
     ToolBar2 = Place(new QWidget(ControlBar1), "ToolBar2", 713, 2, 53, 22);
 
-    ImageList1 = new TImageList(this);
+    ImageList1 = new TImageList(form_);
     const auto button = [this](QWidget* toolbar, const char* name, int x, const char* hint, int picture) {
         return MakeToolButton(toolbar, name, x, hint, ImageList1->Picture(picture));
     };
@@ -193,92 +184,92 @@ void TForm1::CreateToolbar() {
         about::kHomePageAddress.data(), static_cast<qsizetype>(about::kHomePageAddress.size())));
 }
 
-void TForm1::CreateLeftColumn() {
-    Label6 = MakeLabel(this, "Label6", "Label6", 12, 38);
+void TForm1Controls::CreateLeftColumn() {
+    Label6 = MakeLabel(form_, "Label6", "Label6", 12, 38);
 
-    ShipList = Place(new TDrawListBox(this), "ShipList", 8, 58, 313, 231);
+    ShipList = Place(new TDrawListBox(form_), "ShipList", 8, 58, 313, 231);
     SetColours(ShipList, kBlack, kWhite);
     Name(ShipList, "Flight groups");
 
-    Label5 = MakeLabel(this, "Label5", "Team Goals:", 10, 292);
-    GoalBox = MakeChoiceBox(this, "GoalBox", mission::GoalBoxItems, 8, 310, 313);
+    Label5 = MakeLabel(form_, "Label5", "Team Goals:", 10, 292);
+    GoalBox = MakeChoiceBox(form_, "GoalBox", mission::GoalBoxItems, 8, 310, 313);
     Label(Label5, GoalBox);
 
-    TeamListBox = Place(new TDrawListBox(this), "TeamListBox", 8, 338, 313, 127);
+    TeamListBox = Place(new TDrawListBox(form_), "TeamListBox", 8, 338, 313, 127);
     SetColours(TeamListBox, kBlack, kWhite);
     Name(TeamListBox, "Teams");
 }
 
-void TForm1::CreateFlightGroupFrame() {
-    Bevel1 = Place(new QFrame(this), "Bevel1", 330, 38, 429, 257);
+void TForm1Controls::CreateFlightGroupFrame() {
+    Bevel1 = Place(new QFrame(form_), "Bevel1", 330, 38, 429, 257);
     Bevel1->setFrameStyle(QFrame::Box | QFrame::Sunken);
-    Bevel2 = Place(new QFrame(this), "Bevel2", 342, 56, 405, 39);
+    Bevel2 = Place(new QFrame(form_), "Bevel2", 342, 56, 405, 39);
     Bevel2->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     LeaveOutForReaders(Bevel1);
     LeaveOutForReaders(Bevel2);
     // Opaque, so that its text interrupts the frame line as the frame's title.
-    Label7 = MakeLabel(this, "Label7", "Flight Group", 338, 34);
+    Label7 = MakeLabel(form_, "Label7", "Flight Group", 338, 34);
     Label7->setAutoFillBackground(true);
     Label7->setBackgroundRole(QPalette::Button);
 
-    Wavespin = Place(new TSpinEdit(1, 255, this), "Wavespin", 350, 64, 45, 22);
+    Wavespin = Place(new TSpinEdit(1, 255, form_), "Wavespin", 350, 64, 45, 22);
     Name(Wavespin, "Number of waves");
-    Label30 = MakeLabel(this, "Label30", "waves of:", 400, 68);
-    SizeSpin = Place(new TSpinEdit(1, 255, this), "SizeSpin", 450, 64, 41, 22);
+    Label30 = MakeLabel(form_, "Label30", "waves of:", 400, 68);
+    SizeSpin = Place(new TSpinEdit(1, 255, form_), "SizeSpin", 450, 64, 41, 22);
     Name(SizeSpin, "Craft per wave");
-    ShipBox = MakeChoiceBox(this, "ShipBox", mission::CraftLongNames(), 498, 64, 125);
+    ShipBox = MakeChoiceBox(form_, "ShipBox", mission::CraftLongNames(), 498, 64, 125);
     ShipBox->setMaxVisibleItems(21);
     Name(ShipBox, "Craft");
-    NameBox = MakeFreeTextBox(this, "NameBox", mission::NameBoxItems, 630, 64, 109);
+    NameBox = MakeFreeTextBox(form_, "NameBox", mission::NameBoxItems, 630, 64, 109);
     NameBox->setMaxVisibleItems(21);
     Name(NameBox, "Flight group name");
     for (QWidget* teamColoured : std::initializer_list<QWidget*>{SizeSpin, ShipBox, NameBox})
         SetColours(teamColoured, kBlack, kWhite);
 
-    Label20 = MakeLabel(this, "Label20", "Order:", 359, 120);
-    OrderBox = MakeChoiceBox(this, "OrderBox", mission::OrderBoxItems, 396, 118, 245);
+    Label20 = MakeLabel(form_, "Label20", "Order:", 359, 120);
+    OrderBox = MakeChoiceBox(form_, "OrderBox", mission::OrderBoxItems, 396, 118, 245);
     SetColours(OrderBox, kOrderBackground, kWhite);
     Label(Label20, OrderBox);
 
     const auto conditionLabel = [this](const char* name, const char* text, int x, int y) {
-        QLabel* label = MakeLabel(this, name, text, x, y);
+        QLabel* label = MakeLabel(form_, name, text, x, y);
         QPalette pal = label->palette();
         pal.setColor(QPalette::WindowText, ColourFromBgr(kBlack));
         label->setPalette(pal);
         return label;
     };
     FGCond1Lab = conditionLabel("FGCond1Lab", "AI:", 375, 150);
-    AIBox = MakeChoiceBox(this, "AIBox", mission::AIBoxItems, 396, 146, 145);
+    AIBox = MakeChoiceBox(form_, "AIBox", mission::AIBoxItems, 396, 146, 145);
     Label(FGCond1Lab, AIBox);
     FGCond2Lab = conditionLabel("FGCond2Lab", "Missile:", 354, 202);
-    MissleBox = MakeChoiceBox(this, "MissleBox", mission::MissleBoxItems, 396, 198, 145);
+    MissleBox = MakeChoiceBox(form_, "MissleBox", mission::MissleBoxItems, 396, 198, 145);
     MissleBox->setMaxVisibleItems(12);
     Label(FGCond2Lab, MissleBox);
     TargetLab = conditionLabel("TargetLab", "Counter:", 348, 224);
-    CounterBox = MakeChoiceBox(this, "CounterBox", mission::CounterBoxItems, 396, 224, 145);
+    CounterBox = MakeChoiceBox(form_, "CounterBox", mission::CounterBoxItems, 396, 224, 145);
     Label(TargetLab, CounterBox);
     FGGoalLab = conditionLabel("FGGoalLab", "Beam:", 358, 250);
-    BeamBox = MakeChoiceBox(this, "BeamBox", mission::BeamBoxItems, 396, 250, 145);
+    BeamBox = MakeChoiceBox(form_, "BeamBox", mission::BeamBoxItems, 396, 250, 145);
     Label(FGGoalLab, BeamBox);
     for (QWidget* weapon : std::initializer_list<QWidget*>{MissleBox, CounterBox, BeamBox})
         SetBackground(weapon, kWeaponBackground);
 
-    PriChk = Place(new QCheckBox("Primary FG", this), "PriChk", 574, 254, 77, 17);
+    PriChk = Place(new QCheckBox("Primary FG", form_), "PriChk", 574, 254, 77, 17);
 
-    Label9 = MakeLabel(this, "Label9", "Unk", 692, 114);
-    FG2Unk1Ed = MakeEdit(this, "FG2Unk1Ed", 688, 132);
-    FG2Unk2Ed = MakeEdit(this, "FG2Unk2Ed", 688, 162);
-    FG2Unk3Ed = MakeEdit(this, "FG2Unk3Ed", 688, 191);
-    FG2Unk4Ed = MakeEdit(this, "FG2Unk4Ed", 688, 221);
-    FG2Unk5Ed = MakeEdit(this, "FG2Unk5Ed", 688, 250);
+    Label9 = MakeLabel(form_, "Label9", "Unk", 692, 114);
+    FG2Unk1Ed = MakeEdit(form_, "FG2Unk1Ed", 688, 132);
+    FG2Unk2Ed = MakeEdit(form_, "FG2Unk2Ed", 688, 162);
+    FG2Unk3Ed = MakeEdit(form_, "FG2Unk3Ed", 688, 191);
+    FG2Unk4Ed = MakeEdit(form_, "FG2Unk4Ed", 688, 221);
+    FG2Unk5Ed = MakeEdit(form_, "FG2Unk5Ed", 688, 250);
     // One "Unk" label heads the column; each field is named by its place in it.
     int unknown = 0;
     for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed})
         Name(edit, QString("Unk %1 of 5").arg(++unknown));
 }
 
-void TForm1::CreateMissionGroup() {
-    GroupBox1 = Place(new QGroupBox("Mission", this), "GroupBox1", 330, 304, 429, 159);
+void TForm1Controls::CreateMissionGroup() {
+    GroupBox1 = Place(new QGroupBox("Mission", form_), "GroupBox1", 330, 304, 429, 159);
     QWidget* g = GroupBox1;
 
     Label10 = MakeLabel(g, "Label10", "Type", 20, 28);
@@ -312,9 +303,9 @@ void TForm1::CreateMissionGroup() {
     Label(Label8, Edit1);
 }
 
-void TForm1::CreateHiddenControls() {
+void TForm1Controls::CreateHiddenControls() {
     // The flight group list reads each slot's short craft name from here by craft type.
-    ShortBox = Place(new QListWidget(this), "ShortBox", 40, 98, 121, 97);
+    ShortBox = Place(new QListWidget(form_), "ShortBox", 40, 98, 121, 97);
     ShortBox->setFocusPolicy(Qt::NoFocus);
     QStringList shortNames;
     for (const std::string_view name : mission::CraftShortNames())
@@ -324,41 +315,16 @@ void TForm1::CreateHiddenControls() {
     LeaveOutForReaders(ShortBox);
 
     // Three labels that ShipList covers whole.
-    F1Label = MakeLabel(this, "F1Label", "F1Label", 16, 70);
-    wordlabel = MakeLabel(this, "wordlabel", "wordlabel", 16, 100);
-    Section = MakeLabel(this, "Section", "Section", 16, 130);
+    F1Label = MakeLabel(form_, "F1Label", "F1Label", 16, 70);
+    wordlabel = MakeLabel(form_, "wordlabel", "wordlabel", 16, 100);
+    Section = MakeLabel(form_, "Section", "Section", 16, 130);
     for (QLabel* covered : {F1Label, wordlabel, Section}) {
         covered->stackUnder(ShipList);
         LeaveOutForReaders(covered);
     }
 }
 
-QFileDialog& TForm1::OpenDialog1() {
-    if (!openDialog_) {
-        openDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
-        StartIn(*openDialog_, DialogFolder);
-        openDialog_->setObjectName("OpenDialog1");
-        openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
-        openDialog_->setFileMode(QFileDialog::ExistingFile);
-        PrepareFileDialog(*openDialog_);
-    }
-    return *openDialog_;
-}
-
-QFileDialog& TForm1::SaveDialog1() {
-    if (!saveDialog_) {
-        saveDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
-        StartIn(*saveDialog_, DialogFolder);
-        saveDialog_->setObjectName("SaveDialog1");
-        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-        saveDialog_->setFileMode(QFileDialog::AnyFile);
-        saveDialog_->setDefaultSuffix("skm");
-        PrepareFileDialog(*saveDialog_);
-    }
-    return *saveDialog_;
-}
-
-void TForm1::SetTabOrder() {
+void TForm1Controls::SetTabOrder() {
     const std::initializer_list<QWidget*> order = {
         ShipList,  GoalBox,   TeamListBox, Wavespin,       SizeSpin,      ShipBox,   OrderBox,
         PriChk,    AIBox,     MissleBox,   CounterBox,     BeamBox,       FG2Unk1Ed, FG2Unk2Ed,

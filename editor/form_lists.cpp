@@ -8,6 +8,7 @@
 #include "draw_list_box.h"
 #include "errors.h"
 #include "list_entries.h"
+#include "team_colours.h"
 
 #include <QPainter>
 #include <algorithm>
@@ -18,17 +19,6 @@ namespace editor {
 
 namespace {
 
-constexpr std::array<std::uint32_t, 7> kTeamColours = {
-    0x00FF00, // 1 green
-    0x0000FF, // 2 red
-    0xFFA953, // 3 light blue
-    0xFF00FF, // 4 purple
-    0x00FFFF, // 5 yellow
-    0x9191C8, // 6 dusky pink
-    0xFFFFFF, // 7 white
-};
-constexpr std::uint32_t kOtherTeamColour = 0xFFFF00; // cyan
-
 // The team number of the first blank row of the goal list; at most 32 rows in all.
 constexpr std::int64_t kLowestBlankRowTeam = -24;
 
@@ -37,13 +27,6 @@ void PaintRow(QPainter& painter, const QRect& rect, const QString& text, const Q
     if (colour)
         painter.setPen(*colour);
     painter.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
-}
-
-// The team a slot belongs to: the slots are dealt out in blocks of 16 / TeamCount (8 for a count
-// below one), so a count above 16 makes every slot a team of its own.
-int SlotTeam(int slot, std::int32_t teamCount) {
-    const int groupSize = teamCount >= 1 ? mission::kFlightGroupCount / teamCount : 8;
-    return slot / std::max(groupSize, 1) + 1;
 }
 
 // What a screen reader says for a flight group row: the row's text without its marks, and the team
@@ -57,16 +40,7 @@ QString SpokenShipRow(const mission::TFlightGroup& group, const QString& shown, 
 
 } // namespace
 
-std::uint32_t TeamColour(int team) {
-    if (team >= 1 && team <= static_cast<int>(kTeamColours.size()))
-        return kTeamColours[static_cast<std::size_t>(team - 1)];
-    return kOtherTeamColour;
-}
-
-void TForm1::AssignTeamColours() {
-    for (int slot = 0; slot < mission::kFlightGroupCount; ++slot)
-        Mission.FlightGroups[static_cast<std::size_t>(slot)].Colour =
-            TeamColour(SlotTeam(slot, Mission.Settings.TeamCount));
+void TForm1::UpdateLists() {
     UpdateShipList();
     UpdateGoalList();
 }
@@ -79,13 +53,13 @@ std::string TForm1::CraftShortName(int craftType) const {
 }
 
 void TForm1::BuildListText(int slot) {
-    mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
+    const mission::TFlightGroup& group = document_.Mission().FlightGroups[static_cast<std::size_t>(slot)];
     std::string text;
     if (group.CraftType != 0) {
         text = std::to_string(group.WavesMinusOne + 1) + "  x  [ " + std::to_string(group.CraftPerWave) +
                " ]  " + CraftShortName(group.CraftType) + "  " + std::string(text::FieldText(group.Name));
     }
-    group.ListText = (group.Primary == 1 ? "^   " : "     ") + text;
+    document_.SetListText(slot, (group.Primary == 1 ? "^   " : "     ") + text);
 }
 
 void TForm1::UpdateShipList() {
@@ -95,9 +69,9 @@ void TForm1::UpdateShipList() {
     try {
         for (int slot = 0; slot < mission::kFlightGroupCount; ++slot) {
             BuildListText(slot);
-            const mission::TFlightGroup& group = Mission.FlightGroups[static_cast<std::size_t>(slot)];
+            const mission::TFlightGroup& group = document_.Mission().FlightGroups[static_cast<std::size_t>(slot)];
             const QString shown = FileText(group.ListText);
-            rows.append({shown, SpokenShipRow(group, shown, SlotTeam(slot, Mission.Settings.TeamCount))});
+            rows.append({shown, SpokenShipRow(group, shown, document::SlotTeam(slot, document_.Mission().Settings.TeamCount))});
         }
     } catch (...) {
         // A slot that cannot be listed (a craft type without a short name) stops the list there:
@@ -112,11 +86,11 @@ void TForm1::UpdateShipList() {
 void TForm1::UpdateGoalList() {
     const int remembered = TeamListBox->SelectedRow();
     QList<TDrawListBox::TRow> rows;
-    const std::int32_t teamCount = Mission.Settings.TeamCount;
+    const std::int32_t teamCount = document_.Mission().Settings.TeamCount;
     const int shown = std::min(teamCount, mission::kTeamGoalCount);
     for (int team = 1; team <= shown; ++team) {
         const QString goal =
-            FileText(mission::GoalText(Mission.Goals.TeamGoal[static_cast<std::size_t>(team - 1)]));
+            FileText(mission::GoalText(document_.Mission().Goals.TeamGoal[static_cast<std::size_t>(team - 1)]));
         const QString spokenGoal = goal.trimmed().isEmpty() ? QString("no goal") : goal.trimmed();
         rows.append(
             {QString::number(team) + ":  " + goal, "team " + QString::number(team) + ": " + spokenGoal});
@@ -137,7 +111,7 @@ void TForm1::UpdateGoalList() {
 void TForm1::ShipListDrawItem(QPainter& painter, int row, const QRect& rect, bool) {
     const QString text = ShipList->item(row) ? ShipList->item(row)->text() : QString();
     if (row >= 0 && row < mission::kFlightGroupCount) {
-        const QColor colour = ColourFromBgr(Mission.FlightGroups[static_cast<std::size_t>(row)].Colour);
+        const QColor colour = ColourFromBgr(document_.Mission().FlightGroups[static_cast<std::size_t>(row)].Colour);
         PaintRow(painter, rect, text, &colour);
     } else {
         PaintRow(painter, rect, text, nullptr);
@@ -158,7 +132,7 @@ void TForm1::TeamListBoxClick() {
     const int row = TeamListBox->SelectedRow();
     // Rows past the eighth (a negative team count) have no goal behind them.
     if (row >= 0 && row < mission::kTeamGoalCount)
-        ShowStoredValue(GoalBox, Mission.Goals.TeamGoal[static_cast<std::size_t>(row)]);
+        ShowStoredValue(GoalBox, document_.Mission().Goals.TeamGoal[static_cast<std::size_t>(row)]);
     else
         GoalBox->SetSelection(-1);
 }

@@ -23,7 +23,6 @@
 #include <QLineEdit>
 #include <QTimer>
 #include <QToolButton>
-#include <QUndoStack>
 #include <exception>
 
 namespace editor {
@@ -51,10 +50,9 @@ void ShowText(QComboBox* box, const QString& text) {
 
 } // namespace
 
-TForm1::TForm1(QWidget* parent)
-    : QWidget(parent), FileName(kUnnamed), dialogs_(std::make_unique<TDialogs>()) {
-    CreateControls();
-    ConnectHistory();
+TForm1::TForm1(QWidget* parent) : QWidget(parent), dialogs_(std::make_unique<TDialogs>()) {
+    CreateControls(this);
+    ConnectDocument();
     ConnectHandlers();
     ConnectShortcuts();
     FormCreate();
@@ -80,7 +78,7 @@ void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) {
 }
 
 void TForm1::UpdateTitle() {
-    setWindowTitle(QString::fromUtf8(quarnel::kVersionText) + "  -  [" + QFileInfo(FileName).fileName() +
+    setWindowTitle(QString::fromUtf8(quarnel::kVersionText) + "  -  [" + QFileInfo(document_.FileName()).fileName() +
                    "]");
 }
 
@@ -110,7 +108,7 @@ void TForm1::ShowBoundFields(bool flightGroup) {
         const TFieldBinding& binding = kFieldBindings[i];
         if (InFlightGroup(binding.Kind) != flightGroup)
             continue;
-        const int value = FieldValue(Mission, WorkingCopy, binding.Kind, binding.Tag) + binding.Offset;
+        const int value = FieldValue(document_.Mission(), WorkingCopy, binding.Kind, binding.Tag) + binding.Offset;
         QWidget* control = boundControls_[i];
         if (auto* choice = qobject_cast<TChoiceBox*>(control))
             ShowStoredValue(choice, value);
@@ -126,32 +124,27 @@ void TForm1::ShowBoundFields(bool flightGroup) {
 }
 
 void TForm1::RefreshAll() {
-    AssignTeamColours();
-    UpdateShipList();
-    UpdateGoalList();
+    UpdateLists();
     ShowFlightGroup();
     ShowMission();
 }
 
+// The selected slot stays selected.
 void TForm1::StartNewDocument() {
-    FileName = kUnnamed;
     // The whole document is reset before any list is rebuilt, so nothing of the previous
     // document can make a step fail.
-    mission::NewMission(Mission);
-    AssignTeamColours();
-    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(SelectedIndex)];
+    document_.New();
+    UpdateLists();
+    WorkingCopy = document_.Mission().FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     RefreshAll();
-    UpdateTitle();
-    // A new document starts a new history, unmodified.
-    history_->clear();
 }
 
 void TForm1::ShipListClick() {
-    EndTypingRun();
+    document_.EndTypingRun();
     const int row = ShipList->SelectedRow();
     if (row < 0 || row >= mission::kFlightGroupCount)
         return;
-    WorkingCopy = Mission.FlightGroups[static_cast<std::size_t>(row)];
+    WorkingCopy = document_.Mission().FlightGroups[static_cast<std::size_t>(row)];
     SelectedIndex = row;
     ShowFlightGroup();
 }

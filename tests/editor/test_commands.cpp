@@ -64,12 +64,12 @@ TEST_F(CommandTest, OpenShowsTheFileAndSaveWritesItBack) {
     EXPECT_EQ(Find<QListWidget>("ShipList")->currentRow(), 0);
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "1234");
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[2], "     1  x  [ 1 ]  ISD  Three");
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 
     Edit();
     EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
     Click(Find<QWidget>("SaveBtn"));
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
     mission::TMission saved;
     mission::LoadMission(saved, dir / "Battle.skm");
@@ -79,23 +79,23 @@ TEST_F(CommandTest, OpenShowsTheFileAndSaveWritesItBack) {
 
 TEST_F(CommandTest, CancelledSaveAsKeepsTheUnsavedDocumentForOpenNewAndClose) {
     Edit();
-    const auto before = form->Document();
+    const auto before = form->Document().Mission();
     // Open: Yes, then the Save As dialog is cancelled; no open dialog follows.
     dialogs->SaveAnswers = {TAnswer::Yes};
     dialogs->FileAnswers = {QString()};
     Click(Find<QWidget>("LoadBtn"));
     EXPECT_EQ(dialogs->FileDialogsRun, (std::vector<QString>{"SaveDialog1"}));
-    EXPECT_EQ(form->Document(), before);
-    EXPECT_EQ(form->DocumentFileName(), "Unnamed");
+    EXPECT_EQ(form->Document().Mission(), before);
+    EXPECT_EQ(form->Document().FileName(), "Unnamed");
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
 
     // New does the same: the unsaved document stays.
     dialogs->SaveAnswers = {TAnswer::Yes};
     dialogs->FileAnswers = {QString()};
     Click(Find<QWidget>("NewBtn"));
-    EXPECT_EQ(form->Document(), before);
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission(), before);
+    EXPECT_TRUE(form->Document().Modified());
 
     // Closing: the window stays open.
     dialogs->SaveAnswers = {TAnswer::Yes};
@@ -108,12 +108,12 @@ TEST_F(CommandTest, PromptAnswersNoAndCancel) {
     Edit();
     dialogs->SaveAnswers = {TAnswer::Cancel};
     Click(Find<QWidget>("NewBtn"));
-    EXPECT_EQ(form->Document().Settings.GlobalsValue, 99);
+    EXPECT_EQ(form->Document().Mission().Settings.GlobalsValue, 99);
 
     dialogs->SaveAnswers = {TAnswer::No};
     Click(Find<QWidget>("NewBtn"));
-    EXPECT_EQ(form->Document().Settings.GlobalsValue, 21);
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission().Settings.GlobalsValue, 21);
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_EQ(Find<QComboBox>("GoalBox")->currentIndex(), 0);
 
     Edit();
@@ -129,7 +129,7 @@ TEST_F(CommandTest, OpenedDocumentIsSavedUnderItsOwnNameBeforeTheNextOpen) {
     // An earlier cancelled Save As must not stop the later save step.
     dialogs->FileAnswers = {QString(), Q(dir / "First.skm")};
     Click(Find<QWidget>("SaveAsBtn"));
-    EXPECT_EQ(form->DocumentFileName(), editor::kUnnamed);
+    EXPECT_EQ(form->Document().FileName(), editor::kUnnamed);
     Click(Find<QWidget>("LoadBtn"));
     Edit();
 
@@ -140,7 +140,7 @@ TEST_F(CommandTest, OpenedDocumentIsSavedUnderItsOwnNameBeforeTheNextOpen) {
     mission::TMission first;
     mission::LoadMission(first, dir / "First.skm");
     EXPECT_EQ(first.Settings.GlobalsValue, 99);
-    EXPECT_EQ(form->Document().Settings.GlobalsValue, 2);
+    EXPECT_EQ(form->Document().Mission().Settings.GlobalsValue, 2);
     EXPECT_EQ(form->windowTitle(), TitleFor("Second.skm"));
 }
 
@@ -151,9 +151,9 @@ TEST_F(CommandTest, SaveAsNamesTheDocumentOnlyWhenTheSaveSucceeds) {
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].first, "editor_tests");
     EXPECT_EQ(dialogs->Errors[0].second, "Invalid filename.");
-    EXPECT_EQ(form->DocumentFileName(), "Unnamed");
+    EXPECT_EQ(form->Document().FileName(), "Unnamed");
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
 
     dialogs->FileAnswers = {Q(dir / "Kept.skm")};
     Click(Find<QWidget>("SaveAsBtn"));
@@ -268,7 +268,7 @@ TEST_F(CommandTest, SaveAsksBeforeWritingOverAnotherProgramsChange) {
         Click(Find<QWidget>("SaveBtn"));
         ASSERT_EQ(dialogs->YesNoQuestions.size(), 1u) << what;
         EXPECT_TRUE(dialogs->YesNoQuestions[0].contains("\"Shared.skm\"")) << what;
-        EXPECT_TRUE(form->IsModified()) << what << ": No leaves the document unsaved";
+        EXPECT_TRUE(form->Document().Modified()) << what << ": No leaves the document unsaved";
         EXPECT_EQ(std::filesystem::exists(dir / "Shared.skm"), existed) << what;
         if (existed) {
             EXPECT_EQ(globalsOnDisk(), before) << what << ": No leaves the file as it is";
@@ -276,7 +276,7 @@ TEST_F(CommandTest, SaveAsksBeforeWritingOverAnotherProgramsChange) {
 
         dialogs->YesNoAnswers = {true};
         Click(Find<QWidget>("SaveBtn"));
-        EXPECT_FALSE(form->IsModified()) << what;
+        EXPECT_FALSE(form->Document().Modified()) << what;
         EXPECT_EQ(globalsOnDisk(), 99) << what;
         EXPECT_TRUE(dialogs->Errors.empty()) << what;
     }
@@ -288,7 +288,7 @@ TEST_F(CommandTest, SaveAsksBeforeWritingOverAnotherProgramsChange) {
     dialogs->FileAnswers = {Q(dir / "Shared.skm")};
     Click(Find<QWidget>("SaveAsBtn"));
     EXPECT_TRUE(dialogs->YesNoQuestions.empty());
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 TEST(StartUp, AnInstallLookupThatCannotReadAFileGoesOnWithoutAWord) {
@@ -317,15 +317,15 @@ TEST(StartUp, AnInstallLookupThatCannotReadAFileGoesOnWithoutAWord) {
 
 TEST_F(CommandTest, FailedOpenChangesNothing) {
     Edit();
-    const auto before = form->Document();
+    const auto before = form->Document().Mission();
     dialogs->SaveAnswers = {TAnswer::No};
     dialogs->FileAnswers = {Q(dir / "absent.skm")};
     Click(Find<QWidget>("LoadBtn"));
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].second, "File not found.");
-    EXPECT_EQ(form->Document(), before);
+    EXPECT_EQ(form->Document().Mission(), before);
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
 }
 
 TEST_F(CommandTest, FailedSaveStopsNewAndClosingAndKeepsTheChanges) {
@@ -341,13 +341,13 @@ TEST_F(CommandTest, FailedSaveStopsNewAndClosingAndKeepsTheChanges) {
     Click(Find<QWidget>("NewBtn"));
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0].second, "Invalid filename.");
-    EXPECT_EQ(form->Document().Settings.GlobalsValue, 99);
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission().Settings.GlobalsValue, 99);
+    EXPECT_TRUE(form->Document().Modified());
 
     dialogs->SaveAnswers = {TAnswer::Yes};
     EXPECT_FALSE(form->close());
     EXPECT_EQ(dialogs->Errors.size(), 2u);
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
     std::filesystem::rename(dir.path().string() + "-gone", dir.path());
 }
 
@@ -366,7 +366,7 @@ TEST_F(CommandTest, OpenedCraftWithoutAShortNameIsReportedAndTheRestIsShown) {
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList")).size(), 6);
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "77") << "the other controls show the opened file";
     EXPECT_EQ(form->windowTitle(), TitleFor("Odd.skm"));
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
     Click(Find<QWidget>("SaveBtn"));
     EXPECT_EQ(ReadBytes(dir / "Odd.skm")[72 + 20 * 6 + 2], 240) << "the stored value is written back";
 }
@@ -402,7 +402,7 @@ TEST_F(CommandTest, RealPromptAndSaveDialog) {
     EXPECT_EQ(promptTitle, "Confirm");
     EXPECT_EQ(promptText, "Current Mission has been changed. Save it?");
     EXPECT_EQ(ReadBytes(dir / "Real.skm").size(), 5192u) << "the default extension is added";
-    EXPECT_EQ(form->Document().Settings.GlobalsValue, 21) << "the new document follows the save";
+    EXPECT_EQ(form->Document().Mission().Settings.GlobalsValue, 21) << "the new document follows the save";
 
     Edit();
     QTimer::singleShot(0, [] {
@@ -433,7 +433,7 @@ TEST_F(CommandTest, AboutAndHomePageButtons) {
     Click(Find<QWidget>("HomeBtn"));
     ASSERT_EQ(dialogs->WebPagesOpened.size(), 1u);
     EXPECT_EQ(dialogs->WebPagesOpened[0], std::string(about::kHomePageAddress));
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_TRUE(dialogs->Errors.empty());
 }
 
@@ -444,7 +444,7 @@ TEST_F(CommandTest, HomePageThatCannotOpenIsReportedWithItsAddress) {
     EXPECT_EQ(dialogs->Errors[0].first, editor::ApplicationTitle(QCoreApplication::applicationFilePath()));
     EXPECT_EQ(dialogs->Errors[0].second,
               "The home page " + QString::fromLatin1(about::kHomePageAddress) + " could not be opened.");
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 // The keyboard reaches the same commands as the buttons, whichever field has the focus.
@@ -529,12 +529,12 @@ TEST_F(CommandTest, ShortcutSaveSettlesTheFocusedSpinBoxFirst) {
     Click(Find<QWidget>("SaveAsBtn"));
     auto* waves = Find<QWidget>("Wavespin");
     ReplaceText(waves, "300");
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254) << "held within the range while typing";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 254) << "held within the range while typing";
     QTest::keyClick(QApplication::focusWidget(), Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(ReadBytes(dir / "Settle.skm")[72 + 12], 254);
     EXPECT_EQ(waves->findChild<QLineEdit*>()->text(), "255");
     EXPECT_TRUE(waves->hasFocus());
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_EQ(dialogs->FileDialogsRun.size(), 1u) << "saved under its name, no dialog";
 }
 
@@ -552,14 +552,14 @@ TEST_F(CommandTest, CtrlCAndCtrlVStayTheTextFieldsOwn) {
     edit->selectAll();
     QTest::keyClick(edit, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(edit->text(), "One");
-    EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 1) << "Paste FG did not run";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].CraftType, 1) << "Paste FG did not run";
 }
 
 // While the flight group list has the focus, Delete, Ctrl+C and Ctrl+V clear, copy and paste the
 // selected flight group as the buttons do; Ctrl+V does nothing before the first copy.
 TEST_F(CommandTest, FlightGroupListKeysClearCopyAndPaste) {
     const auto stored = [this](int slot) {
-        const mission::TFlightGroup& group = form->Document().FlightGroups[static_cast<std::size_t>(slot)];
+        const mission::TFlightGroup& group = form->Document().Mission().FlightGroups[static_cast<std::size_t>(slot)];
         return std::tuple(mission::EncodeHead(group), group.Body, group.Name);
     };
     mission::TMission fresh;
@@ -572,7 +572,7 @@ TEST_F(CommandTest, FlightGroupListKeysClearCopyAndPaste) {
 
     QTest::keyClick(ships, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(stored(8), nine) << "Paste FG is greyed until the first copy";
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 
     QTest::keyClick(ships, Qt::Key_C, Qt::ControlModifier);
     ClickRow(ships, 3);
@@ -580,7 +580,7 @@ TEST_F(CommandTest, FlightGroupListKeysClearCopyAndPaste) {
     EXPECT_EQ(stored(3), three);
     QTest::keyClick(ships, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(stored(3), nine);
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
 
     QTest::keyClick(ships, Qt::Key_Delete);
     const mission::TFlightGroup& cleared = fresh.FlightGroups[3];
@@ -649,7 +649,7 @@ TEST_F(CommandTest, RealPromptIsCentredOnTheScreen) {
     });
     Click(Find<QWidget>("NewBtn"));
     EXPECT_LE((centre - screenCentre).manhattanLength(), 2) << centre.x() << "," << centre.y();
-    EXPECT_TRUE(form->IsModified()) << "Cancel keeps the changes";
+    EXPECT_TRUE(form->Document().Modified()) << "Cancel keeps the changes";
 }
 
 // Qt's file dialogs keep their history and last folder in QtProject.conf in the user's

@@ -33,14 +33,14 @@ TEST_F(FormTest, DropDownListsStoreThePickedPosition) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
         Pick(Find<QWidget>(c.control), c.index);
-        EXPECT_EQ(mission::HeadByte(form->Document().FlightGroups[4], c.headByte), c.index);
+        EXPECT_EQ(mission::HeadByte(form->Document().Mission().FlightGroups[4], c.headByte), c.index);
     }
     mission::TMission fresh;
     mission::NewMission(fresh);
-    EXPECT_EQ(mission::EncodeHead(form->Document().FlightGroups[3]),
+    EXPECT_EQ(mission::EncodeHead(form->Document().Mission().FlightGroups[3]),
               mission::EncodeHead(fresh.FlightGroups[3]))
         << "only the selected slot changes";
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
     EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[4], "     1  x  [ 1 ]  *Forest moon of Endor  Five");
 }
@@ -49,31 +49,31 @@ TEST_F(FormTest, SpinBoxesStoreTypedValuesAndTheirBoundOnLeaving) {
     auto* waves = Find<QAbstractSpinBox>("Wavespin");
     ReplaceText(waves, "300");
     EXPECT_EQ(waves->text(), "300");
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254) << "held within the range while typing";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 254) << "held within the range while typing";
     LeaveFocus(waves);
     EXPECT_EQ(waves->text(), "255");
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 254);
 
     ReplaceText(waves, "1");
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 0);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 0);
     Type(waves, "x");
     EXPECT_EQ(waves->text(), "1") << "letters are refused";
     QTest::keyClick(waves, Qt::Key_Up);
     EXPECT_EQ(waves->text(), "2");
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 1);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 1);
 
     ReplaceText(Find<QWidget>("SizeSpin"), "12");
-    EXPECT_EQ(form->Document().FlightGroups[0].CraftPerWave, 12);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].CraftPerWave, 12);
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     2  x  [ 12 ]  X-W  One");
 
     auto* distance = Find<QAbstractSpinBox>("StartDistSpin");
     ReplaceText(distance, "-4");
-    EXPECT_EQ(form->Document().Settings.StartDistance, 0) << "held within the range while typing";
+    EXPECT_EQ(form->Document().Mission().Settings.StartDistance, 0) << "held within the range while typing";
     LeaveFocus(distance);
     EXPECT_EQ(distance->text(), "0");
-    EXPECT_EQ(form->Document().Settings.StartDistance, 0);
+    EXPECT_EQ(form->Document().Mission().Settings.StartDistance, 0);
     ReplaceText(distance, "");
-    EXPECT_EQ(form->Document().Settings.StartDistance, 0) << "no number reads as the minimum";
+    EXPECT_EQ(form->Document().Mission().Settings.StartDistance, 0) << "no number reads as the minimum";
 }
 
 TEST_F(FormTest, EditFieldsStoreIntegersInTheirWidth) {
@@ -98,29 +98,29 @@ TEST_F(FormTest, EditFieldsStoreIntegersInTheirWidth) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
         ReplaceText(Find<QWidget>(c.control), c.typed);
-        EXPECT_EQ(c.field(form->Document()), c.expected);
+        EXPECT_EQ(c.field(form->Document().Mission()), c.expected);
     }
-    EXPECT_EQ(form->Document().FlightGroups[0].Body[11], 0) << "other slots are untouched";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].Body[11], 0) << "other slots are untouched";
 }
 
 TEST_F(FormTest, MissionWideChoices) {
     Pick(Find<QWidget>("ArenaBox"), 5);
-    EXPECT_EQ(form->Document().Settings.Arena, 5);
+    EXPECT_EQ(form->Document().Mission().Settings.Arena, 5);
     Pick(Find<QWidget>("MissionTypeBox"), 0);
-    EXPECT_EQ(form->Document().Trailer.MissionType, 0);
+    EXPECT_EQ(form->Document().Mission().Trailer.MissionType, 0);
     ClickRow(Find<QListWidget>("TeamListBox"), 6);
     Pick(Find<QWidget>("GoalBox"), 2);
-    EXPECT_EQ(form->Document().Goals.TeamGoal[6], 2);
+    EXPECT_EQ(form->Document().Mission().Goals.TeamGoal[6], 2);
     EXPECT_EQ(Find<QListWidget>("TeamListBox")->currentRow(), 6);
-    EXPECT_EQ(form->Document().Goals.TeamGoal[0], 0);
+    EXPECT_EQ(form->Document().Mission().Goals.TeamGoal[0], 0);
 }
 
 TEST_F(FormTest, GoalChangeWithoutAGoalRowChangesNothing) {
     ReplaceText(Find<QWidget>("NumTeamsBox"), "-1");
     ClickRow(Find<QListWidget>("TeamListBox"), 8); // a row past the eighth has no goal
-    const auto goals = form->Document().Goals;
+    const auto goals = form->Document().Mission().Goals;
     Pick(Find<QWidget>("GoalBox"), 3);
-    EXPECT_EQ(form->Document().Goals, goals);
+    EXPECT_EQ(form->Document().Mission().Goals, goals);
 }
 
 // The entries are only suggestions: typed text is stored as typed, never completed to an entry.
@@ -130,7 +130,7 @@ TEST_F(FormTest, TypingInASuggestionBoxCompletesNothing) {
         SCOPED_TRACE(typed);
         ReplaceText(name, QString::fromStdString(typed));
         EXPECT_EQ(name->lineEdit()->text().toStdString(), typed);
-        EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), typed);
+        EXPECT_EQ(NameOf(form->Document().Mission().FlightGroups[0]), typed);
         EXPECT_EQ(name->count(), 20);
     }
 }
@@ -138,25 +138,25 @@ TEST_F(FormTest, TypingInASuggestionBoxCompletesNothing) {
 TEST_F(FormTest, NamesAndThePrimaryMark) {
     auto* name = Find<QComboBox>("NameBox");
     ReplaceText(name, "Abcdefghijklmnopqrstuvwxy");
-    EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), "Abcdefghijklmnopqrst");
+    EXPECT_EQ(NameOf(form->Document().Mission().FlightGroups[0]), "Abcdefghijklmnopqrst");
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     1  x  [ 1 ]  X-W  Abcdefghijklmnopqrst");
     ReplaceText(name, "");
-    EXPECT_EQ(form->Document().FlightGroups[0].Name, (std::array<std::uint8_t, 20>{}));
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].Name, (std::array<std::uint8_t, 20>{}));
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList"))[0], "     1  x  [ 1 ]  X-W  ");
     // Characters beyond the keyboard's ASCII arrive as an input method would hand them over.
     ReplaceText(name, "");
     name->lineEdit()->insert(QString::fromUtf8("Caf\u00e9 \u20ac\u65e5"));
-    EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), "Caf\xE9 \x80?");
+    EXPECT_EQ(NameOf(form->Document().Mission().FlightGroups[0]), "Caf\xE9 \x80?");
     name->setFocus();
     name->showPopup();
     QTest::keyClick(name->view(), Qt::Key_Home);
     QTest::keyClick(name->view(), Qt::Key_Down);
     QTest::keyClick(name->view(), Qt::Key_Return);
-    EXPECT_EQ(NameOf(form->Document().FlightGroups[0]), "Red") << "choosing a suggestion stores it";
+    EXPECT_EQ(NameOf(form->Document().Mission().FlightGroups[0]), "Red") << "choosing a suggestion stores it";
     EXPECT_EQ(name->count(), 20) << "the suggestions never change";
 
     QTest::mouseClick(Find<QCheckBox>("PriChk"), Qt::LeftButton, {}, QPoint(6, 8));
-    EXPECT_EQ(form->Document().FlightGroups[0].Primary, 1);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].Primary, 1);
     EXPECT_TRUE(Rows(Find<QListWidget>("ShipList"))[0].startsWith("^   1  x"));
 }
 
@@ -170,7 +170,7 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
 
     ClickRow(ships, 10);
     Click(Find<QWidget>("PasteBtn"));
-    const TFlightGroup& pasted = form->Document().FlightGroups[10];
+    const TFlightGroup& pasted = form->Document().Mission().FlightGroups[10];
     EXPECT_EQ(pasted.CraftType, 7);
     EXPECT_EQ(pasted.Number, 3);
     EXPECT_EQ(NameOf(pasted), "Bombers");
@@ -182,20 +182,20 @@ TEST_F(FormTest, ClearCopyAndPasteAcrossTeams) {
 
     dialogs->FileAnswers = {QString::fromStdString((dir / "Pasted.skm").string())};
     Click(Find<QWidget>("SaveAsBtn"));
-    ASSERT_FALSE(form->IsModified());
+    ASSERT_FALSE(form->Document().Modified());
     Click(Find<QWidget>("ClearFGBtn"));
     mission::TMission fresh;
     mission::NewMission(fresh);
-    EXPECT_EQ(mission::EncodeHead(form->Document().FlightGroups[10]),
+    EXPECT_EQ(mission::EncodeHead(form->Document().Mission().FlightGroups[10]),
               mission::EncodeHead(fresh.FlightGroups[10]));
-    EXPECT_EQ(form->Document().FlightGroups[10].Body, fresh.FlightGroups[10].Body);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[10].Body, fresh.FlightGroups[10].Body);
     EXPECT_EQ(Find<QLabel>("Label6")->text(), "Flight Group  # 11");
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
 
     ReplaceText(Find<QWidget>("NumTeamsBox"), "4");
     ClickRow(ships, 8);
     Click(Find<QWidget>("ClearFGBtn"));
-    EXPECT_EQ(form->Document().FlightGroups[8].CraftType, 1) << "slot 8 clears to an X-wing group";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[8].CraftType, 1) << "slot 8 clears to an X-wing group";
 }
 
 TEST_F(FormTest, PasteWritesTheWholeCopiedSlotAndNothingElse) {
@@ -230,17 +230,17 @@ TEST_F(FormTest, PasteWritesTheWholeCopiedSlotAndNothingElse) {
     mission::TMission expected = source;
     expected.Header.MissionName = mission::MissionNameFromPath(dir / "Opened.skm");
     expected.FlightGroups[10] = copied;
-    EXPECT_EQ(mission::EncodeMission(form->Document()), mission::EncodeMission(expected));
+    EXPECT_EQ(mission::EncodeMission(form->Document().Mission()), mission::EncodeMission(expected));
 }
 
 TEST_F(FormTest, PasteIsOfferedOnlyAfterTheFirstCopy) {
     auto* paste = Find<QWidget>("PasteBtn");
     EXPECT_FALSE(paste->isEnabled()) << "greyed like Save File";
     ClickRow(Find<QListWidget>("ShipList"), 8);
-    const TFlightGroup before = form->Document().FlightGroups[8];
+    const TFlightGroup before = form->Document().Mission().FlightGroups[8];
     Click(paste);
-    EXPECT_EQ(form->Document().FlightGroups[8], before) << "pasting nothing would write an all-zero group";
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission().FlightGroups[8], before) << "pasting nothing would write an all-zero group";
+    EXPECT_FALSE(form->Document().Modified());
 
     Click(Find<QWidget>("CopyBtn"));
     EXPECT_TRUE(paste->isEnabled());
@@ -358,7 +358,7 @@ TEST_F(FormTest, EveryBoundControlShowsAndStoresItsOwnField) {
     Open(opened);
     ClickRow(Find<QListWidget>("ShipList"), 5);
 
-    TMission expected = Stored(form->Document());
+    TMission expected = Stored(form->Document().Mission());
     for (const auto& row : rows) {
         SCOPED_TRACE(row.control);
         QWidget* control = Find<QWidget>(row.control);
@@ -370,7 +370,7 @@ TEST_F(FormTest, EveryBoundControlShowsAndStoresItsOwnField) {
         else
             ReplaceText(control, row.input);
         row.field.set(expected, row.stored);
-        const TMission actual = Stored(form->Document());
+        const TMission actual = Stored(form->Document().Mission());
         EXPECT_TRUE(actual == expected)
             << "the value did not land in the control's field, or landed elsewhere";
         expected = actual; // one wrong binding fails its own row only

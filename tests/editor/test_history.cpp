@@ -69,13 +69,13 @@ TEST_F(HistoryTest, RandomEditsUndoneAndRedoneGiveTheBytesOfEveryPoint) {
         SCOPED_TRACE(seed);
         std::mt19937 random(seed);
         const auto below = [&random](int n) { return static_cast<int>(random() % static_cast<unsigned>(n)); };
-        if (form->IsModified())
+        if (form->Document().Modified())
             dialogs->SaveAnswers = {editor::TAnswer::No};
         Click(Find<QWidget>("NewBtn"));
         Undo();
-        ASSERT_FALSE(form->IsModified()) << "New starts a new history";
+        ASSERT_FALSE(form->Document().Modified()) << "New starts a new history";
 
-        std::vector<std::vector<std::uint8_t>> points = {SavedBytes(form->Document())};
+        std::vector<std::vector<std::uint8_t>> points = {SavedBytes(form->Document().Mission())};
         std::size_t saved = 0;
         bool named = false;
         for (int action = 0; action < 45; ++action) {
@@ -124,7 +124,7 @@ TEST_F(HistoryTest, RandomEditsUndoneAndRedoneGiveTheBytesOfEveryPoint) {
                 else if (QWidget* button = Find<QWidget>(which == 2 ? "ClearFGBtn" : "PasteBtn");
                          button->isEnabled()) {
                     Click(button);
-                    points.push_back(SavedBytes(form->Document()));
+                    points.push_back(SavedBytes(form->Document().Mission()));
                 }
                 break;
             }
@@ -141,29 +141,29 @@ TEST_F(HistoryTest, RandomEditsUndoneAndRedoneGiveTheBytesOfEveryPoint) {
             const bool step = changed && Shown(changed) != before;
             LeaveFocus(nullptr);
             if (step)
-                points.push_back(SavedBytes(form->Document()));
-            ASSERT_EQ(SavedBytes(form->Document()), points.back()) << "action " << action;
-            ASSERT_EQ(form->IsModified(), points.size() - 1 != saved) << "action " << action;
-            ASSERT_EQ(SaveEnabled(), form->IsModified());
+                points.push_back(SavedBytes(form->Document().Mission()));
+            ASSERT_EQ(SavedBytes(form->Document().Mission()), points.back()) << "action " << action;
+            ASSERT_EQ(form->Document().Modified(), points.size() - 1 != saved) << "action " << action;
+            ASSERT_EQ(SaveEnabled(), form->Document().Modified());
         }
         ASSERT_GT(points.size(), 15u);
 
         for (std::size_t point = points.size() - 1; point-- > 0;) {
             Undo();
-            ASSERT_EQ(SavedBytes(form->Document()), points[point]) << "undone to " << point;
-            ASSERT_EQ(form->IsModified(), point != saved) << "undone to " << point;
-            ASSERT_EQ(SaveEnabled(), form->IsModified());
+            ASSERT_EQ(SavedBytes(form->Document().Mission()), points[point]) << "undone to " << point;
+            ASSERT_EQ(form->Document().Modified(), point != saved) << "undone to " << point;
+            ASSERT_EQ(SaveEnabled(), form->Document().Modified());
         }
         Undo();
-        EXPECT_EQ(SavedBytes(form->Document()), points.front()) << "nothing before the start";
+        EXPECT_EQ(SavedBytes(form->Document().Mission()), points.front()) << "nothing before the start";
         for (std::size_t point = 1; point < points.size(); ++point) {
             Redo(point % 2 == 0);
-            ASSERT_EQ(SavedBytes(form->Document()), points[point]) << "redone to " << point;
-            ASSERT_EQ(form->IsModified(), point != saved) << "redone to " << point;
-            ASSERT_EQ(SaveEnabled(), form->IsModified());
+            ASSERT_EQ(SavedBytes(form->Document().Mission()), points[point]) << "redone to " << point;
+            ASSERT_EQ(form->Document().Modified(), point != saved) << "redone to " << point;
+            ASSERT_EQ(SaveEnabled(), form->Document().Modified());
         }
         Redo(true);
-        EXPECT_EQ(SavedBytes(form->Document()), points.back()) << "nothing after the end";
+        EXPECT_EQ(SavedBytes(form->Document().Mission()), points.back()) << "nothing after the end";
         EXPECT_TRUE(dialogs->Errors.empty());
     }
 }
@@ -171,7 +171,7 @@ TEST_F(HistoryTest, RandomEditsUndoneAndRedoneGiveTheBytesOfEveryPoint) {
 // Ctrl+Z in a field being typed into undoes the whole typing, not its last letter; a number typed
 // out of a spin box's range is settled first, so redo brings back the settled number.
 TEST_F(HistoryTest, KeysInATextBoxUndoItsWholeEditAsTheWindowsStep) {
-    const mission::TMission start = form->Document();
+    const mission::TMission start = form->Document().Mission();
     for (const char* name : {"FG2Unk3Ed", "Edit1", "NameBox", "NumTeamsBox"}) {
         SCOPED_TRACE(name);
         QWidget* field = Find<QWidget>(name);
@@ -179,31 +179,31 @@ TEST_F(HistoryTest, KeysInATextBoxUndoItsWholeEditAsTheWindowsStep) {
         ReplaceText(field, "5");
         Type(field, "67");
         ASSERT_TRUE(field->hasFocus() || field->isAncestorOf(QApplication::focusWidget()));
-        ASSERT_NE(form->Document(), start);
+        ASSERT_NE(form->Document().Mission(), start);
         Undo();
-        EXPECT_EQ(form->Document(), start);
+        EXPECT_EQ(form->Document().Mission(), start);
         EXPECT_EQ(Shown(field), shownAtStart);
-        EXPECT_FALSE(form->IsModified());
+        EXPECT_FALSE(form->Document().Modified());
         Redo(false);
         EXPECT_EQ(Shown(field), "567");
         Undo();
     }
-    EXPECT_EQ(form->Document(), start);
+    EXPECT_EQ(form->Document().Mission(), start);
 
     auto* waves = Find<QAbstractSpinBox>("Wavespin");
     const QString wavesAtStart = waves->text();
     ReplaceText(waves, "1000"); // out of range until the box is settled
     ASSERT_TRUE(waves->hasFocus());
     Undo();
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, start.FlightGroups[0].WavesMinusOne);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, start.FlightGroups[0].WavesMinusOne);
     EXPECT_EQ(waves->text(), wavesAtStart);
     Redo(true);
-    EXPECT_EQ(form->Document().FlightGroups[0].WavesMinusOne, 254) << "settled at the box's highest, 255";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 254) << "settled at the box's highest, 255";
     EXPECT_EQ(waves->text(), "255");
     Undo();
     Undo();
-    EXPECT_EQ(form->Document(), start);
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission(), start);
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 // Undo shows what it changed: the flight group it restores is selected and shown, and the goal it
@@ -211,7 +211,7 @@ TEST_F(HistoryTest, KeysInATextBoxUndoItsWholeEditAsTheWindowsStep) {
 TEST_F(HistoryTest, UndoSelectsAndShowsWhatItChanged) {
     auto* ships = Find<QListWidget>("ShipList");
     auto* teams = Find<QListWidget>("TeamListBox");
-    const mission::TMission start = form->Document();
+    const mission::TMission start = form->Document().Mission();
     ClickRow(ships, 5);
     Type(Find<QWidget>("NameBox"), "x");
     ClickRow(ships, 3);
@@ -224,22 +224,22 @@ TEST_F(HistoryTest, UndoSelectsAndShowsWhatItChanged) {
 
     Undo(); // the goal of team 2
     EXPECT_EQ(teams->currentRow(), 1);
-    EXPECT_EQ(Find<QComboBox>("GoalBox")->currentIndex(), form->Document().Goals.TeamGoal[1]);
+    EXPECT_EQ(Find<QComboBox>("GoalBox")->currentIndex(), form->Document().Mission().Goals.TeamGoal[1]);
     EXPECT_EQ(form->SelectedSlot(), 9) << "a goal belongs to no flight group";
 
     Undo(); // Clear FG of slot 3
     EXPECT_EQ(form->SelectedSlot(), 3);
     EXPECT_EQ(ships->currentRow(), 3);
     EXPECT_EQ(Find<QLabel>("Label6")->text(), "Flight Group  # 4");
-    EXPECT_EQ(form->Document().FlightGroups[3], start.FlightGroups[3]);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[3], start.FlightGroups[3]);
 
     Undo(); // the name typed in slot 5
     EXPECT_EQ(form->SelectedSlot(), 5);
     EXPECT_EQ(ships->currentRow(), 5);
-    EXPECT_EQ(form->Document(), start);
+    EXPECT_EQ(form->Document().Mission(), start);
     const auto name = text::FieldText(start.FlightGroups[5].Name);
     EXPECT_EQ(Find<QComboBox>("NameBox")->currentText().toStdString(), std::string(name));
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 // Saving marks the point; undoing from it and back, and Open starting a new history.
@@ -249,10 +249,10 @@ TEST_F(HistoryTest, SaveMarksTheCleanPointAndOpenStartsANewHistory) {
     Click(Find<QWidget>("SaveAsBtn"));
     ASSERT_FALSE(SaveEnabled());
     Undo();
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
     EXPECT_TRUE(SaveEnabled());
     Redo(true);
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_FALSE(SaveEnabled());
     Undo();
     dialogs->SaveAnswers = {editor::TAnswer::No};
@@ -261,11 +261,11 @@ TEST_F(HistoryTest, SaveMarksTheCleanPointAndOpenStartsANewHistory) {
     opened.FlightGroups[0].AiLevel = 1;
     Open(opened);
     Undo();
-    EXPECT_EQ(form->Document().FlightGroups[0].AiLevel, 1);
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].AiLevel, 1);
+    EXPECT_FALSE(form->Document().Modified());
     Redo(true);
-    EXPECT_EQ(form->Document().FlightGroups[0].AiLevel, 1);
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].AiLevel, 1);
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 // The history keeps the last thousand steps: undoing them all stops at the document as it was
@@ -276,14 +276,14 @@ TEST_F(HistoryTest, HistoryKeepsTheLastThousandSteps) {
     std::vector<int> levels;
     for (int step = 0; step < 1005; ++step) {
         QTest::keyClick(skill, skill->currentIndex() == 0 ? Qt::Key_Down : Qt::Key_Up);
-        levels.push_back(form->Document().FlightGroups[0].AiLevel);
+        levels.push_back(form->Document().Mission().FlightGroups[0].AiLevel);
     }
     for (int step = 0; step < 1010; ++step)
         Undo();
-    EXPECT_EQ(form->Document().FlightGroups[0].AiLevel, levels[4]);
-    EXPECT_TRUE(form->IsModified()) << "the saved point is gone with the oldest steps";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].AiLevel, levels[4]);
+    EXPECT_TRUE(form->Document().Modified()) << "the saved point is gone with the oldest steps";
     Redo(true);
-    EXPECT_EQ(form->Document().FlightGroups[0].AiLevel, levels[5]);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].AiLevel, levels[5]);
 }
 
 // A pasted craft without a short name stops the list with the error box, but the paste is kept
@@ -299,18 +299,18 @@ TEST_F(HistoryTest, PastedCraftWithoutAShortNameIsAChangeToSave) {
     mission::NewMission(plain);
     Open(plain);
     ClickRow(Find<QListWidget>("ShipList"), 5);
-    const mission::TFlightGroup before = form->Document().FlightGroups[5];
+    const mission::TFlightGroup before = form->Document().Mission().FlightGroups[5];
 
     Click(Find<QWidget>("PasteBtn"));
-    EXPECT_EQ(form->Document().FlightGroups[5].CraftType, 240);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[5].CraftType, 240);
     ASSERT_EQ(dialogs->Errors.size(), 2u);
     EXPECT_EQ(dialogs->Errors[1].second, "List index out of bounds (240)");
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
     EXPECT_TRUE(SaveEnabled());
 
     Undo();
-    EXPECT_EQ(form->Document().FlightGroups[5], before);
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission().FlightGroups[5], before);
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_EQ(dialogs->Errors.size(), 2u);
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList")).size(), 16);
 }

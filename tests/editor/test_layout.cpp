@@ -166,7 +166,7 @@ TEST_F(FormTest, TabVisitsTheControlsInTheirOrder) {
 }
 
 TEST_F(FormTest, StartUpShowsANewUnnamedMission) {
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
     EXPECT_EQ(form->SelectedSlot(), 0);
     EXPECT_EQ(Find<QListWidget>("ShipList")->currentRow(), 0);

@@ -63,14 +63,14 @@ TEST_F(FormTest, TeamCountRecoloursSlotsAndGoalRows) {
         group.CraftType = 5;
     Open(m);
     ReplaceText(Find<QWidget>("NumTeamsBox"), "4");
-    EXPECT_EQ(form->Document().Settings.TeamCount, 4);
+    EXPECT_EQ(form->Document().Mission().Settings.TeamCount, 4);
     const QColor byGroup[] = {kGreen, kRed, kLightBlue, kPurple};
     for (int slot = 0; slot < 16; ++slot)
         EXPECT_TRUE(RowHasPixel(ships, slot, byGroup[slot / 4])) << slot;
     EXPECT_EQ(Rows(teams).mid(2, 3),
               (QStringList{"3:  Destroy All Flight Groups ", "4:  Destroy All Flight Groups ", " "}));
     EXPECT_TRUE(RowHasPixel(teams, 3, kPurple));
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_TRUE(form->Document().Modified());
 
     // The team-coloured controls keep their colour until the next selection.
     EXPECT_EQ(Find<QWidget>("ShipBox")->palette().color(QPalette::Text), kGreen);
@@ -100,8 +100,8 @@ TEST_F(FormTest, TeamGroupingForAnyTeamCount) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.typed);
         ReplaceText(Find<QWidget>("NumTeamsBox"), c.typed);
-        EXPECT_EQ(form->Document().Settings.TeamCount, c.teamCount);
-        const auto& groups = form->Document().FlightGroups;
+        EXPECT_EQ(form->Document().Mission().Settings.TeamCount, c.teamCount);
+        const auto& groups = form->Document().Mission().FlightGroups;
         EXPECT_EQ((std::vector<std::uint32_t>{groups[0].Colour, groups[4].Colour, groups[5].Colour,
                                               groups[15].Colour}),
                   c.slotColours);
@@ -132,16 +132,16 @@ TEST_F(FormTest, SelectingSlotsShowsThemWithoutMarkingChanges) {
     EXPECT_TRUE(Find<QCheckBox>("PriChk")->isChecked());
     EXPECT_EQ(Find<QLineEdit>("FG2Unk3Ed")->text(), "-5");
     // Showing changes nothing stored.
-    EXPECT_EQ(form->Document().FlightGroups[3].AiLevel, 6);
-    EXPECT_EQ(form->Document().FlightGroups[3].WavesMinusOne, 255);
-    EXPECT_EQ(form->Document().FlightGroups[3].Primary, 2);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[3].AiLevel, 6);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[3].WavesMinusOne, 255);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[3].Primary, 2);
 
     QTest::keyClick(ships, Qt::Key_Down);
     EXPECT_EQ(form->SelectedSlot(), 4);
     QTest::keyClick(ships, Qt::Key_End);
     EXPECT_EQ(form->SelectedSlot(), 15);
     ClickRow(ships, 0);
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
     EXPECT_FALSE(Find<QWidget>("SaveBtn")->isEnabled());
     EXPECT_TRUE(dialogs->Errors.empty());
 }
@@ -160,7 +160,7 @@ TEST_F(FormTest, TeamRowsShowTheirGoals) {
         ClickRow(teams, row);
         EXPECT_EQ(goal->currentIndex(), index) << row;
     }
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 TEST_F(FormTest, CraftWithoutAShortNameStopsTheListWithAnError) {
@@ -176,19 +176,19 @@ TEST_F(FormTest, CraftWithoutAShortNameStopsTheListWithAnError) {
     EXPECT_EQ(dialogs->Errors[0].second, "List index out of bounds (232)");
     EXPECT_EQ(Rows(Find<QListWidget>("ShipList")).size(), 5) << "the rows before the failing slot";
     EXPECT_EQ(Find<QListWidget>("ShipList")->currentRow(), -1);
-    EXPECT_EQ(form->Document().FlightGroups[2].Body[11], 7) << "the edit itself was stored";
-    EXPECT_EQ(form->Document().FlightGroups[5].CraftType, 232);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[2].Body[11], 7) << "the edit itself was stored";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[5].CraftType, 232);
     ClickRow(Find<QListWidget>("ShipList"), 4);
     EXPECT_EQ(form->SelectedSlot(), 4);
 }
 
 TEST_F(FormTest, HugeNegativeTeamCountKeepsTheGoalListShort) {
     ReplaceText(Find<QWidget>("NumTeamsBox"), "-2147483648");
-    EXPECT_EQ(form->Document().Settings.TeamCount, -2147483647 - 1) << "stored as typed";
+    EXPECT_EQ(form->Document().Mission().Settings.TeamCount, -2147483647 - 1) << "stored as typed";
     const QStringList rows = Rows(Find<QListWidget>("TeamListBox"));
     EXPECT_EQ(rows.size(), 32);
     EXPECT_EQ(rows.count(" "), 32);
-    EXPECT_EQ(form->Document().FlightGroups[8].Colour, TeamColour(2)) << "groups of eight, as for 0";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[8].Colour, TeamColour(2)) << "groups of eight, as for 0";
 }
 
 TEST_F(FormTest, WheelOverAnUnfocusedBoxChangesNothing) {
@@ -199,11 +199,11 @@ TEST_F(FormTest, WheelOverAnUnfocusedBoxChangesNothing) {
                       Qt::NoScrollPhase, false);
     QApplication::sendEvent(ship, &wheel);
     EXPECT_EQ(ship->currentIndex(), 1);
-    EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 1);
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].CraftType, 1);
     ship->setFocus();
     QWheelEvent focusedWheel(centre, ship->mapToGlobal(centre), {}, QPoint(0, -120), Qt::NoButton,
                              Qt::NoModifier, Qt::NoScrollPhase, false);
     QApplication::sendEvent(ship, &focusedWheel);
-    EXPECT_EQ(form->Document().FlightGroups[0].CraftType, 2)
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].CraftType, 2)
         << "with the focus the wheel picks the next craft";
 }

@@ -53,20 +53,20 @@ TEST_F(OpenFileTest, OpensByNameAsOpenDoes) {
     ClickRow(Find<QListWidget>("ShipList"), 5);
     form->OpenFile(Q(dir / "Battle.skm"));
     EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
-    EXPECT_EQ(form->DocumentFileName(), Q(dir / "Battle.skm"));
+    EXPECT_EQ(form->Document().FileName(), Q(dir / "Battle.skm"));
     EXPECT_EQ(form->SelectedSlot(), 0);
     EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "4321");
     EXPECT_EQ(dialogs->Questions, 0);
     EXPECT_TRUE(dialogs->Errors.empty());
 
     // A missing file: the same error box as Open's, and the document stays as it was.
-    const auto before = form->Document();
+    const auto before = form->Document().Mission();
     form->OpenFile(Q(dir / "absent.skm"));
     ASSERT_EQ(dialogs->Errors.size(), 1u);
     EXPECT_EQ(dialogs->Errors[0],
               std::make_pair(editor::ApplicationTitle(QCoreApplication::applicationFilePath()),
                              QString("File not found.")));
-    EXPECT_EQ(form->Document(), before);
+    EXPECT_EQ(form->Document().Mission(), before);
     EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
 
     // A file of another length: the same note as Open's.
@@ -78,18 +78,18 @@ TEST_F(OpenFileTest, OpensByNameAsOpenDoes) {
 
 TEST_F(OpenFileTest, UnsavedChangesAreAskedAboutFirst) {
     Edit();
-    const auto before = form->Document();
+    const auto before = form->Document().Mission();
     dialogs->SaveAnswers = {TAnswer::Cancel};
     form->OpenFile(Q(dir / "Battle.skm"));
     EXPECT_EQ(dialogs->Questions, 1);
-    EXPECT_EQ(form->Document(), before) << "Cancel keeps everything";
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission(), before) << "Cancel keeps everything";
+    EXPECT_TRUE(form->Document().Modified());
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
 
     dialogs->SaveAnswers = {TAnswer::No};
     form->OpenFile(Q(dir / "Battle.skm"));
     EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 TEST_F(OpenFileTest, OnlyOneLocalFileIsTakenByADrop) {
@@ -122,17 +122,17 @@ TEST_F(OpenFileTest, OnlyOneLocalFileIsTakenByADrop) {
     EXPECT_TRUE(Drop(edit1, one.get()));
     EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
     EXPECT_EQ(edit1->text(), "4321");
-    EXPECT_FALSE(form->IsModified());
+    EXPECT_FALSE(form->Document().Modified());
 }
 
 TEST_F(OpenFileTest, ADropOnAChangedDocumentAsksAndCancelKeepsIt) {
     Edit();
-    const auto before = form->Document();
+    const auto before = form->Document().Mission();
     dialogs->SaveAnswers = {TAnswer::Cancel};
     const std::unique_ptr<QMimeData> one(Files({QUrl::fromLocalFile(Q(dir / "Battle.skm"))}));
     EXPECT_TRUE(Drop(form.get(), one.get()));
     EXPECT_EQ(dialogs->Questions, 1);
-    EXPECT_EQ(form->Document(), before);
-    EXPECT_TRUE(form->IsModified());
+    EXPECT_EQ(form->Document().Mission(), before);
+    EXPECT_TRUE(form->Document().Modified());
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
 }

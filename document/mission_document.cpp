@@ -1,0 +1,184 @@
+#include "mission_document.h"
+
+#include "skirmish_file.h"
+#include "team_colours.h"
+
+#include <QUndoStack>
+#include <filesystem>
+#include <utility>
+#include <variant>
+
+namespace document {
+
+namespace {
+
+// The most steps the history keeps; beyond it the oldest go.
+constexpr int kHistoryLimit = 1000;
+// What the steps of a field typed into share, so that the history offers them to each other.
+constexpr int kTypingStepId = 1;
+
+std::filesystem::path ToPath(const QString& fileName) {
+    return std::filesystem::path(fileName.toStdU16String());
+}
+
+} // namespace
+
+TMissionRecords Records(const mission::TMission& mission) {
+    return {mission.Header.HeaderBytes, mission.Settings, mission.Goals, mission.Trailer};
+}
+
+void PutRecords(mission::TMission& mission, const TMissionRecords& records) {
+    mission.Header.HeaderBytes = records.HeaderBytes;
+    mission.Settings = records.Settings;
+    mission.Goals = records.Goals;
+    mission.Trailer = records.Trailer;
+}
+
+// One change to the document: the records it changed as they stood before and after it. Doing it
+// the first time is redo() as well.
+class TMissionDocument::TEditStep : public QUndoCommand {
+public:
+    struct TSlotState {
+        int Slot = 0;
+        mission::TFlightGroup Group;
+    };
+    using TState = std::variant<TSlotState, TMissionRecords>;
+
+    TEditStep(TMissionDocument& document, TState before, TState after, const void* typedField, int goalTeam,
+              bool alreadyShown)
+        : document_(document), before_(std::move(before)), after_(std::move(after)), typedField_(typedField),
+          typingRun_(document.typingRun_), goalTeam_(goalTeam), alreadyShown_(alreadyShown) {}
+
+    int id() const override { return typedField_ ? kTypingStepId : -1; }
+
+    // Keystrokes in one field, of one slot, in one run of typing make one step.
+    bool mergeWith(const QUndoCommand* other) override {
+        const auto& next = static_cast<const TEditStep&>(*other);
+        if (next.typedField_ != typedField_ || next.typingRun_ != typingRun_ ||
+            next.after_.index() != after_.index())
+            return false;
+        const auto* slot = std::get_if<TSlotState>(&after_);
+        if (slot && std::get<TSlotState>(next.after_).Slot != slot->Slot)
+            return false;
+        after_ = next.after_;
+        return true;
+    }
+
+    void redo() override {
+        Apply(after_, alreadyShown_ && firstRun_);
+        firstRun_ = false;
+    }
+    void undo() override { Apply(before_, false); }
+
+private:
+    void Apply(const TState& state, bool alreadyShown) {
+        mission::TMission& mission = document_.mission_;
+        if (const auto* slot = std::get_if<TSlotState>(&state))
+            mission.FlightGroups[static_cast<std::size_t>(slot->Slot)] = slot->Group;
+        else
+            PutRecords(mission, std::get<TMissionRecords>(state));
+        AssignTeamColours(mission);
+        if (const auto* slot = std::get_if<TSlotState>(&state))
+            emit document_.SlotChanged(slot->Slot, alreadyShown);
+        else
+            emit document_.RecordsChanged(goalTeam_, alreadyShown);
+    }
+
+    TMissionDocument& document_;
+    TState before_;
+    TState after_;
+    const void* typedField_;
+    int typingRun_;
+    int goalTeam_;
+    bool alreadyShown_;
+    bool firstRun_ = true;
+};
+
+TMissionDocument::TMissionDocument(QObject* parent)
+    : QObject(parent), fileName_(kUnnamed), history_(new QUndoStack(this)) {
+    history_->setUndoLimit(kHistoryLimit);
+    connect(history_, &QUndoStack::cleanChanged, this, [this](bool clean) { emit ModifiedChanged(!clean); });
+    mission::NewMission(mission_);
+    AssignTeamColours(mission_);
+}
+
+TMissionDocument::~TMissionDocument() {
+    // The history goes first, quietly: nobody listens to a document being destroyed.
+    history_->disconnect(this);
+}
+
+bool TMissionDocument::Modified() const {
+    return !history_->isClean();
+}
+
+void TMissionDocument::EditSlot(int slot, const mission::TFlightGroup& after, const void* typedField,
+                                bool alreadyShown) {
+    TEditStep::TSlotState before{slot, mission_.FlightGroups[static_cast<std::size_t>(slot)]};
+    Push(new TEditStep(*this, std::move(before), TEditStep::TSlotState{slot, after}, typedField, -1,
+                       alreadyShown));
+}
+
+void TMissionDocument::EditRecords(const TMissionRecords& after, const void* typedField, int goalTeam) {
+    Push(new TEditStep(*this, Records(mission_), after, typedField, goalTeam, true));
+}
+
+void TMissionDocument::Push(TEditStep* step) {
+    history_->push(step);
+}
+
+void TMissionDocument::Undo() {
+    EndTypingRun();
+    history_->undo();
+}
+
+void TMissionDocument::Redo() {
+    EndTypingRun();
+    history_->redo();
+}
+
+void TMissionDocument::SetListText(int slot, std::string text) {
+    mission_.FlightGroups[static_cast<std::size_t>(slot)].ListText = std::move(text);
+}
+
+void TMissionDocument::New() {
+    fileName_ = kUnnamed;
+    stamp_ = {};
+    mission::NewMission(mission_);
+    AssignTeamColours(mission_);
+    history_->clear();
+    emit FileNameChanged();
+    emit Replaced();
+}
+
+std::uintmax_t TMissionDocument::Open(const QString& path) {
+    mission::TMission opened = mission_;
+    files::FileStamp stamp;
+    const std::uintmax_t length = mission::LoadMission(opened, ToPath(path), &stamp);
+    fileName_ = path;
+    stamp_ = stamp;
+    mission_ = opened;
+    AssignTeamColours(mission_);
+    history_->clear();
+    emit FileNameChanged();
+    emit Replaced();
+    return length;
+}
+
+TMissionDocument::TSaveOutcome TMissionDocument::Save(const std::function<bool()>& mayOverwriteChange) {
+    if (files::StampOf(ToPath(fileName_)) != stamp_ && !mayOverwriteChange())
+        return TSaveOutcome::Cancelled;
+    stamp_ = mission::SaveMission(mission_, ToPath(fileName_));
+    history_->setClean();
+    return TSaveOutcome::Saved;
+}
+
+void TMissionDocument::SaveAs(const QString& path) {
+    // The file name changes only once the file is saved, so a failed Save As leaves the document
+    // named as it was.
+    stamp_ = mission::SaveMission(mission_, ToPath(path));
+    fileName_ = path;
+    history_->setClean();
+    emit FileNameChanged();
+}
+
+} // namespace document
