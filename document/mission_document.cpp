@@ -167,15 +167,23 @@ std::uintmax_t TMissionDocument::Open(const QString& path) {
 TMissionDocument::TSaveOutcome TMissionDocument::Save(const std::function<bool()>& mayOverwriteChange) {
     if (files::StampOf(ToPath(fileName_)) != stamp_ && !mayOverwriteChange())
         return TSaveOutcome::Cancelled;
-    stamp_ = mission::SaveMission(mission_, ToPath(fileName_));
+    SaveTo(fileName_);
     history_->setClean();
     return TSaveOutcome::Saved;
+}
+
+// Every save sets the mission name from the file name; a save that fails leaves the document as it
+// was, name and all.
+void TMissionDocument::SaveTo(const QString& path) {
+    mission::TMission saved = mission_;
+    stamp_ = mission::SaveMission(saved, ToPath(path));
+    mission_.Header = saved.Header;
 }
 
 void TMissionDocument::SaveAs(const QString& path) {
     // The file name changes only once the file is saved, so a failed Save As leaves the document
     // named as it was.
-    stamp_ = mission::SaveMission(mission_, ToPath(path));
+    SaveTo(path);
     fileName_ = path;
     history_->setClean();
     emit FileNameChanged();

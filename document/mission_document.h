@@ -88,6 +88,7 @@ signals:
 private:
     class TEditStep;
     void Push(TEditStep* step);
+    void SaveTo(const QString& path);
 
     mission::TMission mission_;
     QString fileName_;
