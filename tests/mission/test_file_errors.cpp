@@ -518,6 +518,9 @@ TEST(FileErrors, WritingInPlaceKeepsOnlyWhatItWritesOver) {
     EXPECT_EQ(start, prefix);
 
     EXPECT_EQ(saveWithin256MB(), "no error");
+    // Checked before the bytes are read: a save that replaced the file instead of writing in place
+    // leaves the second name on the old 4 GiB file, which must not be read whole.
+    ASSERT_EQ(std::filesystem::file_size(dir / "other.skm"), 5192u) << "the second name lost the save";
     EXPECT_EQ(ReadBytes(dir / "other.skm"), SavedNewMission("huge.skm"));
     EXPECT_EQ(FilesIn(dir.path()), (std::vector<std::string>{"huge.skm", "other.skm"}));
 }
