@@ -189,4 +189,20 @@ void TMissionDocument::SaveAs(const QString& path) {
     emit FileNameChanged();
 }
 
+void TMissionDocument::Recover(const mission::TMission& mission, const QString& fileName,
+                               const files::FileStamp& stamp) {
+    mission_ = mission;
+    AssignTeamColours(mission_);
+    fileName_ = fileName;
+    stamp_ = stamp;
+    history_->clear();
+    // No point of the new history is the file's.
+    history_->resetClean();
+    emit FileNameChanged();
+}
+
+void TMissionDocument::Close() {
+    emit Closed();
+}
+
 } // namespace document

@@ -42,6 +42,8 @@ public:
     // The path of the file the document belongs to, or kUnnamed.
     const QString& FileName() const { return fileName_; }
     bool HasFile() const { return fileName_ != QLatin1StringView(kUnnamed); }
+    // The file as this document last read or wrote it.
+    const files::FileStamp& Stamp() const { return stamp_; }
     // Whether the history stands away from the point last saved, or where New or Open started it.
     bool Modified() const;
 
@@ -74,6 +76,11 @@ public:
     TSaveOutcome Save(const std::function<bool()>& mayOverwriteChange);
     // Saves to another file, which the document then belongs to.
     void SaveAs(const QString& path);
+    // Takes back work that was not saved: the records, belonging to the file as it was then, and
+    // modified, with a new history.
+    void Recover(const mission::TMission& mission, const QString& fileName, const files::FileStamp& stamp);
+    // The document is closed: whatever it holds unsaved is let go.
+    void Close();
 
 signals:
     // A step changed one flight group slot, or the records outside the flight groups (done, undone or
@@ -84,6 +91,7 @@ signals:
     void Replaced();
     void FileNameChanged();
     void ModifiedChanged(bool modified);
+    void Closed();
 
 private:
     class TEditStep;
