@@ -1,6 +1,7 @@
 // The quarnel executable: the command line, the application, its one window, the event loop.
 #include "application_setup.h"
 #include "form1.h"
+#include "work_keeping.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -105,13 +106,22 @@ int main(int argc, char** argv) {
     QGuiApplication::setDesktopFileName("quarnel");
     editor::TForm1 form;
     form.show();
+    // Unsaved work is copied to the user's state folder while it lasts.
+    document::TRecoveryFolder recovery(document::DefaultRecoveryFolder());
+    document::TRecoveryKeeper keeper(form.Document(), recovery);
+    KeepWorkAtTheEnd(app, form, keeper);
 
-    // The file named on the command line (Explorer's "Open with", a file dropped on quarnel.exe, a
-    // file manager's double-click) opens once the window is up, as Open would open it.
+    // Once the window is up, work an earlier editor left unsaved is offered; then the file named on
+    // the command line (Explorer's "Open with", a file dropped on quarnel.exe, a file manager's
+    // double-click) opens, as Open would open it.
     parser.parse(QCoreApplication::arguments());
-    if (const QStringList files = parser.positionalArguments(); !files.isEmpty()) {
-        const QString path = QFileInfo(files.front()).absoluteFilePath();
-        QTimer::singleShot(0, &form, [&form, path] { form.OpenFile(path); });
-    }
+    QString path;
+    if (const QStringList files = parser.positionalArguments(); !files.isEmpty())
+        path = QFileInfo(files.front()).absoluteFilePath();
+    QTimer::singleShot(0, &form, [&form, &recovery, &keeper, path] {
+        OfferRecoveredWork(form, recovery, keeper);
+        if (!path.isEmpty())
+            form.OpenFile(path);
+    });
     return app.exec();
 }

@@ -190,6 +190,8 @@ std::filesystem::path TRecoveryFolder::HoldPath(const std::string& id) const {
 }
 
 void TRecoveryFolder::Write(const TRecoveryCopy& copy) {
+    if (folder_.empty())
+        throw files::EInOutError("The system names no folder for the copy of unsaved work", 0);
     if (!hold_) {
         std::error_code error;
         if (std::filesystem::create_directories(folder_, error))
@@ -218,6 +220,8 @@ std::vector<TLeftCopy> TRecoveryFolder::LeftCopies() {
     };
     std::vector<TFound> found;
     std::error_code error;
+    if (folder_.empty())
+        return {};
     for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
         const std::string name = entry.path().filename().string();
         const bool isHold = name.ends_with(kHoldSuffix);

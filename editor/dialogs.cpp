@@ -86,11 +86,12 @@ void TDialogs::ShowError(QWidget* parent, const QString& caption, const QString&
     box.exec();
 }
 
-bool TDialogs::AskYesNo(QWidget* parent, const QString& caption, const QString& text) {
-    QMessageBox box(QMessageBox::Warning, caption, text, QMessageBox::NoButton, parent);
+bool TDialogs::AskYesNo(QWidget* parent, const QString& caption, const QString& text, bool yesByDefault) {
+    QMessageBox box(yesByDefault ? QMessageBox::Question : QMessageBox::Warning, caption, text,
+                    QMessageBox::NoButton, parent);
     QPushButton* yes = box.addButton("&Yes", QMessageBox::YesRole);
     QPushButton* no = box.addButton("&No", QMessageBox::NoRole);
-    box.setDefaultButton(no);
+    box.setDefaultButton(yesByDefault ? yes : no);
     box.setEscapeButton(no);
     box.exec();
     return box.clickedButton() == yes;

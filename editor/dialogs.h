@@ -26,8 +26,9 @@ public:
     virtual TAnswer AskSave(QWidget* parent);
     // The standard error box: the error icon, one OK button.
     virtual void ShowError(QWidget* parent, const QString& caption, const QString& text);
-    // A warning question with the buttons Yes and No, No the default; true for Yes.
-    virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text);
+    // A question with the buttons Yes and No; true for Yes. A warning with No the default, or a
+    // question with Yes the default.
+    virtual bool AskYesNo(QWidget* parent, const QString& caption, const QString& text, bool yesByDefault);
     // A note for the user: the information icon, one OK button.
     virtual void ShowInformation(QWidget* parent, const QString& caption, const QString& text);
     // Hands a web address to the system's handler for it; false when it could not be opened.

@@ -9,6 +9,7 @@
 #include "dialogs.h"
 #include "form_controls.h"
 #include "mission_document.h"
+#include "recovery_folder.h"
 #include "team_colours.h"
 
 #include <QString>
@@ -46,6 +47,15 @@ public:
     // about unsaved changes; a failure shows the error box. For a file given on the command line
     // or dropped on the window.
     void OpenFile(const QString& path);
+
+    // Asks whether to take back work an editor that closed without saving left behind; on Yes the
+    // window shows it, modified and belonging to its file, and the answer is true.
+    bool OfferRecovery(const document::TRecoveryCopy& copy);
+    // Tells the user that a copy of unsaved work could not be read and is kept under this name.
+    void ReportUnreadableCopy(const QString& keptAs);
+    // The close request: asks about unsaved changes as Open and New do; false when the close is
+    // refused. Also asked when the desktop session ends.
+    bool FormClose();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -112,8 +122,8 @@ private:
     bool SaveChangesFirst();
     // Open's last steps: reads the file into the document and shows it.
     void LoadDocument(const QString& path);
-    // Returns false when the close is refused.
-    bool FormClose();
+    // Shows a document just opened or recovered from its first slot and first team on.
+    void ShowFromFirstSlot();
     // Runs a command. Every error it raises, of whatever type, ends it here and is shown in the
     // standard error box; nothing escapes to the event loop. An error the display raised while the
     // document signalled a change is kept until then (none may pass through Qt's code) and shown too.

@@ -12,6 +12,7 @@
 #include "spin_edit.h"
 
 #include <QCloseEvent>
+#include <QDir>
 #include <QCoreApplication>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -65,7 +66,8 @@ bool TForm1::SaveBtnClick() {
         return dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
                                   QString("\"%1\" has been changed or removed by another program since it was "
                                           "opened or last saved here. Save over it?")
-                                      .arg(QFileInfo(document_.FileName()).fileName()));
+                                      .arg(QFileInfo(document_.FileName()).fileName()),
+                                  false);
     };
     return document_.Save(mayOverwriteChange) == document::TMissionDocument::TSaveOutcome::Saved;
 }
@@ -119,18 +121,41 @@ void TForm1::LoadDocument(const QString& path) {
             dialogs_->ShowInformation(this, ApplicationTitle(QCoreApplication::applicationFilePath()), note);
     };
     try {
-        SelectedIndex = 0;
-        ShipList->SetSelectedRow(0);
-        TeamListBox->SetSelectedRow(0);
-        UpdateLists();
-        WorkingCopy = document_.Mission().FlightGroups[0];
-        ShowStoredValue(GoalBox, document_.Mission().Goals.TeamGoal[0]);
-        RefreshAll();
+        ShowFromFirstSlot();
     } catch (...) {
         tellLength();
         throw;
     }
     tellLength();
+}
+
+void TForm1::ShowFromFirstSlot() {
+    SelectedIndex = 0;
+    ShipList->SetSelectedRow(0);
+    TeamListBox->SetSelectedRow(0);
+    UpdateLists();
+    WorkingCopy = document_.Mission().FlightGroups[0];
+    ShowStoredValue(GoalBox, document_.Mission().Goals.TeamGoal[0]);
+    RefreshAll();
+}
+
+bool TForm1::OfferRecovery(const document::TRecoveryCopy& copy) {
+    const QString fileName = QString::fromStdString(copy.FileName);
+    if (!dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
+                            QString("Quarnel closed without saving the changes to \"%1\". Recover them?")
+                                .arg(QFileInfo(fileName).fileName()),
+                            true))
+        return false;
+    mission::TMission recovered = document_.Mission();
+    mission::DecodeMission(recovered, copy.Image);
+    document_.Recover(recovered, fileName, copy.Stamp);
+    RunCommand([this] { ShowFromFirstSlot(); });
+    return true;
+}
+
+void TForm1::ReportUnreadableCopy(const QString& keptAs) {
+    ShowError(QString("A copy of unsaved changes that Quarnel kept could not be read. It is kept as \"%1\"")
+                  .arg(QDir::toNativeSeparators(keptAs)));
 }
 
 void TForm1::NewBtnClick() {
@@ -145,6 +170,8 @@ void TForm1::NewBtnClick() {
 bool TForm1::FormClose() {
     bool mayClose = false;
     RunCommand([this, &mayClose] { mayClose = SaveChangesFirst(); });
+    if (mayClose)
+        document_.Close();
     return mayClose;
 }
 

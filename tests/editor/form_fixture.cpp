@@ -48,8 +48,8 @@ void TScriptedDialogs::ShowInformation(QWidget*, const QString& caption, const Q
     BoxesShown.emplace_back("note");
 }
 
-bool TScriptedDialogs::AskYesNo(QWidget*, const QString&, const QString& text) {
-    YesNoQuestions.push_back(text);
+bool TScriptedDialogs::AskYesNo(QWidget*, const QString&, const QString& text, bool yesByDefault) {
+    YesNoQuestions.push_back(yesByDefault ? text + " [Yes]" : text);
     BoxesShown.emplace_back("yes/no");
     if (YesNoAnswers.empty()) {
         ADD_FAILURE() << "unexpected question " << text.toStdString();

@@ -46,7 +46,7 @@ struct TScriptedDialogs : editor::TDialogs {
     void ShowError(QWidget* parent, const QString& caption, const QString& text) override;
     void ShowInformation(QWidget* parent, const QString& caption, const QString& text) override;
     bool OpenWebPage(std::string_view address) override;
-    bool AskYesNo(QWidget* parent, const QString& caption, const QString& text) override;
+    bool AskYesNo(QWidget* parent, const QString& caption, const QString& text, bool yesByDefault) override;
 };
 
 class FormTest : public ::testing::Test {

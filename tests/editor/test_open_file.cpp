@@ -5,6 +5,7 @@
 #include "quarnel_version.h"
 #include "skirmish_file.h"
 
+#include <QAbstractSpinBox>
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QLineEdit>
@@ -135,4 +136,39 @@ TEST_F(OpenFileTest, ADropOnAChangedDocumentAsksAndCancelKeepsIt) {
     EXPECT_EQ(form->Document().Mission(), before);
     EXPECT_TRUE(form->Document().Modified());
     EXPECT_EQ(form->windowTitle(), TitleFor("Unnamed"));
+}
+
+// Work taken back after a crash shows as the document, modified and belonging to its file, whose
+// change meanwhile Save still asks about; declined, it changes nothing.
+TEST_F(OpenFileTest, RecoveredWorkIsShownModifiedAndBelongsToItsFile) {
+    mission::TMission changed;
+    mission::LoadMission(changed, dir / "Battle.skm");
+    changed.FlightGroups[0].CraftPerWave = 9;
+    document::TRecoveryCopy copy{(dir / "Battle.skm").string(), files::StampOf(dir / "Battle.skm"),
+                                 mission::EncodeMission(changed)};
+    const mission::TMission before = form->Document().Mission();
+
+    dialogs->YesNoAnswers = {false};
+    EXPECT_FALSE(form->OfferRecovery(copy));
+    EXPECT_EQ(form->Document().Mission(), before);
+    EXPECT_FALSE(form->Document().Modified());
+
+    dialogs->YesNoAnswers = {true};
+    EXPECT_TRUE(form->OfferRecovery(copy));
+    EXPECT_EQ(dialogs->YesNoQuestions.back(),
+              "Quarnel closed without saving the changes to \"Battle.skm\". Recover them? [Yes]");
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].CraftPerWave, 9);
+    EXPECT_TRUE(form->Document().Modified());
+    EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
+    EXPECT_EQ(form->windowTitle(), TitleFor("Battle.skm"));
+    EXPECT_EQ(Find<QAbstractSpinBox>("SizeSpin")->text(), "9");
+
+    mission::TMission other;
+    mission::NewMission(other);
+    mission::SaveMission(other, dir / "Battle.skm");
+    const auto onDisk = testsupport::ReadBytes(dir / "Battle.skm");
+    dialogs->YesNoAnswers = {false};
+    Click(Find<QWidget>("SaveBtn"));
+    EXPECT_EQ(dialogs->YesNoQuestions.size(), 3u) << "the file changed since the copy was made";
+    EXPECT_EQ(testsupport::ReadBytes(dir / "Battle.skm"), onDisk);
 }

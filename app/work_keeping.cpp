@@ -1,0 +1,82 @@
+#include "work_keeping.h"
+
+#include <QGuiApplication>
+#include <QSessionManager>
+
+#ifndef _WIN32
+#include <QSocketNotifier>
+#include <csignal>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
+
+void OfferRecoveredWork(editor::TForm1& window, document::TRecoveryFolder& folder,
+                        document::TRecoveryKeeper& keeper) {
+    for (document::TLeftCopy& left : folder.LeftCopies()) {
+        if (!left.Copy) {
+            const std::filesystem::path keptAs = document::TRecoveryFolder::SetAside(left);
+            window.ReportUnreadableCopy(QString::fromStdU16String(keptAs.u16string()));
+            continue;
+        }
+        const bool taken = window.OfferRecovery(*left.Copy);
+        // This editor's own copy of the work is written before the old one goes.
+        if (taken)
+            keeper.KeepNow();
+        document::TRecoveryFolder::Discard(left);
+        if (taken)
+            return;
+    }
+}
+
+namespace {
+
+#ifndef _WIN32
+// The signal handler's end of a socket pair; the event loop reads the other.
+int signalSocket[2] = {-1, -1};
+
+void OnEndingSignal(int signal) {
+    const auto number = static_cast<unsigned char>(signal);
+    // Nothing else is safe here; the window's thread does the rest.
+    [[maybe_unused]] const ssize_t written = ::write(signalSocket[0], &number, 1);
+}
+
+void CatchEndingSignals(QObject& owner, document::TRecoveryKeeper& keeper) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalSocket) != 0)
+        return;
+    auto* notifier = new QSocketNotifier(signalSocket[1], QSocketNotifier::Read, &owner);
+    QObject::connect(notifier, &QSocketNotifier::activated, &owner, [&keeper] {
+        unsigned char signal = 0;
+        if (::read(signalSocket[1], &signal, 1) != 1)
+            return;
+        keeper.KeepNow();
+        // Ended as the signal ends a program that does not catch it, so the caller sees why.
+        std::signal(signal, SIG_DFL);
+        std::raise(signal);
+    });
+    struct sigaction action {};
+    action.sa_handler = OnEndingSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    for (const int signal : {SIGTERM, SIGHUP, SIGINT})
+        ::sigaction(signal, &action, nullptr);
+}
+#endif
+
+} // namespace
+
+void KeepWorkAtTheEnd(QGuiApplication& application, editor::TForm1& window, document::TRecoveryKeeper& keeper) {
+#ifndef _WIN32
+    CatchEndingSignals(window, keeper);
+#endif
+    // On Windows Qt turns WM_QUERYENDSESSION into this request too.
+    QObject::connect(&application, &QGuiApplication::commitDataRequest, &window,
+                     [&window, &keeper](QSessionManager& manager) {
+                         if (manager.allowsInteraction()) {
+                             if (!window.FormClose())
+                                 manager.cancel();
+                             manager.release();
+                         } else {
+                             keeper.KeepNow();
+                         }
+                     });
+}
