@@ -32,7 +32,7 @@ def xdotool(*args):
     return subprocess.run(["xdotool", *args], check=True, capture_output=True, text=True).stdout
 
 
-def wait_for_window(pattern, timeout=20.0):
+def wait_for_window(pattern, timeout=60.0):
     end = time.monotonic() + timeout
     while time.monotonic() < end:
         found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
@@ -71,7 +71,7 @@ def main():
     try:
         for round_number in range(1, rounds + 1):
             process = subprocess.Popen([quarnel] + ([mission] if round_number == 1 else []), env=env,
-                                       stderr=subprocess.DEVNULL)
+                                       )
             window = wait_for_window("^" + re.escape(version))
             if round_number > 1:
                 box = wait_for_window("^quarnel$")
