@@ -221,10 +221,12 @@ void TForm1::CreateFlightGroupFrame() {
     Label7->setAutoFillBackground(true);
     Label7->setBackgroundRole(QPalette::Button);
 
-    Wavespin = Place(new TSpinEdit(1, 255, this), "Wavespin", 350, 64, 45, 22);
+    Wavespin = Place(new TSpinEdit(ShownRange("Wavespin").Lowest, ShownRange("Wavespin").Highest, this),
+                     "Wavespin", 350, 64, 45, 22);
     Name(Wavespin, "Number of waves");
     Label30 = MakeLabel(this, "Label30", "waves of:", 400, 68);
-    SizeSpin = Place(new TSpinEdit(1, 255, this), "SizeSpin", 450, 64, 41, 22);
+    SizeSpin = Place(new TSpinEdit(ShownRange("SizeSpin").Lowest, ShownRange("SizeSpin").Highest, this),
+                     "SizeSpin", 450, 64, 41, 22);
     Name(SizeSpin, "Craft per wave");
     ShipBox = MakeChoiceBox(this, "ShipBox", mission::CraftLongNames(), 498, 64, 125);
     ShipBox->setMaxVisibleItems(21);
@@ -296,7 +298,9 @@ void TForm1::CreateMissionGroup() {
     Label(Label3, ArenaBox);
 
     Label2 = MakeLabel(g, "Label2", "Start dist. (km)", 340, 28);
-    StartDistSpin = Place(new TSpinEdit(0, 255, g), "StartDistSpin", 340, 43, 69, 22);
+    StartDistSpin =
+        Place(new TSpinEdit(ShownRange("StartDistSpin").Lowest, ShownRange("StartDistSpin").Highest, g),
+              "StartDistSpin", 340, 43, 69, 22);
     Label(Label2, StartDistSpin);
 
     Label4 = MakeLabel(g, "Label4", "Header unknowns (as bytes)", 22, 98);
