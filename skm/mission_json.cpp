@@ -372,7 +372,7 @@ std::string ExportJson(const mission::TMission& mission) {
 
 mission::TMission ImportJson(std::string_view text) {
     const Json root = Parse(text);
-    std::vector<std::string> topKeys{"format", "formatVersion"};
+    std::vector<std::string> topKeys{"$schema", "format", "formatVersion"}; // $schema: for editors
     std::apply([&](const auto&... part) { (topKeys.emplace_back(part.Name), ...); }, mission::layout::kParts);
     const ObjectReader top(root, "", topKeys);
     const Json& format = top["format"];
