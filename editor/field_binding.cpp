@@ -10,8 +10,6 @@ namespace editor {
 
 namespace {
 
-constexpr int kFirstHeadTagByte = 2; // tag 0 is the head's CraftType byte
-
 std::size_t Index(int tagFromOne, std::size_t size) {
     if (tagFromOne < 1 || static_cast<std::size_t>(tagFromOne) > size)
         throw std::out_of_range("field tag out of range");

@@ -4,9 +4,15 @@
 #pragma once
 
 #include "mission_model.h"
+#include "skirmish_layout.h"
 
 #include <QStringView>
+#include <array>
+#include <cstddef>
 #include <cstdint>
+#include <stdexcept>
+#include <string_view>
+#include <type_traits>
 
 namespace editor {
 
@@ -23,34 +29,71 @@ struct TFieldBinding {
     const char* Control; // the control's object name
     int Tag;
     TRecordKind Kind;
-    int Offset = 0; // the control shows the stored value plus this; the wave count alone has one
+    int Offset = 0;                     // the control shows the stored value plus this
+    mission::layout::TRange Shown = {}; // the values the control allows, as it shows them
 };
+
+inline constexpr int kFirstHeadTagByte = 2; // tag 0 is the head's CraftType byte
+
+// A field's binding, from the place the layout gives the field: a head field's tag is its byte in
+// the stored head less kFirstHeadTagByte, a settings or trailer field's its number there from 1.
+template <class Record, class T> consteval TFieldBinding Bind(const char* control, T Record::*member) {
+    using namespace mission;
+    const bool head = std::is_same_v<Record, TFlightGroup>;
+    const bool settings = std::is_same_v<Record, TMissionSettings>;
+    const layout::TPlace place = head       ? layout::PlaceOf(layout::kHeadFields, member)
+                                 : settings ? layout::PlaceOf(layout::kSettingsFields, member)
+                                            : layout::PlaceOf(layout::kTrailerFields, member);
+    if (!place.Found)
+        throw "the layout lists no such field";
+    return {control, static_cast<int>(head ? place.Offset - kFirstHeadTagByte : place.Position + 1),
+            head       ? TRecordKind::Head
+            : settings ? TRecordKind::Settings
+                       : TRecordKind::Trailer,
+            place.Info.ShownOffset, place.Info.Shown};
+}
+// An element of the flight group's body or of the header bytes: its tag is its index from 1.
+template <class Record, class T, std::size_t N>
+consteval TFieldBinding Bind(const char* control, std::array<T, N> Record::*, std::size_t element) {
+    if (element >= N)
+        throw "the list has no such element";
+    const bool body = std::is_same_v<Record, mission::TFlightGroup>;
+    return {control, static_cast<int>(element) + 1, body ? TRecordKind::Body : TRecordKind::HeaderBytes};
+}
 
 // In the order the display fills the controls.
 inline constexpr TFieldBinding kFieldBindings[] = {
-    {"ShipBox", 0, TRecordKind::Head},           // CraftType
-    {"AIBox", 12, TRecordKind::Head},            // AiLevel
-    {"Wavespin", 10, TRecordKind::Head, 1},      // WavesMinusOne, shown plus one
-    {"SizeSpin", 11, TRecordKind::Head},         // CraftPerWave
-    {"OrderBox", 13, TRecordKind::Head},         // Order
-    {"MissleBox", 14, TRecordKind::Head},        // Warhead
-    {"CounterBox", 15, TRecordKind::Head},       // Countermeasure
-    {"BeamBox", 16, TRecordKind::Head},          // Beam
-    {"PriChk", 17, TRecordKind::Head},           // Primary
-    {"FG2Unk1Ed", 12, TRecordKind::Body},        // Body[11]
-    {"FG2Unk2Ed", 21, TRecordKind::Body},        // Body[20]
-    {"FG2Unk3Ed", 26, TRecordKind::Body},        // Body[25]
-    {"FG2Unk4Ed", 29, TRecordKind::Body},        // Body[28]
-    {"FG2Unk5Ed", 30, TRecordKind::Body},        // Body[29]
-    {"MissionTypeBox", 1, TRecordKind::Trailer}, // MissionType
-    {"NumTeamsBox", 1, TRecordKind::Settings},   // TeamCount (stored by its own handler)
-    {"ArenaBox", 3, TRecordKind::Settings},      // Arena
-    {"StartDistSpin", 4, TRecordKind::Settings}, // StartDistance
-    {"Edit1", 5, TRecordKind::Settings},         // GlobalsValue
-    {"Edit2", 1, TRecordKind::HeaderBytes},      // HeaderBytes[0]
-    {"Edit3", 5, TRecordKind::HeaderBytes},      // HeaderBytes[4]
-    {"Edit4", 6, TRecordKind::HeaderBytes},      // HeaderBytes[5]
+    Bind("ShipBox", &mission::TFlightGroup::CraftType),
+    Bind("AIBox", &mission::TFlightGroup::AiLevel),
+    Bind("Wavespin", &mission::TFlightGroup::WavesMinusOne),
+    Bind("SizeSpin", &mission::TFlightGroup::CraftPerWave),
+    Bind("OrderBox", &mission::TFlightGroup::Order),
+    Bind("MissleBox", &mission::TFlightGroup::Warhead),
+    Bind("CounterBox", &mission::TFlightGroup::Countermeasure),
+    Bind("BeamBox", &mission::TFlightGroup::Beam),
+    Bind("PriChk", &mission::TFlightGroup::Primary),
+    Bind("FG2Unk1Ed", &mission::TFlightGroup::Body, 11),
+    Bind("FG2Unk2Ed", &mission::TFlightGroup::Body, 20),
+    Bind("FG2Unk3Ed", &mission::TFlightGroup::Body, 25),
+    Bind("FG2Unk4Ed", &mission::TFlightGroup::Body, 28),
+    Bind("FG2Unk5Ed", &mission::TFlightGroup::Body, 29),
+    Bind("MissionTypeBox", &mission::TMissionTrailer::MissionType),
+    Bind("NumTeamsBox", &mission::TMissionSettings::TeamCount), // stored by its own handler
+    Bind("ArenaBox", &mission::TMissionSettings::Arena),
+    Bind("StartDistSpin", &mission::TMissionSettings::StartDistance),
+    Bind("Edit1", &mission::TMissionSettings::GlobalsValue),
+    Bind("Edit2", &mission::TMissionHeader::HeaderBytes, 0),
+    Bind("Edit3", &mission::TMissionHeader::HeaderBytes, 4),
+    Bind("Edit4", &mission::TMissionHeader::HeaderBytes, 5),
 };
+
+// The values the control with this object name allows, as it shows them.
+constexpr mission::layout::TRange ShownRange(std::string_view control) {
+    for (const TFieldBinding& binding : kFieldBindings)
+        if (control == binding.Control)
+            return binding.Shown;
+    throw std::out_of_range("no field is bound to this control");
+}
 
 // Whether the field lies in the selected flight group rather than in the mission-wide records.
 constexpr bool InFlightGroup(TRecordKind kind) {

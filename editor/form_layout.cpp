@@ -212,10 +212,12 @@ void TForm1Controls::CreateFlightGroupFrame() {
     Label7->setAutoFillBackground(true);
     Label7->setBackgroundRole(QPalette::Button);
 
-    Wavespin = Place(new TSpinEdit(1, 255, form_), "Wavespin", 350, 64, 45, 22);
+    Wavespin = Place(new TSpinEdit(ShownRange("Wavespin").Lowest, ShownRange("Wavespin").Highest, form_),
+                     "Wavespin", 350, 64, 45, 22);
     Name(Wavespin, "Number of waves");
     Label30 = MakeLabel(form_, "Label30", "waves of:", 400, 68);
-    SizeSpin = Place(new TSpinEdit(1, 255, form_), "SizeSpin", 450, 64, 41, 22);
+    SizeSpin = Place(new TSpinEdit(ShownRange("SizeSpin").Lowest, ShownRange("SizeSpin").Highest, form_),
+                     "SizeSpin", 450, 64, 41, 22);
     Name(SizeSpin, "Craft per wave");
     ShipBox = MakeChoiceBox(form_, "ShipBox", mission::CraftLongNames(), 498, 64, 125);
     ShipBox->setMaxVisibleItems(21);
@@ -287,7 +289,9 @@ void TForm1Controls::CreateMissionGroup() {
     Label(Label3, ArenaBox);
 
     Label2 = MakeLabel(g, "Label2", "Start dist. (km)", 340, 28);
-    StartDistSpin = Place(new TSpinEdit(0, 255, g), "StartDistSpin", 340, 43, 69, 22);
+    StartDistSpin =
+        Place(new TSpinEdit(ShownRange("StartDistSpin").Lowest, ShownRange("StartDistSpin").Highest, g),
+              "StartDistSpin", 340, 43, 69, 22);
     Label(Label2, StartDistSpin);
 
     Label4 = MakeLabel(g, "Label4", "Header unknowns (as bytes)", 22, 98);

@@ -324,6 +324,9 @@ std::array<std::string_view, kCraftCount> CraftShortNames() {
     return CatalogueColumn<&TCraftRow::ShortName>();
 }
 
+const std::array<std::string_view, kCraftCount> CraftLongNameItems = CraftLongNames();
+const std::array<std::string_view, kCraftCount> CraftShortNameItems = CraftShortNames();
+
 std::string_view GoalText(std::int32_t goal) {
     const int position = ListPosition(goal, GoalBoxItems.size());
     return position < 0 ? std::string_view{} : GoalBoxItems[position];

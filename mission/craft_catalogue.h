@@ -18,6 +18,9 @@ struct TCraftRow {
 inline constexpr int kCraftCount = 232;
 
 extern const std::array<TCraftRow, kCraftCount> CraftCatalogue;
+// Its two columns as lists.
+extern const std::array<std::string_view, kCraftCount> CraftLongNameItems;
+extern const std::array<std::string_view, kCraftCount> CraftShortNameItems;
 
 // The option lists, in the order of their entries. A drop-down list stores the position of the
 // chosen entry; NumTeamsBoxItems and NameBoxItems are only suggestions for free text.

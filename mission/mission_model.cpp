@@ -2,6 +2,7 @@
 #include "mission_model.h"
 
 #include "craft_catalogue.h"
+#include "skirmish_layout.h"
 
 #include <stdexcept>
 #include <string_view>
@@ -64,30 +65,12 @@ void ClearFlightGroup(TMission& mission, int slot) {
     group.Name = DefaultFlightGroupName(slot);
 }
 
-std::int32_t& SettingsField(TMissionSettings& s, int number) {
-    switch (number) {
-    case 1:
-        return s.TeamCount;
-    case 2:
-        return s.Setting2;
-    case 3:
-        return s.Arena;
-    case 4:
-        return s.StartDistance;
-    case 5:
-        return s.GlobalsValue;
-    }
-    throw std::out_of_range("settings field number out of range");
+std::int32_t& SettingsField(TMissionSettings& settings, int number) {
+    return layout::NumberedField(settings, layout::kSettingsFields, number);
 }
 
-std::int16_t& TrailerField(TMissionTrailer& t, int number) {
-    switch (number) {
-    case 1:
-        return t.MissionType;
-    case 2:
-        return t.TrailerExtra;
-    }
-    throw std::out_of_range("trailer field number out of range");
+std::int16_t& TrailerField(TMissionTrailer& trailer, int number) {
+    return layout::NumberedField(trailer, layout::kTrailerFields, number);
 }
 
 } // namespace mission

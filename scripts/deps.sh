@@ -28,6 +28,8 @@ QUARNEL_TEST_PACKAGES=(
     xvfb xauth xdotool x11-utils imagemagick dbus-x11
     # what a screen reader gets over AT-SPI, checked on a private session bus
     python3-pyatspi at-spi2-core dbus-daemon
+    # the mission JSON's schema checked against exports
+    python3-jsonschema
     # the Windows build of mission/ and platform/ and its tests under Wine
     g++-mingw-w64-x86-64-posix wine64
 )

@@ -88,6 +88,9 @@ int main(int argc, char** argv) {
                                     "finding a line; status 1 when anything was found");
     check->add_option("FILE", checkFiles, "the missions (.skm)")->required();
 
+    CLI::App* schema = app.add_subcommand(
+        "schema", "Print the JSON Schema of the JSON that export writes and import reads, for editors");
+
     const std::vector<std::string> arguments = Arguments(argc, argv);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments)
@@ -107,5 +110,7 @@ int main(int argc, char** argv) {
         return skm::RunImport(importJson, importOutput);
     if (diff->parsed())
         return skm::RunDiff(diffFirst, diffSecond);
+    if (schema->parsed())
+        return skm::RunSchema();
     return skm::RunCheck(checkFiles);
 }

@@ -1,52 +1,55 @@
 // What the editor would warn about in a mission, or cannot show.
 #include "mission_check.h"
 
-#include "craft_catalogue.h"
+#include "mission_words.h"
 #include "skirmish_file.h"
 
+#include <array>
 #include <cstddef>
-#include <span>
 #include <string_view>
+#include <utility>
 
 namespace skm {
 
 namespace {
 
-// The editor's team list has a goal and a colour for teams 1 to 8.
-constexpr std::int32_t kFewestTeams = 1;
-constexpr std::int32_t kMostTeams = 8;
+using mission::layout::TFieldInfo;
+using mission::layout::TRange;
 
-std::string Range(std::int64_t first, std::int64_t last) {
-    return std::to_string(first) + " to " + std::to_string(last);
+constexpr std::string_view kNoEntry = "%v has no entry (%r): the editor's list shows nothing";
+
+// The field's sentence with the value, the value as shown and the range put in.
+std::string Sentence(std::string_view words, std::int64_t value, std::int64_t shown, TRange range) {
+    const std::string low = std::to_string(range.Lowest);
+    const std::string high = std::to_string(range.Highest);
+    const std::pair<std::string_view, std::string> marks[] = {{"%v", std::to_string(value)},
+                                                              {"%s", std::to_string(shown)},
+                                                              {"%r", low + " to " + high},
+                                                              {"%l", low},
+                                                              {"%h", high}};
+    std::string out(words);
+    for (const auto& [mark, text] : marks)
+        for (auto at = out.find(mark); at != std::string::npos; at = out.find(mark, at + text.size()))
+            out.replace(at, mark.size(), text);
+    return out;
 }
 
-void CheckEntry(std::vector<TFinding>& findings, std::string field, std::int64_t value,
-                std::span<const std::string_view> entries) {
-    if (mission::ListPosition(value, entries.size()) < 0)
-        findings.push_back({std::move(field), std::to_string(value) + " has no entry (" +
-                                                  Range(0, static_cast<std::int64_t>(entries.size()) - 1) +
-                                                  "): the editor's list shows nothing"});
+void Check(std::vector<TFinding>& findings, const std::string& label, const TFieldInfo& info,
+           std::int64_t value) {
+    const TRange range = info.Range();
+    const std::int64_t shown = value + info.ShownOffset;
+    if (range.Lowest <= range.Highest && !range.Holds(shown))
+        findings.push_back(
+            {label, Sentence(info.Beyond.empty() ? kNoEntry : info.Beyond, value, shown, range)});
 }
 
-void CheckFlightGroup(std::vector<TFinding>& findings, const mission::TFlightGroup& group, int slot) {
-    const std::string fg = "FG " + std::to_string(slot + 1) + " ";
-    if (mission::ListPosition(group.CraftType, mission::CraftCatalogue.size()) < 0)
-        findings.push_back({fg + "CraftType", std::to_string(group.CraftType) + " has no craft (" +
-                                                  Range(0, mission::kCraftCount - 1) +
-                                                  "): the editor cannot list this flight group"});
-    if (group.WavesMinusOne == 255)
-        findings.push_back({fg + "WavesMinusOne", "255 means 256 waves: the editor shows 1 to 255"});
-    if (group.CraftPerWave == 0)
-        findings.push_back({fg + "CraftPerWave", "0 craft in a wave: the editor shows 1 to 255"});
-    CheckEntry(findings, fg + "AiLevel", group.AiLevel, mission::AIBoxItems);
-    CheckEntry(findings, fg + "Order", group.Order, mission::OrderBoxItems);
-    CheckEntry(findings, fg + "Warhead", group.Warhead, mission::MissleBoxItems);
-    CheckEntry(findings, fg + "Countermeasure", group.Countermeasure, mission::CounterBoxItems);
-    CheckEntry(findings, fg + "Beam", group.Beam, mission::BeamBoxItems);
-    if (group.Primary > 1)
-        findings.push_back({fg + "Primary", std::to_string(group.Primary) +
-                                                " is neither 0 nor 1: the editor ticks the box but does not "
-                                                "mark the flight group primary in its list"});
+template <class T, std::size_t N>
+void Check(std::vector<TFinding>& findings, const std::string& label, const TFieldInfo& info,
+           const std::array<T, N>& values) {
+    if (info.Look == mission::layout::TLook::Text)
+        return;
+    for (std::size_t i = 0; i < N; ++i)
+        Check(findings, ElementLabel(label, i), info, values[i]);
 }
 
 } // namespace
@@ -60,22 +63,9 @@ std::vector<TFinding> CheckMission(const mission::TMission& mission, std::uintma
                                           (shorter ? ": saving fills the rest with zeros"
                                                    : ": saving drops the bytes after the first 5192")});
     }
-    for (int slot = 0; slot < mission::kFlightGroupCount; ++slot)
-        CheckFlightGroup(findings, mission.FlightGroups[static_cast<std::size_t>(slot)], slot);
-
-    const mission::TMissionSettings& settings = mission.Settings;
-    if (settings.TeamCount < kFewestTeams || settings.TeamCount > kMostTeams)
-        findings.push_back({"TeamCount", std::to_string(settings.TeamCount) + " is outside " +
-                                             Range(kFewestTeams, kMostTeams) +
-                                             ": not every team has a goal and a colour"});
-    CheckEntry(findings, "Arena", settings.Arena, mission::ArenaBoxItems);
-    if (settings.StartDistance < 0 || settings.StartDistance > 255)
-        findings.push_back({"StartDistance", std::to_string(settings.StartDistance) + " is outside " +
-                                                 Range(0, 255) + ": the editor shows the nearest bound"});
-    for (int team = 0; team < mission::kTeamGoalCount; ++team)
-        CheckEntry(findings, "TeamGoal " + std::to_string(team + 1),
-                   mission.Goals.TeamGoal[static_cast<std::size_t>(team)], mission::GoalBoxItems);
-    CheckEntry(findings, "MissionType", mission.Trailer.MissionType, mission::MissionTypeBoxItems);
+    VisitLabelled(mission, [&](const std::string& label, const TFieldInfo& info, const auto& value) {
+        Check(findings, label, info, value);
+    });
     return findings;
 }
 

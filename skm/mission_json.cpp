@@ -14,6 +14,8 @@
 #include <limits>
 #include <optional>
 #include <span>
+#include <type_traits>
+#include <utility>
 #include <vector>
 
 namespace skm {
@@ -97,54 +99,52 @@ private:
     std::vector<bool> first_;
 };
 
-void WriteNumberWithText(JsonWriter& json, std::string_view key, std::int64_t value,
-                         std::optional<std::string_view> text) {
-    json.Key(key);
+using mission::layout::TFieldInfo;
+using mission::layout::TLook;
+
+// The number, with its list entry's text (and the craft's short name) beside it.
+void WriteField(JsonWriter& json, const TFieldInfo& info, std::int64_t value) {
+    const TJsonKeys keys = JsonKeys(info);
+    json.Key(keys.Own);
     json.Number(value);
-    if (text) {
-        json.Key(std::string(key) + "Text");
-        json.String(*text);
+    for (const auto& [key, text] : {std::pair(keys.Text, EntryText(info.Entries, value)),
+                                    std::pair(keys.ShortText, EntryText(info.ShortEntries, value))}) {
+        if (text) {
+            json.Key(key);
+            json.String(*text);
+        }
     }
 }
 
-// The field's text; when it holds more than the text, all its bytes beside it.
-template <std::size_t N>
-void WriteTextField(JsonWriter& json, std::string_view key, const std::array<std::uint8_t, N>& field) {
-    json.Key(key);
-    json.String(FieldUtf8(field));
-    if (HasBytesAfterText(field)) {
-        json.Key(std::string(key) + "Bytes");
-        json.Numbers(field);
+// A list of numbers, with their entries' texts (null for a number without one) in a list beside
+// it; or a text, and when it holds more than the text, all its bytes beside it.
+template <class T, std::size_t N>
+void WriteField(JsonWriter& json, const TFieldInfo& info, const std::array<T, N>& values) {
+    const TJsonKeys keys = JsonKeys(info);
+    json.Key(keys.Own);
+    if constexpr (std::is_same_v<T, std::uint8_t>) {
+        if (info.Look == TLook::Text) {
+            json.String(FieldUtf8(values));
+            if (HasBytesAfterText(values)) {
+                json.Key(keys.Bytes);
+                json.Numbers(values);
+            }
+            return;
+        }
     }
-}
-
-void WriteFlightGroup(JsonWriter& json, const mission::TFlightGroup& group) {
-    json.BeginObject();
-    json.Key("Number");
-    json.Number(group.Number);
-    WriteNumberWithText(json, "CraftType", group.CraftType, CraftLongText(group.CraftType));
-    if (const auto shortName = CraftShortText(group.CraftType)) {
-        json.Key("CraftTypeShortText");
-        json.String(*shortName);
+    json.Numbers(values);
+    if (info.Entries.empty())
+        return;
+    json.Key(keys.Text);
+    json.BeginArray();
+    for (const T value : values) {
+        json.Element();
+        if (const auto text = EntryText(info.Entries, value))
+            json.String(*text);
+        else
+            json.Null();
     }
-    json.Key("HeadBytes");
-    json.Numbers(group.HeadBytes);
-    json.Key("WavesMinusOne");
-    json.Number(group.WavesMinusOne);
-    json.Key("CraftPerWave");
-    json.Number(group.CraftPerWave);
-    WriteNumberWithText(json, "AiLevel", group.AiLevel, EntryText(mission::AIBoxItems, group.AiLevel));
-    WriteNumberWithText(json, "Order", group.Order, EntryText(mission::OrderBoxItems, group.Order));
-    WriteNumberWithText(json, "Warhead", group.Warhead, EntryText(mission::MissleBoxItems, group.Warhead));
-    WriteNumberWithText(json, "Countermeasure", group.Countermeasure,
-                        EntryText(mission::CounterBoxItems, group.Countermeasure));
-    WriteNumberWithText(json, "Beam", group.Beam, EntryText(mission::BeamBoxItems, group.Beam));
-    json.Key("Primary");
-    json.Number(group.Primary);
-    json.Key("Body");
-    json.Numbers(group.Body);
-    WriteTextField(json, "Name", group.Name);
-    json.EndObject();
+    json.EndArray();
 }
 
 // ---- Reading -----------------------------------------------------------------------------------
@@ -209,7 +209,7 @@ void ReadIntegers(std::array<T, N>& values, const Json& list, const std::string&
 // One JSON object of the form: its members by name, each of them required, and no others.
 class ObjectReader {
 public:
-    ObjectReader(const Json& object, std::string path, std::initializer_list<std::string_view> known)
+    ObjectReader(const Json& object, std::string path, std::span<const std::string> known)
         : object_(object), path_(std::move(path)) {
         if (!object_.is_object())
             Fail(path_.empty() ? "the JSON" : path_, "expected an object, found " + Describe(object_));
@@ -222,20 +222,20 @@ public:
     std::string Where(std::string_view key) const {
         return path_.empty() ? std::string(key) : path_ + "." + std::string(key);
     }
-    const Json* Find(const char* key) const {
+    const Json* Find(const std::string& key) const {
         const auto found = object_.find(key);
         return found == object_.end() ? nullptr : &*found;
     }
-    const Json& operator[](const char* key) const {
+    const Json& operator[](const std::string& key) const {
         const Json* value = Find(key);
         if (value == nullptr)
             Fail(Where(key), "missing");
         return *value;
     }
-    template <class T> void Read(T& field, const char* key) const {
+    template <class T> void Read(T& field, const std::string& key) const {
         field = ReadInteger<T>((*this)[key], Where(key));
     }
-    template <class T, std::size_t N> void Read(std::array<T, N>& field, const char* key) const {
+    template <class T, std::size_t N> void Read(std::array<T, N>& field, const std::string& key) const {
         ReadIntegers(field, (*this)[key], Where(key));
     }
 
@@ -248,8 +248,8 @@ private:
 // beside it (as export writes them for a field that holds more than its text) are taken whole as
 // long as the text is still theirs; a changed text is stored as the editor stores a typed one.
 template <std::size_t N>
-void ReadTextField(std::array<std::uint8_t, N>& field, const ObjectReader& object, const char* key,
-                   const char* bytesKey) {
+void ReadTextField(std::array<std::uint8_t, N>& field, const ObjectReader& object, const std::string& key,
+                   const std::string& bytesKey) {
     const std::string where = object.Where(key);
     const Json& value = object[key];
     if (!value.is_string())
@@ -274,44 +274,42 @@ void ReadTextField(std::array<std::uint8_t, N>& field, const ObjectReader& objec
     text::SetFieldText(field, ansi);
 }
 
-mission::TFlightGroup ReadFlightGroup(const Json& value, const std::string& path) {
-    const ObjectReader object(value, path,
-                              {"Number",
-                               "CraftType",
-                               "CraftTypeText",
-                               "CraftTypeShortText",
-                               "HeadBytes",
-                               "WavesMinusOne",
-                               "CraftPerWave",
-                               "AiLevel",
-                               "AiLevelText",
-                               "Order",
-                               "OrderText",
-                               "Warhead",
-                               "WarheadText",
-                               "Countermeasure",
-                               "CountermeasureText",
-                               "Beam",
-                               "BeamText",
-                               "Primary",
-                               "Body",
-                               "Name",
-                               "NameBytes"});
-    mission::TFlightGroup group;
-    object.Read(group.Number, "Number");
-    object.Read(group.CraftType, "CraftType");
-    object.Read(group.HeadBytes, "HeadBytes");
-    object.Read(group.WavesMinusOne, "WavesMinusOne");
-    object.Read(group.CraftPerWave, "CraftPerWave");
-    object.Read(group.AiLevel, "AiLevel");
-    object.Read(group.Order, "Order");
-    object.Read(group.Warhead, "Warhead");
-    object.Read(group.Countermeasure, "Countermeasure");
-    object.Read(group.Beam, "Beam");
-    object.Read(group.Primary, "Primary");
-    object.Read(group.Body, "Body");
-    ReadTextField(group.Name, object, "Name", "NameBytes");
-    return group;
+// The keys of an object that holds these fields: each field's own and those written beside it.
+template <class Fields> std::vector<std::string> KnownKeys(const Fields& fields) {
+    std::vector<std::string> known;
+    std::apply(
+        [&](const auto&... field) {
+            for (const TFieldInfo& info : {field.Info...}) {
+                const TJsonKeys keys = JsonKeys(info);
+                for (const std::string& key : {keys.Own, keys.Text, keys.ShortText, keys.Bytes})
+                    if (!key.empty())
+                        known.push_back(key);
+            }
+        },
+        fields);
+    return known;
+}
+
+template <class T> void ReadField(const ObjectReader& object, const TFieldInfo& info, T& value) {
+    object.Read(value, std::string(info.Name));
+}
+
+template <class T, std::size_t N>
+void ReadField(const ObjectReader& object, const TFieldInfo& info, std::array<T, N>& values) {
+    if constexpr (std::is_same_v<T, std::uint8_t>) {
+        if (info.Look == TLook::Text)
+            return ReadTextField(values, object, std::string(info.Name), JsonKeys(info).Bytes);
+    }
+    object.Read(values, std::string(info.Name));
+}
+
+// The fields of one record from its object.
+template <class Record, class Fields>
+void ReadRecord(Record& record, const Fields& fields, const Json& value, const std::string& path,
+                std::span<const std::string> known) {
+    const ObjectReader object(value, path, known);
+    mission::layout::VisitDescribed(
+        record, fields, [&](const TFieldInfo& info, auto& field) { ReadField(object, info, field); });
 }
 
 Json Parse(std::string_view text) {
@@ -335,6 +333,13 @@ Json Parse(std::string_view text) {
 
 } // namespace
 
+TJsonKeys JsonKeys(const mission::layout::TFieldInfo& info) {
+    const std::string own(info.Name);
+    const auto beside = [&](bool has, const char* what) { return has ? own + what : std::string(); };
+    return {own, beside(!info.Entries.empty(), "Text"), beside(!info.ShortEntries.empty(), "ShortText"),
+            beside(info.Look == TLook::Text, "Bytes")};
+}
+
 std::string ExportJson(const mission::TMission& mission) {
     JsonWriter json;
     json.BeginObject();
@@ -342,63 +347,23 @@ std::string ExportJson(const mission::TMission& mission) {
     json.String(kJsonFormat);
     json.Key("formatVersion");
     json.Number(kJsonFormatVersion);
-
-    json.Key("Header");
-    json.BeginObject();
-    WriteTextField(json, "MissionName", mission.Header.MissionName);
-    json.Key("HeaderBytes");
-    json.Numbers(mission.Header.HeaderBytes);
-    json.EndObject();
-
-    json.Key("FlightGroups");
-    json.BeginArray();
-    for (const mission::TFlightGroup& group : mission.FlightGroups) {
-        json.Element();
-        WriteFlightGroup(json, group);
-    }
-    json.EndArray();
-
-    const mission::TMissionSettings& settings = mission.Settings;
-    json.Key("Settings");
-    json.BeginObject();
-    json.Key("TeamCount");
-    json.Number(settings.TeamCount);
-    json.Key("Setting2");
-    json.Number(settings.Setting2);
-    WriteNumberWithText(json, "Arena", settings.Arena, EntryText(mission::ArenaBoxItems, settings.Arena));
-    json.Key("StartDistance");
-    json.Number(settings.StartDistance);
-    json.Key("GlobalsValue");
-    json.Number(settings.GlobalsValue);
-    json.EndObject();
-
-    json.Key("Goals");
-    json.BeginObject();
-    json.Key("TeamGoal");
-    json.Numbers(mission.Goals.TeamGoal);
-    json.Key("TeamGoalText");
-    json.BeginArray();
-    for (const std::int32_t goal : mission.Goals.TeamGoal) {
-        json.Element();
-        if (const auto text = EntryText(mission::GoalBoxItems, goal))
-            json.String(*text);
-        else
-            json.Null();
-    }
-    json.EndArray();
-    json.Key("GoalsExtra");
-    json.Numbers(mission.Goals.GoalsExtra);
-    json.EndObject();
-
-    const mission::TMissionTrailer& trailer = mission.Trailer;
-    json.Key("Trailer");
-    json.BeginObject();
-    WriteNumberWithText(json, "MissionType", trailer.MissionType,
-                        EntryText(mission::MissionTypeBoxItems, trailer.MissionType));
-    json.Key("TrailerExtra");
-    json.Number(trailer.TrailerExtra);
-    json.EndObject();
-
+    mission::layout::VisitParts(mission, [&](const auto& part, auto records) {
+        const bool list = mission::layout::kEachGroup<decltype(part.record)>;
+        json.Key(part.Name);
+        if (list)
+            json.BeginArray();
+        for (const auto& record : records) {
+            if (list)
+                json.Element();
+            json.BeginObject();
+            mission::layout::VisitDescribed(
+                record, part.fields,
+                [&](const TFieldInfo& info, const auto& field) { WriteField(json, info, field); });
+            json.EndObject();
+        }
+        if (list)
+            json.EndArray();
+    });
     json.EndObject();
     std::string out = json.Take();
     out += '\n';
@@ -407,8 +372,9 @@ std::string ExportJson(const mission::TMission& mission) {
 
 mission::TMission ImportJson(std::string_view text) {
     const Json root = Parse(text);
-    const ObjectReader top(
-        root, "", {"format", "formatVersion", "Header", "FlightGroups", "Settings", "Goals", "Trailer"});
+    std::vector<std::string> topKeys{"$schema", "format", "formatVersion"}; // $schema: for editors
+    std::apply([&](const auto&... part) { (topKeys.emplace_back(part.Name), ...); }, mission::layout::kParts);
+    const ObjectReader top(root, "", topKeys);
     const Json& format = top["format"];
     if (!format.is_string() || format.get_ref<const std::string&>() != kJsonFormat)
         Fail("format", "expected \"" + std::string(kJsonFormat) + "\", found " + Describe(format));
@@ -419,35 +385,22 @@ mission::TMission ImportJson(std::string_view text) {
                                   std::to_string(kJsonFormatVersion) + ")");
 
     mission::TMission mission;
-    const ObjectReader header(top["Header"], "Header", {"MissionName", "MissionNameBytes", "HeaderBytes"});
-    ReadTextField(mission.Header.MissionName, header, "MissionName", "MissionNameBytes");
-    header.Read(mission.Header.HeaderBytes, "HeaderBytes");
-
-    const Json& groups = top["FlightGroups"];
-    if (!groups.is_array())
-        Fail("FlightGroups", "expected a list of 16 flight groups, found " + Describe(groups));
-    if (groups.size() != mission.FlightGroups.size())
-        Fail("FlightGroups", "expected 16 flight groups, found " + std::to_string(groups.size()));
-    for (std::size_t slot = 0; slot < mission.FlightGroups.size(); ++slot)
-        mission.FlightGroups[slot] =
-            ReadFlightGroup(groups[slot], "FlightGroups[" + std::to_string(slot) + "]");
-
-    const ObjectReader settings(
-        top["Settings"], "Settings",
-        {"TeamCount", "Setting2", "Arena", "ArenaText", "StartDistance", "GlobalsValue"});
-    settings.Read(mission.Settings.TeamCount, "TeamCount");
-    settings.Read(mission.Settings.Setting2, "Setting2");
-    settings.Read(mission.Settings.Arena, "Arena");
-    settings.Read(mission.Settings.StartDistance, "StartDistance");
-    settings.Read(mission.Settings.GlobalsValue, "GlobalsValue");
-
-    const ObjectReader goals(top["Goals"], "Goals", {"TeamGoal", "TeamGoalText", "GoalsExtra"});
-    goals.Read(mission.Goals.TeamGoal, "TeamGoal");
-    goals.Read(mission.Goals.GoalsExtra, "GoalsExtra");
-
-    const ObjectReader trailer(top["Trailer"], "Trailer", {"MissionType", "MissionTypeText", "TrailerExtra"});
-    trailer.Read(mission.Trailer.MissionType, "MissionType");
-    trailer.Read(mission.Trailer.TrailerExtra, "TrailerExtra");
+    mission::layout::VisitParts(mission, [&](const auto& part, auto records) {
+        const std::string name(part.Name);
+        const std::vector<std::string> known = KnownKeys(part.fields);
+        if constexpr (mission::layout::kEachGroup<decltype(part.record)>) {
+            const Json& groups = top[name];
+            if (!groups.is_array())
+                Fail(name, "expected a list of 16 flight groups, found " + Describe(groups));
+            if (groups.size() != records.size())
+                Fail(name, "expected 16 flight groups, found " + std::to_string(groups.size()));
+            for (std::size_t slot = 0; slot < records.size(); ++slot)
+                ReadRecord(records[slot], part.fields, groups[slot], name + "[" + std::to_string(slot) + "]",
+                           known);
+        } else {
+            ReadRecord(records[0], part.fields, top[name], name, known);
+        }
+    });
     return mission;
 }
 

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "mission_model.h"
+#include "skirmish_layout.h"
 #include "user_error.h"
 
 #include <string>
@@ -23,6 +24,13 @@ public:
     int Line;
     int Column;
 };
+
+// The keys the JSON gives a field: its own, and those written beside it when the field has them
+// (the list entry's text, the craft's short name, all the bytes of a text), else empty.
+struct TJsonKeys {
+    std::string Own, Text, ShortText, Bytes;
+};
+TJsonKeys JsonKeys(const mission::layout::TFieldInfo& info);
 
 // The mission as JSON text, two spaces an indent, lists of numbers on one line, ending in a line
 // break. The same mission always gives the same text.

@@ -2,7 +2,6 @@
 #include "mission_show.h"
 
 #include "ansi_text.h"
-#include "craft_catalogue.h"
 #include "mission_words.h"
 
 #include <array>
@@ -10,6 +9,7 @@
 #include <optional>
 #include <span>
 #include <string_view>
+#include <type_traits>
 
 namespace skm {
 
@@ -83,43 +83,45 @@ std::string WithEntry(std::int64_t value, std::optional<std::string_view> entry)
     return out;
 }
 
-std::string Craft(int craftType) {
-    std::string out = WithEntry(craftType, CraftLongText(craftType));
-    if (const auto shortName = CraftShortText(craftType))
+// A number as show words it: with its list entry (and the craft's short name), the count it
+// means, or whether it says yes.
+std::string Value(const mission::layout::TFieldInfo& info, std::int64_t value) {
+    using mission::layout::TLook;
+    std::string out = WithEntry(value, EntryText(info.Entries, value));
+    if (const auto shortName = EntryText(info.ShortEntries, value))
         out += " short " + Quoted(*shortName);
+    if (info.Look == TLook::WaveCount) {
+        const std::int64_t count = value + info.ShownOffset;
+        out += " (" + std::to_string(count) + (count == 1 ? " wave)" : " waves)");
+    } else if (info.Look == TLook::YesNo && (value == 0 || value == 1)) {
+        out += value == 0 ? " no" : " yes";
+    }
     return out;
 }
 
-std::string Primary(std::uint8_t primary) {
-    std::string out = std::to_string(primary);
-    if (primary == 0)
-        out += " no";
-    else if (primary == 1)
-        out += " yes";
-    return out;
+// A list of numbers on one line, a text, or, for a list whose numbers have entries, one line each.
+template <class T, std::size_t N>
+void AddField(std::vector<TShowLine>& lines, const std::string& label,
+              const mission::layout::TFieldInfo& info, const std::array<T, N>& values) {
+    using mission::layout::TLook;
+    if constexpr (std::is_same_v<T, std::uint8_t>) {
+        if (info.Look == TLook::Text || info.Look == TLook::Hex) {
+            lines.push_back({label, info.Look == TLook::Text ? TextField(values) : HexBytes(values)});
+            return;
+        }
+    }
+    if (info.Entries.empty()) {
+        lines.push_back({label, Numbers(values)});
+    } else {
+        for (std::size_t i = 0; i < N; ++i)
+            lines.push_back({ElementLabel(label, i), Value(info, values[i])});
+    }
 }
 
-void AddFlightGroup(std::vector<TShowLine>& lines, const mission::TFlightGroup& group, int slot) {
-    const std::string fg = "FG " + std::to_string(slot + 1) + " ";
-    const auto add = [&](const char* field, std::string value) {
-        lines.push_back({fg + field, std::move(value)});
-    };
-    add("Number", std::to_string(group.Number));
-    add("CraftType", Craft(group.CraftType));
-    add("HeadBytes", HexBytes(group.HeadBytes));
-    const int waves = group.WavesMinusOne + 1;
-    add("WavesMinusOne", std::to_string(group.WavesMinusOne) + " (" + std::to_string(waves) +
-                             (waves == 1 ? " wave)" : " waves)"));
-    add("CraftPerWave", std::to_string(group.CraftPerWave));
-    add("AiLevel", WithEntry(group.AiLevel, EntryText(mission::AIBoxItems, group.AiLevel)));
-    add("Order", WithEntry(group.Order, EntryText(mission::OrderBoxItems, group.Order)));
-    add("Warhead", WithEntry(group.Warhead, EntryText(mission::MissleBoxItems, group.Warhead)));
-    add("Countermeasure",
-        WithEntry(group.Countermeasure, EntryText(mission::CounterBoxItems, group.Countermeasure)));
-    add("Beam", WithEntry(group.Beam, EntryText(mission::BeamBoxItems, group.Beam)));
-    add("Primary", Primary(group.Primary));
-    add("Body", Numbers(group.Body));
-    add("Name", TextField(group.Name));
+template <class T>
+void AddField(std::vector<TShowLine>& lines, const std::string& label,
+              const mission::layout::TFieldInfo& info, T value) {
+    lines.push_back({label, Value(info, value)});
 }
 
 } // namespace
@@ -127,27 +129,9 @@ void AddFlightGroup(std::vector<TShowLine>& lines, const mission::TFlightGroup& 
 std::vector<TShowLine> ShowLines(const mission::TMission& mission) {
     std::vector<TShowLine> lines;
     lines.reserve(16 * 13 + 24);
-    lines.push_back({"MissionName", TextField(mission.Header.MissionName)});
-    lines.push_back({"HeaderBytes", Numbers(mission.Header.HeaderBytes)});
-    for (int slot = 0; slot < mission::kFlightGroupCount; ++slot)
-        AddFlightGroup(lines, mission.FlightGroups[static_cast<std::size_t>(slot)], slot);
-
-    const mission::TMissionSettings& settings = mission.Settings;
-    lines.push_back({"TeamCount", std::to_string(settings.TeamCount)});
-    lines.push_back({"Setting2", std::to_string(settings.Setting2)});
-    lines.push_back({"Arena", WithEntry(settings.Arena, EntryText(mission::ArenaBoxItems, settings.Arena))});
-    lines.push_back({"StartDistance", std::to_string(settings.StartDistance)});
-    lines.push_back({"GlobalsValue", std::to_string(settings.GlobalsValue)});
-    for (int team = 0; team < mission::kTeamGoalCount; ++team) {
-        const std::int32_t goal = mission.Goals.TeamGoal[static_cast<std::size_t>(team)];
-        lines.push_back({"TeamGoal " + std::to_string(team + 1),
-                         WithEntry(goal, EntryText(mission::GoalBoxItems, goal))});
-    }
-    lines.push_back({"GoalsExtra", Numbers(mission.Goals.GoalsExtra)});
-    const mission::TMissionTrailer& trailer = mission.Trailer;
-    lines.push_back({"MissionType", WithEntry(trailer.MissionType,
-                                              EntryText(mission::MissionTypeBoxItems, trailer.MissionType))});
-    lines.push_back({"TrailerExtra", std::to_string(trailer.TrailerExtra)});
+    VisitLabelled(mission, [&](const std::string& label, const auto& info, const auto& value) {
+        AddField(lines, label, info, value);
+    });
     return lines;
 }
 

@@ -2,7 +2,6 @@
 #include "mission_words.h"
 
 #include "ansi_text.h"
-#include "craft_catalogue.h"
 
 #include <algorithm>
 
@@ -24,20 +23,6 @@ std::optional<std::string_view> EntryText(std::span<const std::string_view> entr
     return WithoutTrailingSpaces(entries[static_cast<std::size_t>(position)]);
 }
 
-std::optional<std::string_view> CraftLongText(int craftType) {
-    const int row = mission::ListPosition(craftType, mission::CraftCatalogue.size());
-    if (row < 0)
-        return std::nullopt;
-    return WithoutTrailingSpaces(mission::CraftCatalogue[static_cast<std::size_t>(row)].LongName);
-}
-
-std::optional<std::string_view> CraftShortText(int craftType) {
-    const int row = mission::ListPosition(craftType, mission::CraftCatalogue.size());
-    if (row < 0)
-        return std::nullopt;
-    return WithoutTrailingSpaces(mission::CraftCatalogue[static_cast<std::size_t>(row)].ShortName);
-}
-
 std::string FieldUtf8(std::span<const std::uint8_t> field) {
     return text::UnicodeToUtf8(text::AnsiToUnicode(text::FieldText(field)));
 }
@@ -46,6 +31,10 @@ bool HasBytesAfterText(std::span<const std::uint8_t> field) {
     const std::size_t length = text::FieldText(field).size();
     return std::any_of(field.begin() + static_cast<std::ptrdiff_t>(length), field.end(),
                        [](std::uint8_t byte) { return byte != 0; });
+}
+
+std::string ElementLabel(const std::string& label, std::size_t index) {
+    return label + " " + std::to_string(index + 1);
 }
 
 } // namespace skm

@@ -3,6 +3,7 @@
 
 #include "mission_check.h"
 #include "mission_json.h"
+#include "mission_schema.h"
 #include "mission_show.h"
 #include "skirmish_file.h"
 #include "skm_files.h"
@@ -125,6 +126,13 @@ int RunCheck(const std::vector<std::string>& files) {
         failed = failed || status == kExitError;
     }
     return failed ? kExitError : found ? kExitFound : kExitDone;
+}
+
+int RunSchema() {
+    return Guarded([] {
+        WriteTextFile("-", JsonSchema());
+        return kExitDone;
+    });
 }
 
 } // namespace skm

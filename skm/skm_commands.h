@@ -17,5 +17,6 @@ int RunExport(const std::string& file, const std::string& output);
 int RunImport(const std::string& json, const std::string& output);
 int RunDiff(const std::string& first, const std::string& second);
 int RunCheck(const std::vector<std::string>& files);
+int RunSchema();
 
 } // namespace skm

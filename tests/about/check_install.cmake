@@ -15,7 +15,8 @@ foreach(path "${PREFIX}/bin/quarnel" "${PREFIX}/bin/quarnel-skm" "${entry}"
              "${PREFIX}/share/icons/hicolor/scalable/apps/quarnel.svg"
              "${PREFIX}/share/doc/quarnel/LICENSE" "${PREFIX}/share/mime/packages/quarnel.xml"
              "${PREFIX}/share/man/man1/quarnel.1" "${PREFIX}/share/man/man1/quarnel-skm.1"
-             "${PREFIX}/share/doc/quarnel/missions-as-text.md")
+             "${PREFIX}/share/doc/quarnel/missions-as-text.md"
+             "${PREFIX}/share/doc/quarnel/quarnel-skm-mission.schema.json")
     if(NOT EXISTS "${path}")
         message(FATAL_ERROR "not installed: ${path}")
     endif()

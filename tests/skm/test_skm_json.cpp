@@ -2,6 +2,7 @@
 // field, and check finds what the editor cannot show.
 #include "mission_check.h"
 #include "mission_json.h"
+#include "mission_schema.h"
 #include "mission_show.h"
 #include "skirmish_file.h"
 #include "test_support.h"
@@ -11,10 +12,15 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 using namespace mission;
 using testsupport::RandomBytes;
+using testsupport::TempDir;
+using testsupport::WriteBytes;
 
 namespace {
 
@@ -206,4 +212,76 @@ TEST(SkmCheck, FindsWhatTheEditorCannotShow) {
         fields.push_back(finding.Field);
     EXPECT_EQ(fields, (std::vector<std::string>{"length", "FG 1 WavesMinusOne", "FG 1 AiLevel",
                                                 "FG 3 CraftType", "TeamCount", "TeamGoal 8", "MissionType"}));
+}
+
+TEST(SkmSchema, EveryExportMeetsTheSchemaAndWhatImportRefusesDoesNot) {
+    const std::string schema = skm::JsonSchema();
+    std::ifstream installed(QUARNEL_SCHEMA_FILE, std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(installed), {}), schema)
+        << QUARNEL_SCHEMA_FILE << " is installed as the output of `quarnel-skm schema`: write it again";
+    if (std::string(QUARNEL_PYTHON3).empty() ||
+        std::system((std::string(QUARNEL_PYTHON3) + " -c 'import jsonschema' 2>/dev/null").c_str()) != 0)
+        GTEST_SKIP() << "python3-jsonschema is not installed";
+
+    TempDir dir;
+    std::vector<std::string> arguments;
+    const auto add = [&](const std::string& json, bool valid) {
+        const auto path = dir / (std::to_string(arguments.size()) + ".json");
+        WriteBytes(path, std::vector<std::uint8_t>(json.begin(), json.end()));
+        arguments.push_back((valid ? "valid:" : "invalid:") + path.string());
+    };
+    add(schema, false); // a schema is no mission
+    for (const auto& image : TestMissions())
+        add(skm::ExportJson(FromBytes(image)), true);
+    const std::string good = skm::ExportJson(NewDefaultMission());
+    using nlohmann::json;
+    const auto edited = [&](auto change) {
+        auto j = json::parse(good);
+        change(j);
+        return j.dump(1);
+    };
+    const std::string withSchemaKey =
+        edited([](json& j) { j["$schema"] = "quarnel-skm-mission.schema.json"; });
+    EXPECT_NO_THROW(skm::ImportJson(withSchemaKey));
+    add(withSchemaKey, true);
+    for (const std::string& refused : {
+             edited([](json& j) { j["FlightGroups"][0]["CraftType"] = 256; }),
+             edited([](json& j) { j["Settings"]["Arena"] = 2147483648LL; }),
+             edited([](json& j) { j["FlightGroups"][2].erase("AiLevel"); }),
+             edited([](json& j) { j["Trailer"]["Missiontype"] = 0; }),
+             edited([](json& j) { j["Goals"]["TeamGoal"].erase(7); }),
+             edited([](json& j) { j["FlightGroups"].erase(0); }),
+             edited([](json& j) { j["FlightGroups"][0]["Name"] = "Twenty-one characters"; }),
+             edited([](json& j) {
+                 j["Header"]["MissionNameBytes"] = json::array({1, 2});
+             }),
+             edited([](json& j) { j["formatVersion"] = 2; }),
+         }) {
+        EXPECT_THROW(skm::ImportJson(refused), skm::EJsonError) << refused.substr(0, 200);
+        add(refused, false);
+    }
+    WriteBytes(dir / "schema.json", std::vector<std::uint8_t>(schema.begin(), schema.end()));
+
+    // Each file against the schema; the lines that come out are the files that were judged wrongly.
+    const std::string script = R"(
+import json, sys, jsonschema
+schema = json.load(open(sys.argv[1]))
+jsonschema.Draft7Validator.check_schema(schema)
+validator = jsonschema.Draft7Validator(schema)
+for argument in sys.argv[2:]:
+    expected, path = argument.split(":", 1)
+    errors = [e.message for e in validator.iter_errors(json.load(open(path)))]
+    if (expected == "valid") != (not errors):
+        print(argument, errors[:1] or "accepted")
+)";
+    WriteBytes(dir / "check.py", std::vector<std::uint8_t>(script.begin(), script.end()));
+    std::string command = std::string(QUARNEL_PYTHON3) + " " + (dir / "check.py").string() + " " +
+                          (dir / "schema.json").string();
+    for (const std::string& argument : arguments)
+        command += " " + argument;
+    command += " >" + (dir / "out").string() + " 2>&1";
+    const int status = std::system(command.c_str());
+    std::ifstream out(dir / "out");
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(out), {}), "");
+    EXPECT_EQ(status, 0);
 }

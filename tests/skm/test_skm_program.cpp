@@ -133,7 +133,8 @@ TEST(SkmProgram, ExitStatusesOfEachCommand) {
                                                  {"export", "--help"},
                                                  {"import", "--help"},
                                                  {"diff", "--help"},
-                                                 {"check", "--help"}}) {
+                                                 {"check", "--help"},
+                                                 {"schema", "--help"}}) {
         const TRun run = Skm(dir, help);
         EXPECT_EQ(run.Status, 0) << help.front();
         EXPECT_NE(run.Out.find("Usage:"), std::string::npos) << run.Out;
