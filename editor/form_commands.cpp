@@ -59,7 +59,7 @@ TForm1::TSaveOutcome TForm1::SaveStep() {
     if (FileName == kUnnamed)
         return SaveAs();
     // Another program's change to the file, or its removal, is not written over without a word.
-    if (StampedFileName == FileName && files::StampOf(ToPath(FileName)) != FileStamp &&
+    if (StampedFileName == FileName && files::ChangedSince(ToPath(FileName), FileStamp) &&
         !dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
                             QString("\"%1\" has been changed or removed by another program since it was "
                                     "opened or last saved here. Save over it?")
