@@ -6,6 +6,7 @@
 #include "choice_box.h"
 #include "draw_list_box.h"
 #include "error_text.h"
+#include "file_names.h"
 #include "home_page.h"
 #include "list_entries.h"
 #include "skirmish_file.h"
@@ -24,8 +25,9 @@ namespace editor {
 
 namespace {
 
+// The name's bytes as the system gave them, also where they are not UTF-8.
 std::filesystem::path ToPath(const QString& fileName) {
-    return std::filesystem::path(fileName.toStdU16String());
+    return files::PathFromName(fileName.toStdU16String());
 }
 
 // What the next save does to a file that is not a skirmish file's length; empty when it is.
