@@ -65,6 +65,11 @@ std::string Mistake(const CLI::App& app) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+    // Output past the file-size limit then fails with an error the program reports ("File too
+    // large"), instead of killing it half-way through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     CLI::App app(
         "Skirmish missions (.skm) as text: show them, diff them, check them, and turn them into JSON "
         "and back.\nExit status: 0 done, 1 found something (diff, check), 2 error.",
@@ -135,12 +140,6 @@ int main(int argc, char** argv) {
         }
         return app.exit(error) == 0 ? skm::kExitDone : skm::kExitError;
     }
-#ifndef _WIN32
-    // Output past the file-size limit then fails with an error the program reports, instead of
-    // killing it half-way.
-    std::signal(SIGXFSZ, SIG_IGN);
-#endif
-
     if (show->parsed())
         return skm::RunShow(showFile);
     if (newCommand->parsed())

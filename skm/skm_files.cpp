@@ -17,6 +17,8 @@
 
 #ifdef _WIN32
 #include <windows.h>
+// <windows.h> maps ReplaceFile to the system's ReplaceFileA; the file layer's is meant here.
+#undef ReplaceFile
 #else
 #include <sys/stat.h>
 #include <unistd.h>

@@ -139,6 +139,7 @@ TEST(SkmProgram, ExitStatusesOfEachCommand) {
 
     for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},
                                                  {"show", "--help"},
+                                                 {"new", "--help"},
                                                  {"export", "--help"},
                                                  {"import", "--help"},
                                                  {"diff", "--help"},
