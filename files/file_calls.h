@@ -1,6 +1,6 @@
 // The system calls the file layer makes, in one table that tests may fill with doubles. The table
 // starts out with the system's own calls; the layer makes no file call around it (it asks the
-// system directly only who it runs as, its process id, and SIGXFSZ's disposition).
+// system directly only its process id and SIGXFSZ's disposition).
 #pragma once
 
 #ifdef _WIN32
