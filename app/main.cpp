@@ -1,5 +1,6 @@
 // The quarnel executable: the command line, the application, its one window, the event loop.
 #include "application_setup.h"
+#include "file_names.h"
 #include "form1.h"
 #include "work_keeping.h"
 
@@ -68,6 +69,32 @@ QString CommandLineError(QCommandLineParser& parser, const QStringList& argument
     return {};
 }
 
+// A command-line argument as text. On Linux a file's name is bytes that need not be UTF-8, where
+// Qt would put a replacement character in place of each stray byte and so name another file: such
+// bytes are kept in the text and put back when the file is opened (files/file_names.h).
+QString ArgumentText(const char* argument) {
+#ifdef _WIN32
+    return QFile::decodeName(argument);
+#else
+    return QString::fromStdU16String(files::NameFromSystem(argument));
+#endif
+}
+
+// The arguments Qt left once it took its own (QApplication removes them from argv); on Windows,
+// Qt's copy from the wide command line, which argv's code page could not carry.
+QStringList ArgumentsAfterQt(int argc, char** argv) {
+#ifdef _WIN32
+    (void)argc;
+    (void)argv;
+    return QCoreApplication::arguments();
+#else
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << ArgumentText(argv[i]);
+    return arguments;
+#endif
+}
+
 // Qt warns at every start where the session sets no XDG_RUNTIME_DIR (a bare root shell, a
 // container) and then uses a folder of its own, which serves the program as well; every other
 // message goes on as before.
@@ -88,7 +115,7 @@ int main(int argc, char** argv) {
     // name is taken from Qt's own copy of the command line below.
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
-        arguments << QFile::decodeName(argv[i]);
+        arguments << ArgumentText(argv[i]);
     QCommandLineParser parser;
     DescribeCommandLine(parser);
     if (const QString error = CommandLineError(parser, arguments);
@@ -114,10 +141,16 @@ int main(int argc, char** argv) {
     // Once the window is up, work an earlier editor left unsaved is offered; then the file named on
     // the command line (Explorer's "Open with", a file dropped on quarnel.exe, a file manager's
     // double-click) opens, as Open would open it.
-    parser.parse(QCoreApplication::arguments());
+    parser.parse(ArgumentsAfterQt(argc, argv));
     QString path;
-    if (const QStringList files = parser.positionalArguments(); !files.isEmpty())
+    if (const QStringList files = parser.positionalArguments(); !files.isEmpty()) {
+#ifdef _WIN32
         path = QFileInfo(files.front()).absoluteFilePath();
+#else
+        // Qt's absolute path would go through the lossy bytes again.
+        path = QString::fromStdU16String(files::AbsoluteName(files.front().toStdU16String()));
+#endif
+    }
     QTimer::singleShot(0, &form, [&form, &recovery, &keeper, path] {
         OfferRecoveredWork(form, recovery, keeper);
         if (!path.isEmpty())

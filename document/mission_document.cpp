@@ -1,5 +1,6 @@
 #include "mission_document.h"
 
+#include "file_names.h"
 #include "skirmish_file.h"
 #include "team_colours.h"
 
@@ -17,8 +18,9 @@ constexpr int kHistoryLimit = 1000;
 // What the steps of a field typed into share, so that the history offers them to each other.
 constexpr int kTypingStepId = 1;
 
+// The name's bytes as the system gave them, also where they are not UTF-8.
 std::filesystem::path ToPath(const QString& fileName) {
-    return std::filesystem::path(fileName.toStdU16String());
+    return files::PathFromName(fileName.toStdU16String());
 }
 
 } // namespace
@@ -165,7 +167,7 @@ std::uintmax_t TMissionDocument::Open(const QString& path) {
 }
 
 TMissionDocument::TSaveOutcome TMissionDocument::Save(const std::function<bool()>& mayOverwriteChange) {
-    if (files::StampOf(ToPath(fileName_)) != stamp_ && !mayOverwriteChange())
+    if (files::ChangedSince(ToPath(fileName_), stamp_) && !mayOverwriteChange())
         return TSaveOutcome::Cancelled;
     SaveTo(fileName_);
     history_->setClean();

@@ -126,6 +126,10 @@ std::vector<std::uint8_t> EncodeRecoveryCopy(const TRecoveryCopy& copy) {
     out.Number(static_cast<std::uint64_t>(stamp.Size));
     out.Number(stamp.ModifiedSeconds);
     out.Number(stamp.ModifiedNanoseconds);
+    out.Number(stamp.ChangedSeconds);
+    out.Number(stamp.ChangedNanoseconds);
+    out.Number(static_cast<std::uint32_t>(stamp.Content.size()));
+    out.Bytes(stamp.Content);
     out.Bytes(copy.Image);
     out.Number(Crc32(out.Written()));
     return out.Take();
@@ -151,6 +155,10 @@ std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> by
     stamp.Size = in.Number<std::uint64_t>();
     stamp.ModifiedSeconds = in.Number<std::int64_t>();
     stamp.ModifiedNanoseconds = in.Number<std::int64_t>();
+    stamp.ChangedSeconds = in.Number<std::int64_t>();
+    stamp.ChangedNanoseconds = in.Number<std::int64_t>();
+    const auto content = in.Bytes(in.Number<std::uint32_t>());
+    stamp.Content.assign(content.begin(), content.end());
     const auto image = in.Bytes(copy.Image.size());
     std::copy(image.begin(), image.end(), copy.Image.begin());
     if (!in.Ok() || !in.AtEnd())

@@ -1,6 +1,6 @@
 // The system calls the file layer makes, in one table that tests may fill with doubles. The table
 // starts out with the system's own calls; the layer makes no file call around it (it asks the
-// system directly only who it runs as, its process id, and SIGXFSZ's disposition).
+// system directly only its process id and SIGXFSZ's disposition).
 #pragma once
 
 #ifdef _WIN32
@@ -9,6 +9,7 @@
 #include <dirent.h>
 #include <sys/stat.h>
 #include <sys/types.h>
+#include <time.h>
 #endif
 
 namespace files {
@@ -55,6 +56,8 @@ struct FileCalls {
     int (*Flock)(int fd, int operation) = nullptr;
     mode_t (*Umask)(mode_t mask) = nullptr;
     int (*Kill)(pid_t process, int signal) = nullptr;
+    // The time now, against which the age of a leftover temporary is told.
+    int (*ClockGetTime)(clockid_t clock, struct timespec* now) = nullptr;
     // The old file's ACL and its other extended attributes onto the new one (libacl's perm_copy_fd
     // and libattr's attr_copy_fd): 0, or -1 with errno set.
     int (*CopyAcl)(const char* fromPath, int from, const char* toPath, int to) = nullptr;

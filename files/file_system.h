@@ -9,11 +9,15 @@
 #include <filesystem>
 #include <span>
 #include <string>
+#include <vector>
 
 namespace files {
 
-// What tells one state of a file on disk from another: which file the name leads to, its length
-// and its last change. Another program's save changes at least one of them.
+// What tells one state of a file on disk from another: which file the name leads to, its length,
+// its times, and the bytes this program last read from it or wrote into it. A program can put the
+// modification time back (touch -r), a file made again may get the old inode, and on a file system
+// with one-second times two saves in one second look alike; the change time cannot be set, and the
+// bytes themselves tell every change of what a mission holds.
 struct FileStamp {
     bool Exists = false;
     std::uint64_t Device = 0;
@@ -21,6 +25,9 @@ struct FileStamp {
     std::uintmax_t Size = 0;
     std::int64_t ModifiedSeconds = 0;
     std::int64_t ModifiedNanoseconds = 0;
+    std::int64_t ChangedSeconds = 0; // the inode's change time; Windows keeps none here
+    std::int64_t ChangedNanoseconds = 0;
+    std::vector<std::uint8_t> Content; // the file's first bytes as last read or written
     bool operator==(const FileStamp&) const = default;
 };
 
@@ -39,6 +46,11 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
 // The file a path leads to (following symbolic links) as it is now; Exists is false when there is
 // none. Raises EInOutError when the system cannot tell.
 FileStamp StampOf(const std::filesystem::path& path);
+
+// True when the file at path is not the one the stamp describes as it was then: gone, another
+// file, another length or time, or other bytes where the stamp knows them. A file that cannot be
+// looked at counts as changed.
+bool ChangedSince(const std::filesystem::path& path, const FileStamp& stamp);
 
 // Replaces the regular file at path (following symbolic links), or creates it, with bytes, and
 // returns the saved file's stamp.

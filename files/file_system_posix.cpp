@@ -81,7 +81,7 @@ private:
     std::string name_;
 };
 
-FileStamp StampFrom(const struct stat& st) {
+FileStamp StampFrom(const struct stat& st, std::span<const std::uint8_t> content = {}) {
     FileStamp stamp;
     stamp.Exists = true;
     stamp.Device = static_cast<std::uint64_t>(st.st_dev);
@@ -89,6 +89,9 @@ FileStamp StampFrom(const struct stat& st) {
     stamp.Size = static_cast<std::uintmax_t>(st.st_size);
     stamp.ModifiedSeconds = static_cast<std::int64_t>(st.st_mtim.tv_sec);
     stamp.ModifiedNanoseconds = static_cast<std::int64_t>(st.st_mtim.tv_nsec);
+    stamp.ChangedSeconds = static_cast<std::int64_t>(st.st_ctim.tv_sec);
+    stamp.ChangedNanoseconds = static_cast<std::int64_t>(st.st_ctim.tv_nsec);
+    stamp.Content.assign(content.begin(), content.end());
     return stamp;
 }
 
@@ -184,34 +187,64 @@ void KeepFileSizeLimitFromKilling() {
 
 // Temporaries are named ".quarnel-<process id>-<8 random letters>". The name does not grow with the
 // target's, so a target whose name is as long as the system allows still has one. While its save
-// runs, the process exists and holds a lock on the file; a temporary whose process is gone and
-// which nobody holds is what a killed save left behind.
+// runs, it holds a lock on the file; a temporary that nobody holds, whose process is not to be seen
+// and which has not changed for longer than any save takes is what a killed save left behind.
 constexpr std::string_view kTemporaryPrefix = ".quarnel-";
+constexpr char kTemporaryLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+constexpr std::size_t kTemporaryLetterCount = 8;
+// A process id says nothing of a save in another process namespace (a container, a sandbox,
+// another machine over NFS), which may be between making its temporary and locking it: only a
+// temporary left alone this long is surely no running save's.
+constexpr std::int64_t kLeftoverAgeSeconds = 10 * 60;
 
 std::string TemporaryPath(const std::filesystem::path& folder) {
     static std::mt19937 random(std::random_device{}() ^ static_cast<unsigned>(::getpid()));
-    static constexpr char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::string name(kTemporaryPrefix);
     name += std::to_string(::getpid()) + "-";
-    for (int i = 0; i < 8; ++i)
-        name += kLetters[random() % (sizeof kLetters - 1)];
+    for (std::size_t i = 0; i < kTemporaryLetterCount; ++i)
+        name += kTemporaryLetters[random() % (sizeof kTemporaryLetters - 1)];
     return (folder / name).string();
 }
 
-// True when the process a temporary's name gives may still be running. Names without one (those of
-// earlier versions) say nothing, and the lock alone decides.
-bool OwnerMayRun(std::string_view name) {
-    name.remove_prefix(kTemporaryPrefix.size());
-    const std::size_t dash = name.find('-');
-    if (dash == std::string_view::npos || dash == 0 || dash > 10)
+bool IsTemporaryLetters(std::string_view letters) {
+    return letters.size() == kTemporaryLetterCount &&
+           letters.find_first_not_of(std::string_view(kTemporaryLetters)) == std::string_view::npos;
+}
+
+// True only for the names this program gives its temporaries, the earlier ".quarnel-<8 letters>"
+// included: a file of the user's whose name merely begins the same way is never one. Sets process
+// to the id the name carries, or 0 for the earlier form.
+bool IsTemporaryName(std::string_view name, long& process) {
+    if (!name.starts_with(kTemporaryPrefix))
         return false;
-    long process = 0;
+    name.remove_prefix(kTemporaryPrefix.size());
+    process = 0;
+    if (IsTemporaryLetters(name))
+        return true;
+    const std::size_t dash = name.find('-');
+    if (dash == std::string_view::npos || dash == 0 || dash > 10 || !IsTemporaryLetters(name.substr(dash + 1)))
+        return false;
     for (const char digit : name.substr(0, dash)) {
         if (digit < '0' || digit > '9')
             return false;
         process = process * 10 + (digit - '0');
     }
-    return Calls().Kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM;
+    return true;
+}
+
+// True when the process a temporary's name gives may still be running. Names without one (those of
+// earlier versions) say nothing.
+bool OwnerMayRun(long process) {
+    return process > 0 && (Calls().Kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM);
+}
+
+// True when the file has not changed for kLeftoverAgeSeconds. Its change time is the one no
+// program can set; a time that cannot be read, or one in the future, keeps the file.
+bool LeftAlone(const struct stat& st) {
+    struct timespec now {};
+    if (Calls().ClockGetTime(CLOCK_REALTIME, &now) != 0)
+        return false;
+    return static_cast<std::int64_t>(now.tv_sec) - static_cast<std::int64_t>(st.st_ctim.tv_sec) > kLeftoverAgeSeconds;
 }
 
 // Removes what killed saves left in the folder. Never fails the save that calls it: a temporary it
@@ -227,23 +260,23 @@ void RemoveLeftovers(const std::filesystem::path& folder) {
     }
     std::vector<std::string> names;
     while (const struct dirent* entry = Calls().ReadDir(listing)) {
-        const std::string_view name(entry->d_name);
-        if (name.starts_with(kTemporaryPrefix) && name.size() > kTemporaryPrefix.size())
-            names.emplace_back(name);
+        long process = 0;
+        if (IsTemporaryName(entry->d_name, process) && !OwnerMayRun(process))
+            names.emplace_back(entry->d_name);
     }
     for (const std::string& name : names) {
         // Only regular files are opened: opening a device can do something by itself. Opened for
         // writing too, since NFS locks only such files.
         struct stat named {};
-        if (OwnerMayRun(name) || Calls().FStatAt(fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 ||
-            !S_ISREG(named.st_mode))
+        if (Calls().FStatAt(fd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 || !S_ISREG(named.st_mode) ||
+            !LeftAlone(named))
             continue;
         const Descriptor leftover(
             Calls().OpenAt(fd, name.c_str(), O_RDWR | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC, 0));
         struct stat held {};
         if (!leftover.valid() || Calls().Flock(leftover.get(), LOCK_EX | LOCK_NB) != 0 ||
             Calls().FStat(leftover.get(), &held) != 0 || named.st_dev != held.st_dev ||
-            named.st_ino != held.st_ino)
+            named.st_ino != held.st_ino || !LeftAlone(held))
             continue;
         Calls().UnlinkAt(fd, name.c_str(), 0);
     }
@@ -253,16 +286,18 @@ void RemoveLeftovers(const std::filesystem::path& folder) {
 struct Temporary {
     Descriptor file;
     // A second descriptor of the same open file: it keeps the file's lock after the first is
-    // closed to report a failing close, until the rename is done.
+    // closed to report a failing close, until the rename is done, and tells the saved file's
+    // stamp after the rename, which changes the file's change time.
     Descriptor lock;
     TemporaryName name; // empty while the file has no name
 };
 
 // Marks the temporary as a running save's. Where the file system has no locks the process id in
-// its name still keeps other saves from removing it.
+// its name and its age still keep other saves from removing it.
 void LockTemporary(Temporary& temporary) {
-    if (Calls().Flock(temporary.file.get(), LOCK_EX | LOCK_NB) == 0)
-        temporary.lock.Reset(Calls().Dup(temporary.file.get()));
+    temporary.lock.Reset(Calls().Dup(temporary.file.get()));
+    if (temporary.lock.valid())
+        Calls().Flock(temporary.lock.get(), LOCK_EX | LOCK_NB);
 }
 
 // Opens the temporary in the folder: on Linux an unnamed file, which a killed save cannot leave
@@ -326,22 +361,34 @@ FileStamp WriteInPlace(const std::filesystem::path& target, std::span<const std:
     std::vector<std::uint8_t> old(static_cast<std::size_t>(std::min<std::uintmax_t>(oldLength, bytes.size())));
     old.resize(ReadFromStart(file.get(), old, target));
 
+    // A write or cut by a user without root's privileges clears the file's set-id bits: they are
+    // given back after the last one. Only the owner may; for anyone else the system has the last word.
+    const mode_t mode = st.st_mode & 07777;
+    const auto restoreMode = [&] {
+        struct stat now {};
+        return Calls().FStat(file.get(), &now) == 0 && (now.st_mode & 07777) != mode &&
+               Calls().FChmod(file.get(), mode) == 0;
+    };
     int error = WriteAllAt(file.get(), bytes, 0);
     if (error == 0 && Calls().FSync(file.get()) != 0)
         error = errno;
     if (error != 0) {
-        if (WriteAllAt(file.get(), old, 0) == 0 && Calls().FTruncate(file.get(), static_cast<off_t>(oldLength)) == 0)
+        if (WriteAllAt(file.get(), old, 0) == 0 && Calls().FTruncate(file.get(), static_cast<off_t>(oldLength)) == 0) {
+            restoreMode();
             Calls().FSync(file.get());
+        }
         Raise(error, target);
     }
     // Cut only once the new bytes are on disk: until then the old tail is still there to keep. A
     // failure from here on leaves the whole new mission at the file's start.
-    if (oldLength > bytes.size() && (Calls().FTruncate(file.get(), static_cast<off_t>(bytes.size())) != 0 ||
-                                     Calls().FSync(file.get()) != 0))
+    const bool cut = oldLength > bytes.size();
+    if (cut && Calls().FTruncate(file.get(), static_cast<off_t>(bytes.size())) != 0)
+        Raise(errno, target);
+    if ((restoreMode() || cut) && Calls().FSync(file.get()) != 0)
         Raise(errno, target);
     if (Calls().FStat(file.get(), &st) != 0)
         Raise(errno, target);
-    return StampFrom(st);
+    return StampFrom(st, bytes);
 }
 
 enum class TWritten { Saved, NotNamed, InPlaceInstead };
@@ -350,18 +397,24 @@ bool RefusedHere(int error) {
     return error == EPERM || error == EACCES || error == ENOTSUP || error == EOPNOTSUPP;
 }
 
-// Gives the temporary everything the old file has besides its bytes: owner and group, then ACL and
-// extended attributes, then the mode, last because a change of owner clears the set-id bits.
-// False where the new file cannot carry all of it.
+// Gives the temporary everything the old file has besides its bytes and its mode: owner and group,
+// then ACL and extended attributes. The mode comes once the bytes are written, since a write by a
+// user without root's privileges clears the set-id bits. False where the new file cannot carry
+// all of it.
 bool TakeOver(const std::filesystem::path& target, const struct stat& existing, Temporary& temporary) {
     const int fd = temporary.file.get();
-    if (existing.st_uid != ::geteuid()) {
+    // Told from what the new file got, not from who saves it: in a set-group-ID folder a new file
+    // takes the folder's group, not the user's.
+    struct stat made {};
+    if (Calls().FStat(fd, &made) != 0)
+        Raise(errno, target);
+    if (existing.st_uid != made.st_uid) {
         if (Calls().FChown(fd, existing.st_uid, existing.st_gid) != 0) {
             if (errno == EPERM)
                 return false;
             Raise(errno, target);
         }
-    } else if (existing.st_gid != ::getegid()) {
+    } else if (existing.st_gid != made.st_gid) {
         // The owner stays the user's own; the group alone is given, as a member of it may.
         if (Calls().FChown(fd, static_cast<uid_t>(-1), existing.st_gid) != 0) {
             if (errno == EPERM)
@@ -383,8 +436,6 @@ bool TakeOver(const std::filesystem::path& target, const struct stat& existing, 
             Raise(errno, target);
         }
     }
-    if (Calls().FChmod(fd, existing.st_mode & 07777) != 0)
-        Raise(errno, target);
     return true;
 }
 
@@ -402,14 +453,13 @@ TWritten WriteBeside(const std::filesystem::path& target, const std::filesystem:
             return TWritten::InPlaceInstead;
         Raise(error, target);
     }
-    if (exists) {
-        if (!TakeOver(target, existing, temporary))
-            return TWritten::InPlaceInstead;
-    } else if (Calls().FChmod(temporary.file.get(), NewFileMode()) != 0) {
-        Raise(errno, target);
-    }
+    if (exists && !TakeOver(target, existing, temporary))
+        return TWritten::InPlaceInstead;
     if (const int error = WriteAllAt(temporary.file.get(), bytes, 0); error != 0)
         Raise(error, target);
+    // The mode last, after the owner's change and the write, which both clear set-id bits.
+    if (Calls().FChmod(temporary.file.get(), exists ? existing.st_mode & 07777 : NewFileMode()) != 0)
+        Raise(errno, target);
     if (Calls().FSync(temporary.file.get()) != 0)
         Raise(errno, target);
     // The file gets a name only now that it is complete and on disk.
@@ -433,10 +483,13 @@ TWritten WriteBeside(const std::filesystem::path& target, const std::filesystem:
         Raise(errno, target);
     }
     temporary.name.Release();
-    stamp = StampFrom(written);
     // Some file systems cannot flush a folder (EINVAL); they keep it as well as they can.
     if (folderFile.valid() && (Calls().FSync(folderFile.get()) != 0) && errno != EINVAL)
         Raise(errno, target);
+    // The file is saved; a stamp taken before the rename only makes the next save ask first.
+    if (temporary.lock.valid())
+        Calls().FStat(temporary.lock.get(), &written);
+    stamp = StampFrom(written, bytes);
     return TWritten::Saved;
 }
 
@@ -480,6 +533,7 @@ FileCalls SystemFileCalls() {
     calls.Flock = ::flock;
     calls.Umask = ::umask;
     calls.Kill = ::kill;
+    calls.ClockGetTime = ::clock_gettime;
     calls.CopyAcl = CopyAclOf;
     calls.CopyAttributes = CopyAttributesOf;
     calls.FdOpenDir = ::fdopendir;
@@ -526,8 +580,8 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
 
     FilePrefix read;
     read.FileSize = static_cast<std::uintmax_t>(st.st_size);
-    read.Stamp = StampFrom(st);
     read.BytesRead = ReadFromStart(file.get(), buffer, path);
+    read.Stamp = StampFrom(st, buffer.first(read.BytesRead));
     return read;
 }
 
@@ -539,6 +593,19 @@ FileStamp StampOf(const std::filesystem::path& path) {
         Raise(errno, path);
     }
     return StampFrom(st);
+}
+
+bool ChangedSince(const std::filesystem::path& path, const FileStamp& stamp) {
+    try {
+        if (!stamp.Exists)
+            return StampOf(path).Exists;
+        // The bytes are read again also where nothing else differs: a mission is short, and they
+        // tell what no time does.
+        std::vector<std::uint8_t> content(stamp.Content.size());
+        return ReadFilePrefix(path, content).Stamp != stamp;
+    } catch (const EInOutError&) {
+        return true;
+    }
 }
 
 FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {

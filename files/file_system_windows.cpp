@@ -111,6 +111,7 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
         read.BytesRead += count;
     }
     Calls().CloseHandle(file);
+    read.Stamp.Content.assign(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(read.BytesRead));
     return read;
 }
 
@@ -194,9 +195,24 @@ FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::ui
     }
     // The file is saved; a stamp that cannot be had only makes the next save ask first.
     try {
-        return StampOf(target);
+        FileStamp stamp = StampOf(target);
+        stamp.Content.assign(bytes.begin(), bytes.end());
+        return stamp;
     } catch (const EInOutError&) {
         return {};
+    }
+}
+
+bool ChangedSince(const std::filesystem::path& path, const FileStamp& stamp) {
+    try {
+        if (!stamp.Exists)
+            return StampOf(path).Exists;
+        // The bytes are read again also where nothing else differs: a mission is short, and they
+        // tell what no time does.
+        std::vector<std::uint8_t> content(stamp.Content.size());
+        return ReadFilePrefix(path, content).Stamp != stamp;
+    } catch (const EInOutError&) {
+        return true;
     }
 }
 

@@ -3,6 +3,8 @@
 
 #include <CLI/CLI.hpp>
 
+#include <csignal>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -37,9 +39,37 @@ std::vector<std::string> Arguments(int argc, char** argv) {
 #endif
 }
 
+// What was wrong with a command line that CLI11 refused, in words that say it; empty where its own
+// words do. CLI11 complains first of what is missing, even where a word it could not place is the
+// cause: an unknown command, or a file name that begins with "-".
+std::string Mistake(const CLI::App& app) {
+    const std::vector<const CLI::App*> commands = app.get_subcommands([](const CLI::App*) { return true; });
+    const CLI::App* command = nullptr;
+    for (const CLI::App* candidate : commands)
+        if (candidate->parsed())
+            command = candidate;
+    if (command == nullptr) {
+        for (const std::string& word : app.remaining())
+            return word + (word.starts_with("-") ? ": not an option" : ": not a command") +
+                   " (quarnel-skm --help lists the commands)";
+        return {};
+    }
+    for (const std::string& word : command->remaining()) {
+        if (word.size() > 1 && word.starts_with("-"))
+            return command->get_name() + ": " + word + " is not an option; a file whose name begins with - goes "
+                                                      "after --: quarnel-skm " + command->get_name() + " -- " + word;
+    }
+    return {};
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+    // Output past the file-size limit then fails with an error the program reports ("File too
+    // large"), instead of killing it half-way through a file.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     CLI::App app(
         "Skirmish missions (.skm) as text: show them, diff them, check them, and turn them into JSON "
         "and back.\nExit status: 0 done, 1 found something (diff, check), 2 error.",
@@ -56,6 +86,14 @@ int main(int argc, char** argv) {
         app.add_subcommand("show", "Print every field of a mission in words, one a line, the same "
                                    "way every time (a git textconv)");
     show->add_option("FILE", showFile, "the mission (.skm)")->required();
+
+    std::string newOutput;
+    CLI::App* newCommand =
+        app.add_subcommand("new", "Write the new mission the editor's New makes, named after the file as "
+                                  "the editor's Save As names it");
+    newCommand->add_option("-o,--output", newOutput, "the mission (.skm) to make; an existing file is "
+                                                     "not replaced")
+        ->required();
 
     std::string exportFile;
     std::string exportOutput = "-";
@@ -99,11 +137,16 @@ int main(int argc, char** argv) {
         app.parse(static_cast<int>(pointers.size()), pointers.data());
     } catch (const CLI::ParseError& error) {
         // Help and the version are printed with status 0; a mistake in the arguments is an error.
+        if (const std::string mistake = Mistake(app); !mistake.empty() && error.get_exit_code() != 0) {
+            std::fprintf(stderr, "quarnel-skm: %s\n", mistake.c_str());
+            return skm::kExitError;
+        }
         return app.exit(error) == 0 ? skm::kExitDone : skm::kExitError;
     }
-
     if (show->parsed())
         return skm::RunShow(showFile);
+    if (newCommand->parsed())
+        return skm::RunNew(newOutput);
     if (exportCommand->parsed())
         return skm::RunExport(exportFile, exportOutput);
     if (importCommand->parsed())

@@ -155,14 +155,61 @@ using Json = nlohmann::json;
     throw EJsonError(where + ": " + what);
 }
 
+// Text from the input as a message may carry it: on one line, with nothing a terminal would take
+// for a command (control characters, C1 ones included, are written as JSON escapes), and cut
+// after maxLetters characters.
+std::string TextForMessage(std::string_view utf8, std::size_t maxLetters) {
+    std::string out;
+    std::size_t letters = 0;
+    for (std::size_t i = 0; i < utf8.size(); ++i) {
+        const auto byte = static_cast<unsigned char>(utf8[i]);
+        if ((byte & 0xC0) == 0x80) { // the rest of a character already counted
+            out += utf8[i];
+            continue;
+        }
+        if (++letters > maxLetters) {
+            out += "...";
+            break;
+        }
+        unsigned control = 0x100;
+        if (byte < 0x20 || byte == 0x7F)
+            control = byte;
+        else if (byte == 0xC2 && i + 1 < utf8.size() && static_cast<unsigned char>(utf8[i + 1]) >= 0x80 &&
+                 static_cast<unsigned char>(utf8[i + 1]) < 0xA0)
+            control = static_cast<unsigned char>(utf8[++i]);
+        if (control == '\n') {
+            out += "\\n";
+        } else if (control == '\t') {
+            out += "\\t";
+        } else if (control != 0x100) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[control >> 4];
+            out += kHex[control & 0xF];
+        } else {
+            out += utf8[i];
+        }
+    }
+    return out;
+}
+
+// A key of the input, as a field's name in a message.
+std::string KeyForMessage(std::string_view key) {
+    return TextForMessage(key, 64);
+}
+
 std::string Describe(const Json& value) {
     switch (value.type()) {
     case Json::value_t::null:
         return "null";
     case Json::value_t::boolean:
         return value.get<bool>() ? "true" : "false";
-    case Json::value_t::string:
-        return "the text " + value.dump();
+    case Json::value_t::string: {
+        std::string quoted = value.get_ref<const std::string&>();
+        for (std::size_t at = 0; (at = quoted.find_first_of("\"\\", at)) != std::string::npos; at += 2)
+            quoted.insert(at, 1, '\\');
+        return "the text \"" + TextForMessage(quoted, 64) + "\"";
+    }
     case Json::value_t::number_float:
         return "the number " + value.dump();
     case Json::value_t::array:
@@ -215,7 +262,7 @@ public:
             Fail(path_.empty() ? "the JSON" : path_, "expected an object, found " + Describe(object_));
         for (const auto& member : object_.items()) {
             if (std::find(known.begin(), known.end(), member.key()) == known.end())
-                Fail(Where(member.key()), "not a field of a mission");
+                Fail(Where(KeyForMessage(member.key())), "not a field of a mission");
         }
     }
 
@@ -312,23 +359,178 @@ void ReadRecord(Record& record, const Fields& fields, const Json& value, const s
         record, fields, [&](const TFieldInfo& info, auto& field) { ReadField(object, info, field); });
 }
 
-Json Parse(std::string_view text) {
-    try {
-        return Json::parse(text.begin(), text.end());
-    } catch (const Json::parse_error& error) {
-        // Where the parser stopped, counted in lines and in bytes along the line.
-        const std::size_t stop = std::min<std::size_t>(error.byte > 0 ? error.byte - 1 : 0, text.size());
-        const std::string_view before = text.substr(0, stop);
-        const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
-        const std::size_t lineStart = before.rfind('\n');
-        const int column =
-            1 + static_cast<int>(lineStart == std::string_view::npos ? stop : stop - lineStart - 1);
-        // The parser's own words after its "parse error at line L, column C: ".
-        std::string what = error.what();
-        const std::size_t words = what.find(": ", what.find("parse error"));
-        what = words == std::string::npos ? "not JSON" : what.substr(words + 2);
-        throw EJsonError("not JSON: " + what, line, column);
+// Where a byte stands, counted from 1 in lines and in bytes along the line.
+std::pair<int, int> LineAndColumn(std::string_view text, std::size_t offset) {
+    const std::string_view before = text.substr(0, std::min(offset, text.size()));
+    const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
+    const std::size_t lineStart = before.rfind('\n');
+    const int column =
+        1 + static_cast<int>(lineStart == std::string_view::npos ? before.size() : before.size() - lineStart - 1);
+    return {line, column};
+}
+
+[[noreturn]] void FailAt(std::string_view text, std::size_t offset, const std::string& what) {
+    const auto [line, column] = LineAndColumn(text, offset);
+    throw EJsonError("not JSON: " + what, line, column);
+}
+
+// Builds the JSON value as the parser reads it, and stops at what no mission holds before it costs
+// time or memory: nesting deeper than kMaxDepth (a mission is four levels deep, counting the
+// outermost object), a list or object of more than kMaxItems values (a mission's longest list
+// has 69), and a key given twice in one object, which would otherwise leave one of its values
+// unread without a word.
+class TMissionJsonBuilder {
+public:
+    static constexpr std::size_t kMaxDepth = 64;
+    static constexpr std::size_t kMaxItems = 1024;
+
+    bool null() { return Add(Json(nullptr)) != nullptr; }
+    bool boolean(bool value) { return Add(Json(value)) != nullptr; }
+    bool number_integer(Json::number_integer_t value) { return Add(Json(value)) != nullptr; }
+    bool number_unsigned(Json::number_unsigned_t value) { return Add(Json(value)) != nullptr; }
+    bool number_float(Json::number_float_t value, const std::string&) { return Add(Json(value)) != nullptr; }
+    bool string(std::string& value) { return Add(Json(std::move(value))) != nullptr; }
+    bool binary(Json::binary_t& value) { return Add(Json::binary(std::move(value))) != nullptr; }
+    bool start_object(std::size_t) { return Open(Json::object()); }
+    bool start_array(std::size_t) { return Open(Json::array()); }
+    bool end_object() { return Close(); }
+    bool end_array() { return Close(); }
+    bool key(std::string& name) {
+        Json& object = *open_.back();
+        if (object.size() >= kMaxItems) {
+            tooMany_ = Path();
+            return false;
+        }
+        if (object.contains(name)) {
+            duplicate_ = Path() + (open_.size() > 1 ? "." : "") + KeyForMessage(name);
+            return false;
+        }
+        keys_.back() = name;
+        member_ = &object[std::move(name)];
+        return true;
     }
+    bool parse_error(std::size_t position, const std::string& token, const Json::exception& error) {
+        // A syntax error is told where the parser stopped; a number too large for a double,
+        // which the parser finds only once it has read it whole, where that number starts.
+        errorAt_ = error.id == 406 && position > token.size() ? position - token.size() + 1 : position;
+        // The library's words without its "[json.exception.parse_error.101] parse error at line L,
+        // column C: " (the place is told in the file's own terms).
+        std::string what = error.what();
+        if (const std::size_t tag = what.find("] "); what.starts_with("[json.exception.") && tag != std::string::npos)
+            what.erase(0, tag + 2);
+        if (what.starts_with("parse error")) {
+            const std::size_t words = what.find(": ");
+            what = words == std::string::npos ? std::string() : what.substr(words + 2);
+        }
+        error_ = TextForMessage(what.empty() ? "does not parse" : what, 120);
+        return false;
+    }
+
+    Json Take(std::string_view text) {
+        if (tooDeep_)
+            FailAt(text, DeepestOpening(text), "nested more than " + std::to_string(kMaxDepth) + " levels deep");
+        if (tooMany_)
+            Fail(tooMany_->empty() ? "the JSON" : *tooMany_,
+                 "holds more than " + std::to_string(kMaxItems) + " values; no part of a mission holds as many");
+        if (!duplicate_.empty())
+            Fail(duplicate_, "given twice; a field may be given only once");
+        if (errorAt_)
+            FailAt(text, ErrorOffset(), error_);
+        return std::move(root_);
+    }
+    // Where the parser found its input wrong, or 0.
+    std::size_t ErrorOffset() const { return errorAt_ && *errorAt_ > 0 ? *errorAt_ - 1 : 0; }
+
+private:
+    Json* Add(Json&& value) {
+        if (open_.empty()) {
+            root_ = std::move(value);
+            return &root_;
+        }
+        Json& parent = *open_.back();
+        if (parent.is_array()) {
+            if (parent.size() >= kMaxItems) {
+                tooMany_ = Path();
+                return nullptr;
+            }
+            parent.push_back(std::move(value));
+            return &parent.back();
+        }
+        *member_ = std::move(value);
+        return member_;
+    }
+    bool Open(Json&& container) {
+        if (open_.size() >= kMaxDepth) {
+            tooDeep_ = true;
+            return false;
+        }
+        Json* added = Add(std::move(container));
+        if (added == nullptr)
+            return false;
+        open_.push_back(added);
+        keys_.emplace_back();
+        return true;
+    }
+    bool Close() {
+        open_.pop_back();
+        keys_.pop_back();
+        return true;
+    }
+    // Where the innermost open value stands: "FlightGroups[3]", as the field errors say it.
+    std::string Path() const {
+        std::string path;
+        for (std::size_t level = 1; level < open_.size(); ++level) {
+            const Json& parent = *open_[level - 1];
+            if (parent.is_array())
+                path += "[" + std::to_string(parent.size() - 1) + "]";
+            else
+                path += (path.empty() ? "" : ".") + KeyForMessage(keys_[level - 1]);
+        }
+        return path;
+    }
+    // The bracket that opened one level too many. The parser read everything up to it without
+    // fault, so counting brackets outside strings finds it.
+    static std::size_t DeepestOpening(std::string_view text) {
+        std::size_t depth = 0;
+        bool inString = false;
+        for (std::size_t i = 0; i < text.size(); ++i) {
+            const char c = text[i];
+            if (inString) {
+                if (c == '\\')
+                    ++i;
+                else if (c == '"')
+                    inString = false;
+            } else if (c == '"') {
+                inString = true;
+            } else if (c == '[' || c == '{') {
+                if (++depth > kMaxDepth)
+                    return i;
+            } else if (c == ']' || c == '}') {
+                --depth;
+            }
+        }
+        return text.size();
+    }
+
+    Json root_;
+    std::vector<Json*> open_;       // the objects and lists being read, outermost first
+    std::vector<std::string> keys_; // for each open object, the key being read
+    Json* member_ = nullptr;        // where the next value of the innermost object goes
+    bool tooDeep_ = false;
+    std::optional<std::string> tooMany_; // where
+    std::string duplicate_;
+    std::optional<std::size_t> errorAt_;
+    std::string error_;
+};
+
+Json Parse(std::string_view text) {
+    // The parser takes a zero byte for the end of its input; the whole input must be JSON.
+    const std::size_t zero = std::min(text.find('\0'), text.size());
+    TMissionJsonBuilder builder;
+    const bool parsed = Json::sax_parse(text.substr(0, zero), &builder);
+    if (zero < text.size() && (parsed || builder.ErrorOffset() >= zero))
+        FailAt(text, zero, "a zero byte, which JSON does not hold");
+    return builder.Take(text);
 }
 
 } // namespace

@@ -10,6 +10,8 @@
 
 #include <cstdio>
 #include <exception>
+#include <filesystem>
+#include <system_error>
 #include <string_view>
 
 namespace skm {
@@ -56,14 +58,43 @@ std::string ShowText(const mission::TMission& mission) {
 
 int RunShow(const std::string& file) {
     return Guarded([&] {
-        WriteTextFile("-", ShowText(ReadWholeMission(file)));
+        // A file of another length is shown as the editor opens it, so that git's textconv shows
+        // every mission in a history; the first line says so.
+        const TMissionFile read = ReadMissionFile(file);
+        std::string note;
+        if (read.Size != mission::kSkirmishFileSize)
+            note = "Length: " + std::to_string(read.Size) + " bytes, not " +
+                   std::to_string(mission::kSkirmishFileSize) + ": shown as the editor opens it, " +
+                   (read.Size < mission::kSkirmishFileSize
+                        ? "the missing bytes as zeros\n"
+                        : "without the bytes past " + std::to_string(mission::kSkirmishFileSize) + "\n");
+        WriteTextFile("-", note + ShowText(read.Mission));
+        return kExitDone;
+    });
+}
+
+int RunNew(const std::string& output) {
+    return Guarded([&] {
+        if (output == "-")
+            throw EFileError(output, "new writes a mission file, not standard output");
+        std::error_code error;
+        if (std::filesystem::exists(std::filesystem::symlink_status(PathFromArgument(output), error)))
+            throw EFileError(output, "exists: not replaced by a new mission");
+        // What the editor's New makes, saved as its Save As saves it: named after the file.
+        mission::TMission mission;
+        mission::NewMission(mission);
+        try {
+            mission::SaveMission(mission, PathFromArgument(output));
+        } catch (const mission::EInOutError& failure) {
+            throw EFileError(output, SystemErrorText(failure.ErrorCode));
+        }
         return kExitDone;
     });
 }
 
 int RunExport(const std::string& file, const std::string& output) {
     return Guarded([&] {
-        if (SameFile(file, output))
+        if (output != "-" && SameFile(file, output))
             throw EFileError(output, "is the mission being exported: not overwritten");
         WriteTextFile(output, ExportJson(ReadWholeMission(file)));
         return kExitDone;
@@ -114,6 +145,9 @@ int RunCheck(const std::vector<std::string>& files) {
     bool found = false;
     bool failed = false;
     for (const std::string& name : files) {
+        // Standard output that cannot be written is said once: nothing more would reach it.
+        if (std::ferror(stdout))
+            break;
         const int status = Guarded([&] {
             const TMissionFile file = ReadMissionFile(name);
             std::string out;

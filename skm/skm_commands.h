@@ -13,6 +13,7 @@ inline constexpr int kExitFound = 1;
 inline constexpr int kExitError = 2;
 
 int RunShow(const std::string& file);
+int RunNew(const std::string& output);
 int RunExport(const std::string& file, const std::string& output);
 int RunImport(const std::string& json, const std::string& output);
 int RunDiff(const std::string& first, const std::string& second);

@@ -3,12 +3,26 @@
 
 #include "ansi_text.h"
 #include "errors.h"
+#include "file_system.h"
 #include "skirmish_file.h"
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <iterator>
+#include <optional>
+#include <span>
 #include <system_error>
+
+#ifdef _WIN32
+#include <windows.h>
+// <windows.h> maps ReplaceFile to the system's ReplaceFileA; the file layer's is meant here.
+#undef ReplaceFile
+#else
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace skm {
 
@@ -38,11 +52,62 @@ void RequireRegularFile(const std::string& name, const fs::path& path, Use use) 
                                    : "is not a regular file (a pipe, socket or device): not replaced");
 }
 
-[[noreturn]] void RaiseWriteError(const std::string& name) {
-    throw EFileError(name, "cannot be written");
+// The text for errno after a failed call of the C or C++ library, which not every library sets.
+std::string LastErrorText(const std::string& otherwise) {
+    return errno != 0 ? SystemErrorText(errno) : otherwise;
+}
+
+// Which file a name leads to, or standard input's file for "-": none where it cannot be told.
+struct TFileIdentity {
+    std::uint64_t Device = 0;
+    std::uint64_t Index = 0;
+    bool operator==(const TFileIdentity&) const = default;
+};
+
+std::optional<TFileIdentity> IdentityOf(const std::string& name) {
+#ifdef _WIN32
+    HANDLE file = ::GetStdHandle(STD_INPUT_HANDLE);
+    const bool input = name == "-";
+    if (!input)
+        file = ::CreateFileW(PathFromArgument(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE || file == nullptr)
+        return std::nullopt;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = ::GetFileInformationByHandle(file, &info) != 0;
+    if (!input)
+        ::CloseHandle(file);
+    if (!known)
+        return std::nullopt;
+    return TFileIdentity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+#else
+    struct stat st {};
+    if ((name == "-" ? ::fstat(STDIN_FILENO, &st) : ::stat(PathFromArgument(name).c_str(), &st)) != 0)
+        return std::nullopt;
+    return TFileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
+#endif
 }
 
 } // namespace
+
+std::string SystemErrorText(int errorCode) {
+#ifdef _WIN32
+    // The file layer's numbers are Windows' own error codes.
+    wchar_t* buffer = nullptr;
+    const DWORD length = ::FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+        static_cast<DWORD>(errorCode), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+    std::u16string text(buffer, buffer + length);
+    ::LocalFree(buffer);
+    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' || text.back() == u'.'))
+        text.pop_back();
+    if (text.empty())
+        return "error " + std::to_string(errorCode);
+    return text::UnicodeToUtf8(text);
+#else
+    return std::generic_category().message(errorCode);
+#endif
+}
 
 fs::path PathFromArgument(const std::string& argument) {
 #ifdef _WIN32
@@ -54,10 +119,8 @@ fs::path PathFromArgument(const std::string& argument) {
 }
 
 bool SameFile(const std::string& first, const std::string& second) {
-    if (first == "-" || second == "-")
-        return false;
-    std::error_code error;
-    return fs::equivalent(PathFromArgument(first), PathFromArgument(second), error) && !error;
+    const std::optional<TFileIdentity> one = IdentityOf(first);
+    return one && one == IdentityOf(second);
 }
 
 TMissionFile ReadMissionFile(const std::string& name) {
@@ -67,7 +130,7 @@ TMissionFile ReadMissionFile(const std::string& name) {
     try {
         file.Size = mission::LoadMission(file.Mission, path);
     } catch (const mission::EInOutError& error) {
-        throw EFileError(name, error.what());
+        throw EFileError(name, SystemErrorText(error.ErrorCode));
     }
     return file;
 }
@@ -78,7 +141,7 @@ void WriteMissionFile(const mission::TMission& mission, const std::string& name)
     try {
         mission::SaveMissionImage(mission, path);
     } catch (const mission::EInOutError& error) {
-        throw EFileError(name, error.what());
+        throw EFileError(name, SystemErrorText(error.ErrorCode));
     }
 }
 
@@ -91,20 +154,22 @@ std::string ReadTextFile(const std::string& name) {
     if (name == "-") {
         char buffer[65536];
         std::size_t count = 0;
+        errno = 0;
         while ((count = std::fread(buffer, 1, sizeof buffer, stdin)) > 0) {
             text.append(buffer, count);
             if (text.size() > kMaxJsonSize)
                 tooLarge();
         }
         if (std::ferror(stdin))
-            throw EFileError(name, "standard input cannot be read");
+            throw EFileError("standard input", LastErrorText("cannot be read"));
         return text;
     }
     const fs::path path = PathFromArgument(name);
     RequireRegularFile(name, path, Use::Read);
+    errno = 0;
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        throw EFileError(name, "cannot be opened");
+        throw EFileError(name, LastErrorText("cannot be opened"));
     std::error_code error;
     const std::uintmax_t size = fs::file_size(path, error);
     if (!error && size > kMaxJsonSize)
@@ -119,19 +184,18 @@ std::string ReadTextFile(const std::string& name) {
 
 void WriteTextFile(const std::string& name, std::string_view text) {
     if (name == "-") {
+        errno = 0;
         if (std::fwrite(text.data(), 1, text.size(), stdout) != text.size() || std::fflush(stdout) != 0)
-            RaiseWriteError("standard output");
+            throw EFileError("standard output", LastErrorText("cannot be written"));
         return;
     }
     const fs::path path = PathFromArgument(name);
     RequireRegularFile(name, path, Use::Replace);
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw EFileError(name, "cannot be created");
-    out.write(text.data(), static_cast<std::streamsize>(text.size()));
-    out.close();
-    if (!out)
-        RaiseWriteError(name);
+    try {
+        files::ReplaceFile(path, std::span(reinterpret_cast<const std::uint8_t*>(text.data()), text.size()));
+    } catch (const files::EInOutError& error) {
+        throw EFileError(name, SystemErrorText(error.ErrorCode));
+    }
 }
 
 } // namespace skm

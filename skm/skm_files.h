@@ -30,8 +30,13 @@ struct TMissionFile {
     std::uintmax_t Size = 0; // the file's length, which may differ from 5192
 };
 
-// True when both names lead to one existing file, so that writing one would overwrite the other.
+// True when both names lead to one existing file, so that writing one would overwrite the other;
+// "-" is standard input, whatever file it reads.
 bool SameFile(const std::string& first, const std::string& second);
+
+// The system's own text for an error number of the file layer ("No space left on device"), as
+// command-line tools give it.
+std::string SystemErrorText(int errorCode);
 
 // Reads a mission through the mission library; only a regular file is read. Raises EFileError.
 TMissionFile ReadMissionFile(const std::string& name);
@@ -44,7 +49,8 @@ void WriteMissionFile(const mission::TMission& mission, const std::string& name)
 // kMaxJsonSize bytes is read. Raises EFileError.
 std::string ReadTextFile(const std::string& name);
 
-// Writes text to the file, or to standard output for "-". Raises EFileError.
+// Writes text to the file, or to standard output for "-". A file is replaced as a mission is
+// saved: written beside it, and put in its place only once complete. Raises EFileError.
 void WriteTextFile(const std::string& name, std::string_view text);
 
 } // namespace skm

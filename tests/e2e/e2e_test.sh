@@ -100,4 +100,13 @@ cp "$work/E2E.skm" "$work/Überfall Ωmega.skm"
 pid=$!
 win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
 wait_until '[ "$(title)" = "$version  -  [Überfall Ωmega.skm]" ]' || fail "title with a file argument: $(title)"
-echo "end-to-end: New, edits, Save As, Open, Save, Ctrl+S and a file argument all landed as expected"
+
+# A name that is not UTF-8, as Linux allows: the file opens by the bytes the system gave.
+kill "$pid"; wait "$pid" 2>/dev/null || true
+latin1=$'\xe9t\xe9.skm'
+cp "$work/E2E.skm" "$work/$latin1"
+(cd "$work" && exec "$quarnel" "$latin1") &
+pid=$!
+win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+wait_until '[[ "$(title)" == "$version  -  ["*t*".skm]" ]]' || fail "title with a name that is not UTF-8: $(title)"
+echo "end-to-end: New, edits, Save As, Open, Save, Ctrl+S and file arguments all landed as expected"

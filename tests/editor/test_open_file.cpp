@@ -1,6 +1,7 @@
 // A file opened by name (the command line) and by a drop on the window: the same steps as Open.
 #include "error_text.h"
 #include "file_drop.h"
+#include "file_names.h"
 #include "form_fixture.h"
 #include "quarnel_version.h"
 #include "skirmish_file.h"
@@ -75,6 +76,22 @@ TEST_F(OpenFileTest, OpensByNameAsOpenDoes) {
     form->OpenFile(Q(dir / "Short.skm"));
     ASSERT_EQ(dialogs->Notes.size(), 1u);
     EXPECT_TRUE(dialogs->Notes[0].second.startsWith("\"Short.skm\" is only 100 bytes long"));
+}
+
+TEST_F(OpenFileTest, ANameThatIsNotUtf8OpensAndSavesByItsBytes) {
+    // As the command line hands it over: the bytes of a Latin-1 name.
+    const std::filesystem::path latin1 = dir / "\xE9t\xE9.skm";
+    std::filesystem::copy_file(dir / "Battle.skm", latin1);
+    form->OpenFile(QString::fromStdU16String(files::NameFromSystem(latin1.native())));
+    EXPECT_TRUE(dialogs->Errors.empty()) << dialogs->Errors.front().second.toStdString();
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "4321");
+    Edit();
+    Click(Find<QWidget>("SaveBtn"));
+    EXPECT_TRUE(dialogs->Errors.empty());
+    mission::TMission saved;
+    mission::LoadMission(saved, latin1);
+    EXPECT_EQ(saved.Settings.GlobalsValue, 99) << "saved under the name it was opened by";
+    EXPECT_EQ(testsupport::FilesIn(dir.path()).size(), 2u);
 }
 
 TEST_F(OpenFileTest, UnsavedChangesAreAskedAboutFirst) {

@@ -628,8 +628,15 @@ TEST(FileErrors, LaterSavesClearWhatKilledSavesLeftButNotARunningSavesTemporary)
                 errno = ESRCH;
                 return -1;
             };
+        // Leftovers are cleared only once no save could still be starting with them: later on.
+        files::CurrentFileCalls().ClockGetTime = [](clockid_t clock, struct timespec* now) {
+            const int result = ::clock_gettime(clock, now);
+            now->tv_sec += 3600;
+            return result;
+        };
         EXPECT_EQ(SaveError(dir / "b.skm"), "no error");
         files::CurrentFileCalls().Kill = files::SystemFileCalls().Kill;
+        files::CurrentFileCalls().ClockGetTime = files::SystemFileCalls().ClockGetTime;
         EXPECT_EQ(Temporaries(dir.path()).size(), 1u)
             << "the killed saves' leftovers are gone, the held save's temporary stays";
         EXPECT_TRUE(held.LetGo()) << "the held save completes";

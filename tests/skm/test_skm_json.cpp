@@ -182,6 +182,59 @@ TEST(SkmJson, JsonThatDoesNotParseSaysWhere) {
     }
 }
 
+TEST(SkmJson, InputNoMissionCouldBeIsRefusedEarlyAndSaidSafely) {
+    const std::string good = skm::ExportJson(NewDefaultMission());
+    std::string duplicated = good;
+    duplicated.insert(duplicated.find("\"Primary\"", duplicated.find("FlightGroups")), "\"Primary\": 1,\n");
+    std::string nested = good;
+    nested.insert(1, "\"x\": " + std::string(1 << 20, '['));
+    std::string longList = "{\"FlightGroups\": [0";
+    for (int i = 0; i < 100000; ++i)
+        longList += ",1";
+    longList += "]}";
+    const int afterLastLine = 1 + static_cast<int>(std::count(good.begin(), good.end(), '\n'));
+    const struct {
+        const char* What;
+        std::string Json;
+        std::string Error; // the start of the message
+        int Line = 0;
+        int Column = 0;
+    } cases[] = {
+        {"nesting", std::string(16 << 20, '['), "not JSON: nested more than 64 levels deep", 1, 65},
+        {"nesting after a key", nested, "not JSON: nested more than 64 levels deep", 1, 70},
+        {"a zero byte and more after the JSON", good + std::string("\0garbage", 8),
+         "not JSON: a zero byte", afterLastLine, 1},
+        {"a number out of range", "{\n  \"format\": 1e400}", "not JSON: number overflow parsing '1e400'", 2, 13},
+        {"a list longer than any", longList, "FlightGroups: holds more than 1024 values"},
+        {"a key given twice", duplicated, "FlightGroups[0].Primary: given twice"},
+        {"a key given twice, at the top", "{\"format\": 1, \"format\": 2}", "format: given twice"},
+        {"a key with a line break and an escape",
+         "{\"format\": \"quarnel-skm mission\", \"Bad\\nKey\\u001b[31m\\u009b\": 1}",
+         "Bad\\nKey\\u001b[31m\\u009b: not a field of a mission"},
+    };
+    for (const auto& c : cases) {
+        try {
+            skm::ImportJson(c.Json);
+            ADD_FAILURE() << c.What << ": accepted";
+        } catch (const skm::EJsonError& error) {
+            EXPECT_EQ(std::string(error.what()).substr(0, c.Error.size()), c.Error) << c.What;
+            EXPECT_EQ(error.Line, c.Line) << c.What << ": " << error.what();
+            EXPECT_EQ(error.Column, c.Column) << c.What << ": " << error.what();
+        } catch (const std::exception& error) {
+            ADD_FAILURE() << c.What << ": " << error.what();
+        }
+    }
+
+    // A key or a text of 15 MiB gives a message of one short line.
+    for (const std::string& json : {"{\"" + std::string(15 << 20, 'k') + "\": 1}",
+                                    "{\"format\": \"" + std::string(15 << 20, 't') + "\"}",
+                                    "{\"format\": \"" + std::string(15 << 20, 't')}) {
+        const std::string error = ImportError(json);
+        EXPECT_LT(error.size(), 200u) << error.substr(0, 300);
+        EXPECT_EQ(error.find('\n'), std::string::npos);
+    }
+}
+
 TEST(SkmShow, EveryMissionHasTheSameLinesInTheSameOrder) {
     // diff pairs the lines of two missions one by one.
     std::vector<std::string> fields;

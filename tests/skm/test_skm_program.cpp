@@ -7,10 +7,12 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <csignal>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -33,13 +35,18 @@ std::string ReadText(const std::filesystem::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// Runs the program with the arguments, standard input from stdinFile (or /dev/null).
-TRun Skm(const TempDir& dir, std::vector<std::string> arguments, const std::string& stdinFile = "/dev/null") {
-    const std::string out = (dir / "stdout").string();
+// Runs the program with the arguments, standard input from stdinFile (or /dev/null), standard
+// output into stdoutFile if one is given, and at most fileSizeLimit bytes to a file.
+TRun Skm(const TempDir& dir, std::vector<std::string> arguments, const std::string& stdinFile = "/dev/null",
+         const std::string& stdoutFile = "", rlim_t fileSizeLimit = RLIM_INFINITY) {
+    const std::string out = stdoutFile.empty() ? (dir / "stdout").string() : stdoutFile;
     const std::string err = (dir / "stderr").string();
     arguments.insert(arguments.begin(), QUARNEL_SKM_PROGRAM);
     const pid_t child = ::fork();
     if (child == 0) {
+        const rlimit limit{fileSizeLimit, fileSizeLimit};
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+        std::signal(SIGXFSZ, SIG_DFL);
         const int in = ::open(stdinFile.c_str(), O_RDONLY);
         const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
@@ -56,10 +63,12 @@ TRun Skm(const TempDir& dir, std::vector<std::string> arguments, const std::stri
     ::waitpid(child, &status, 0);
     TRun run;
     run.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    run.Out = ReadText(out);
     run.Err = ReadText(err);
-    std::filesystem::remove(out);
     std::filesystem::remove(err);
+    if (stdoutFile.empty()) {
+        run.Out = ReadText(out);
+        std::filesystem::remove(out);
+    }
     return run;
 }
 
@@ -130,6 +139,7 @@ TEST(SkmProgram, ExitStatusesOfEachCommand) {
 
     for (const std::vector<std::string>& help : {std::vector<std::string>{"--help"},
                                                  {"show", "--help"},
+                                                 {"new", "--help"},
                                                  {"export", "--help"},
                                                  {"import", "--help"},
                                                  {"diff", "--help"},
@@ -205,4 +215,101 @@ TEST(SkmProgram, BadInputIsOneLineNamingTheFileAndHarmsNothing) {
     }
     EXPECT_EQ(ReadBytes(good), NewMissionBytes()) << "a refused import leaves its target as it was";
     EXPECT_EQ(testsupport::FilesIn(dir.path()), before) << "no file written";
+}
+
+TEST(SkmProgram, CommandLineMistakesSayWhatWasWrong) {
+    TempDir dir;
+    WriteBytes(dir / "-dash.skm", NewMissionBytes());
+    const TRun unknown = Skm(dir, {"frob"});
+    EXPECT_EQ(unknown.Status, 2);
+    EXPECT_EQ(unknown.Err, "quarnel-skm: frob: not a command (quarnel-skm --help lists the commands)\n");
+    const TRun dash = Skm(dir, {"show", "-dash.skm"});
+    EXPECT_EQ(dash.Status, 2);
+    EXPECT_EQ(dash.Err, "quarnel-skm: show: -dash.skm is not an option; a file whose name begins with - "
+                        "goes after --: quarnel-skm show -- -dash.skm\n");
+    const std::filesystem::path here = std::filesystem::current_path();
+    std::filesystem::current_path(dir.path());
+    const TRun named = Skm(dir, {"show", "--", "-dash.skm"});
+    std::filesystem::current_path(here);
+    EXPECT_EQ(named.Status, 0) << named.Err;
+    EXPECT_EQ(CountLines(named.Out), 2 + 16 * 13 + 16U);
+}
+
+TEST(SkmProgram, NewWritesTheMissionTheEditorsNewMakes) {
+    TempDir dir;
+    const TRun run = Skm(dir, {"new", "-o", (dir / "Alpha.skm").string()});
+    EXPECT_EQ(run.Status, 0) << run.Err;
+    std::filesystem::create_directory(dir / "editor");
+    mission::TMission m;
+    mission::NewMission(m);
+    mission::SaveMission(m, dir / "editor" / "Alpha.skm"); // New, then Save As Alpha.skm
+    EXPECT_EQ(ReadBytes(dir / "Alpha.skm"), ReadBytes(dir / "editor" / "Alpha.skm"));
+
+    // It makes a new file and never replaces a mission.
+    WriteBytes(dir / "Alpha.skm", std::vector<std::uint8_t>(5192, 7));
+    const TRun again = Skm(dir, {"new", "-o", (dir / "Alpha.skm").string()});
+    EXPECT_EQ(again.Status, 2);
+    EXPECT_EQ(again.Err, "quarnel-skm: " + (dir / "Alpha.skm").string() + ": exists: not replaced by a new mission\n");
+    EXPECT_EQ(ReadBytes(dir / "Alpha.skm"), std::vector<std::uint8_t>(5192, 7));
+}
+
+TEST(SkmProgram, ShowPrintsAFileOfAnyLengthAsTheEditorOpensIt) {
+    TempDir dir;
+    const auto full = NewMissionBytes();
+    // As the editor opens it: missing bytes read as zero, bytes past 5192 are not kept.
+    auto zeroFilled = full;
+    std::fill(zeroFilled.begin() + 5000, zeroFilled.end(), 0);
+    WriteBytes(dir / "zero-filled.skm", zeroFilled);
+    WriteBytes(dir / "whole.skm", full);
+    WriteBytes(dir / "short.skm", std::vector<std::uint8_t>(full.begin(), full.begin() + 5000));
+    auto long_ = full;
+    long_.resize(6000, 0xEE);
+    WriteBytes(dir / "long.skm", long_);
+    const struct {
+        const char* Name;
+        const char* Like;
+        std::string FirstLine;
+    } cases[] = {
+        {"short.skm", "zero-filled.skm",
+         "Length: 5000 bytes, not 5192: shown as the editor opens it, the missing bytes as zeros\n"},
+        {"long.skm", "whole.skm",
+         "Length: 6000 bytes, not 5192: shown as the editor opens it, without the bytes past 5192\n"},
+    };
+    for (const auto& c : cases) {
+        const TRun run = Skm(dir, {"show", (dir / c.Name).string()});
+        EXPECT_EQ(run.Status, 0) << run.Err;
+        EXPECT_EQ(run.Out, c.FirstLine + Skm(dir, {"show", (dir / c.Like).string()}).Out);
+    }
+}
+
+TEST(SkmProgram, OutputIsWholeOrNotWrittenAndSaysTheSystemsReason) {
+    TempDir dir;
+    const std::string a = (dir / "a.skm").string(), json = (dir / "a.json").string();
+    auto odd = NewMissionBytes();
+    odd[72 + 2] = 255; // FG 1 has no craft: check finds it
+    WriteBytes(a, odd);
+
+    // Past the file-size limit: the old JSON stays whole, and the program is not killed.
+    std::ofstream(json) << "{}\n";
+    const TRun limited = Skm(dir, {"export", a, "-o", json}, "/dev/null", "", 4096);
+    EXPECT_EQ(limited.Status, 2);
+    EXPECT_EQ(limited.Err, "quarnel-skm: " + json + ": File too large\n");
+    EXPECT_EQ(ReadText(json), "{}\n");
+    EXPECT_EQ(testsupport::FilesIn(dir.path()), (std::vector<std::string>{"a.json", "a.skm"}));
+
+    // A full standard output is said once, and check stops there.
+    const TRun full = Skm(dir, {"check", a, a, a}, "/dev/null", "/dev/full");
+    EXPECT_EQ(full.Status, 2);
+    EXPECT_EQ(full.Err, "quarnel-skm: standard output: No space left on device\n");
+
+    // Standard input that is the output file itself, also by another name.
+    ASSERT_EQ(Skm(dir, {"export", a, "-o", json}).Status, 0);
+    const std::string exported = ReadText(json);
+    std::filesystem::create_hard_link(json, dir / "same.json");
+    for (const std::string& output : {json, (dir / "same.json").string()}) {
+        const TRun same = Skm(dir, {"import", "-", "-o", output}, json);
+        EXPECT_EQ(same.Status, 2) << output;
+        EXPECT_EQ(same.Err, "quarnel-skm: " + output + ": is the JSON being imported: not overwritten\n");
+        EXPECT_EQ(ReadText(json), exported);
+    }
 }
