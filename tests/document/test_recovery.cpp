@@ -35,7 +35,7 @@ void Edit(TMissionDocument& document, std::uint8_t craft) {
 TRecoveryCopy SomeCopy() {
     TRecoveryCopy copy;
     copy.FileName = "/home/pilot/Skirmish/Dog\xc3\xa9 fight.skm";
-    copy.Stamp = {true, 2049, 123456, 5192, 1700000000, 999999999};
+    copy.Stamp = {true, 2049, 123456, 5192, 1700000000, 999999999, 1700000001, 5, {1, 2, 3, 250}};
     copy.Image = mission::EncodeMission(TMissionDocument().Mission());
     copy.Image[5000] = 0xAB;
     return copy;
