@@ -51,7 +51,12 @@ def read_copy(path):
         return None
     at = len(HEADING) + 4
     (name_length,) = struct.unpack_from("<I", body, at)
-    image = at + 4 + name_length + 1 + 5 * 8
+    stamp = at + 4 + name_length
+    # Exists, device, identity, size, modified and changed times, then the bytes last seen.
+    (content_length,) = struct.unpack_from("<I", body, stamp + 1 + 7 * 8)
+    image = stamp + 1 + 7 * 8 + 4 + content_length
+    if len(body) != image + 5192:
+        return None
     return body[image + WAVES_OFFSET]
 
 
