@@ -2,7 +2,10 @@
 // painted frame.
 #include "application_setup.h"
 #include "form1.h"
+#include "recovery_keeper.h"
 #include "startup_probe.h"
+
+#include <QTimer>
 
 int main(int argc, char** argv) {
     appearance::PrepareEnvironment();
@@ -10,5 +13,9 @@ int main(int argc, char** argv) {
     appearance::SetUpApplication();
     QGuiApplication::setDesktopFileName("quarnel");
     editor::TForm1 form;
+    // As the program: the copy of unsaved work is kept, and the copies left are looked for at once.
+    document::TRecoveryFolder recovery(document::DefaultRecoveryFolder());
+    document::TRecoveryKeeper keeper(form.Document(), recovery);
+    QTimer::singleShot(0, &form, [&recovery] { recovery.LeftCopies(); });
     return startup_probe::Run(app, form);
 }
