@@ -595,19 +595,6 @@ FileStamp StampOf(const std::filesystem::path& path) {
     return StampFrom(st);
 }
 
-bool ChangedSince(const std::filesystem::path& path, const FileStamp& stamp) {
-    try {
-        if (!stamp.Exists)
-            return StampOf(path).Exists;
-        // The bytes are read again also where nothing else differs: a mission is short, and they
-        // tell what no time does.
-        std::vector<std::uint8_t> content(stamp.Content.size());
-        return ReadFilePrefix(path, content).Stamp != stamp;
-    } catch (const EInOutError&) {
-        return true;
-    }
-}
-
 FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
     KeepFileSizeLimitFromKilling();
     const std::filesystem::path target = ResolveLinks(path);
