@@ -116,16 +116,12 @@ bool TMissionDocument::Modified() const {
 void TMissionDocument::EditSlot(int slot, const mission::TFlightGroup& after, const void* typedField,
                                 bool alreadyShown) {
     TEditStep::TSlotState before{slot, mission_.FlightGroups[static_cast<std::size_t>(slot)]};
-    Push(new TEditStep(*this, std::move(before), TEditStep::TSlotState{slot, after}, typedField, -1,
-                       alreadyShown));
+    history_->push(new TEditStep(*this, std::move(before), TEditStep::TSlotState{slot, after}, typedField, -1,
+                                 alreadyShown));
 }
 
 void TMissionDocument::EditRecords(const TMissionRecords& after, const void* typedField, int goalTeam) {
-    Push(new TEditStep(*this, Records(mission_), after, typedField, goalTeam, true));
-}
-
-void TMissionDocument::Push(TEditStep* step) {
-    history_->push(step);
+    history_->push(new TEditStep(*this, Records(mission_), after, typedField, goalTeam, true));
 }
 
 void TMissionDocument::Undo() {

@@ -95,7 +95,6 @@ signals:
 
 private:
     class TEditStep;
-    void Push(TEditStep* step);
     void SaveTo(const QString& path);
 
     mission::TMission mission_;
