@@ -7,7 +7,8 @@ The copy it leaves must be whole (its checksum holds) and must hold the new numb
 kill came more than the copy's delay after the typing; before that it may hold the one before.
 
 Usage, under an X server, from the build folder:
-    xvfb-run -a -s "-screen 0 1280x1024x24" recovery_rounds.py app/quarnel [rounds]
+    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" recovery_rounds.py app/quarnel [rounds]
+(-noreset: with no client between two rounds, the X server would reset and refuse the next one)
 Prints one line per round and the figures at the end; exits 1 when any round fails.
 """
 import os
