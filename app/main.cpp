@@ -7,29 +7,65 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
+#include <algorithm>
 #include <cstdio>
 
 namespace {
 
 constexpr int kUsageError = 2;
 
-// The options Qt's application object takes for itself (-style, -platform, -reverse and the X11
-// ones): named here so that the command line is read the same way before and after Qt has seen it.
+// The options Qt's application object takes for itself: named here so that the command line is
+// read the same way before and after Qt has seen it, and described for --help-all.
+struct TQtOption {
+    const char* Name;
+    const char* Value; // nullptr for a flag
+    const char* Description;
+};
+constexpr TQtOption kQtOptions[] = {
+    {"platform", "name", "The window system plug-in: xcb, wayland, offscreen, ..."},
+    {"platformpluginpath", "folder", "A further folder to look for window system plug-ins in."},
+    {"platformtheme", "name", "The platform theme (colours, dialogs) to use."},
+    {"plugin", "name", "Loads an input plug-in, such as evdevtouch."},
+    {"display", "display", "The X display to use instead of $DISPLAY (X11)."},
+    {"geometry", "geometry", "The window's place, as +X+Y (X11); the window keeps its size."},
+    {"qwindowgeometry", "geometry", "The same on every window system."},
+    {"qwindowicon", "file", "The window's icon."},
+    {"qwindowtitle", "title", "The window's title at start."},
+    {"session", "id", "The session a session manager restores."},
+    {"style", "name", "Accepted, without effect: Quarnel always draws Qt's classic Windows style."},
+    {"stylesheet", "file", "A Qt style sheet to draw the window with."},
+    {"reverse", nullptr, "Lays the window out from right to left."},
+    {"widgetcount", nullptr, "Prints how many widgets were left at the end (for debugging)."},
+    {"nograb", nullptr, "Never grabs the mouse or keyboard (X11, for debugging)."},
+    {"dograb", nullptr, "Grabs them even under a debugger (X11)."},
+    {"sync", nullptr, "Talks to the X server synchronously (X11, for debugging)."},
+};
+
 void AddQtOptions(QCommandLineParser& parser) {
-    const char* const withValue[] = {"platform",        "platformpluginpath", "platformtheme", "plugin",
-                                     "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
-                                     "style",           "stylesheet",         "display",       "geometry"};
-    const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
-    for (const char* name : withValue) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
+    for (const TQtOption& qt : kQtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.Name));
+        if (qt.Value)
+            option.setValueName(QString::fromLatin1(qt.Value));
         option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
-    for (const char* name : flags) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+}
+
+// Qt's options as --help-all lists them after the program's own: one dash, as Qt's documentation
+// writes them (two are taken as well).
+QString QtOptionsHelp() {
+    QStringList names;
+    int width = 0;
+    for (const TQtOption& qt : kQtOptions) {
+        names << QStringLiteral("-%1%2").arg(QString::fromLatin1(qt.Name),
+                                             qt.Value ? QStringLiteral(" <%1>").arg(QString::fromLatin1(qt.Value))
+                                                      : QString());
+        width = std::max(width, int(names.back().size()));
     }
+    QString text = QStringLiteral("\nOptions of the Qt toolkit, taken as by every Qt program:\n");
+    for (qsizetype i = 0; i < names.size(); ++i)
+        text += QStringLiteral("  %1  %2\n").arg(names[i], -width).arg(QString::fromLatin1(kQtOptions[i].Description));
+    return text;
 }
 
 void DescribeCommandLine(QCommandLineParser& parser) {
@@ -54,7 +90,10 @@ int AnswerWithoutWindow(QCommandLineParser& parser, const QString& error) {
     }
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    parser.showHelp(0);
+    if (!parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    std::fputs(qPrintable(parser.helpText() + QtOptionsHelp()), stdout);
+    return 0;
 }
 
 // What reading the command line came to: empty when it opens the window.
@@ -65,16 +104,6 @@ QString CommandLineError(QCommandLineParser& parser, const QStringList& argument
         return QStringLiteral("only one file can be opened at a time, %1 were given")
             .arg(parser.positionalArguments().size());
     return {};
-}
-
-// Qt warns at every start where the session sets no XDG_RUNTIME_DIR (a bare root shell, a
-// container) and then uses a folder of its own, which serves the program as well; every other
-// message goes on as before.
-QtMessageHandler qtMessages = nullptr;
-void DropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    qtMessages(type, context, message);
 }
 
 } // namespace
@@ -98,7 +127,6 @@ int main(int argc, char** argv) {
     }
 
     appearance::PrepareEnvironment();
-    qtMessages = qInstallMessageHandler(DropRuntimeFolderWarning);
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     // Lets desktops match the window to the installed desktop entry and its icon.

@@ -17,7 +17,9 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace appearance {
@@ -40,6 +42,35 @@ constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 
 // A folder no file can be made in: a settings file there can be neither read nor written.
 constexpr char kNoSettingsFolder[] = "/dev/null";
+
+// The runtime folder lent to Qt while the application starts, where the session gives none.
+QByteArray lentRuntimeFolder;
+
+// Qt looks into the session's runtime folder once, while the application starts, for a Wayland
+// display's socket. Where XDG_RUNTIME_DIR is unset (su, ssh, containers) it makes
+// /tmp/runtime-<user> for that and leaves it behind. A private empty folder stands in for the
+// look, and SetUpApplication removes it again.
+void LendRuntimeFolder() {
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+        return;
+    QByteArray folder = qgetenv("TMPDIR");
+    if (folder.isEmpty())
+        folder = "/tmp";
+    folder += "/quarnel-runtime-XXXXXX";
+    if (!::mkdtemp(folder.data()))
+        return;
+    lentRuntimeFolder = folder;
+    qputenv("XDG_RUNTIME_DIR", lentRuntimeFolder);
+}
+
+// The program's children (the browser of the home page) get the environment the program got.
+void ReturnRuntimeFolder() {
+    if (lentRuntimeFolder.isEmpty())
+        return;
+    ::rmdir(lentRuntimeFolder.constData());
+    qunsetenv("XDG_RUNTIME_DIR");
+    lentRuntimeFolder.clear();
+}
 #endif
 
 // The text that fills its box most closely (OrderBox's longest entry), and its width in the
@@ -72,6 +103,7 @@ void PrepareEnvironment() {
     if (RunningUnderWine() && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
 #else
+    LendRuntimeFolder();
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
     // The bus a user session provides without announcing its address.
@@ -92,6 +124,7 @@ void SetUpApplication() {
     // for, where the platform's own style and Fusion paint over the control colours.
     QApplication::setStyle(QStringLiteral("Windows"));
 #ifndef Q_OS_WIN
+    ReturnRuntimeFolder();
     // Qt's file dialogs save their history, last folder and view in a QtProject settings file
     // when they close, and read it back; the program keeps no settings of any kind.
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})

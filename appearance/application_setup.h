@@ -10,12 +10,14 @@ namespace appearance {
 // Call before the QApplication exists. Where no session bus runs, keeps the D-Bus library from
 // starting one when Qt's screen reader bridge looks for a bus: on an X display it would launch a
 // bus daemon that writes under the home folder and outlives the program. Where a session bus
-// runs (every desktop, every screen reader) nothing changes.
+// runs (every desktop, every screen reader) nothing changes. Where the session names no runtime
+// folder, lends Qt an empty one of the program's own for its start, so that Qt makes none of its own
+// (/tmp/runtime-<user>) and leaves it behind.
 void PrepareEnvironment();
 
 // Call once the QApplication exists and before any window is made: the classic flat "Windows" style
 // on every system, the window font for every window and dialog, and no settings file for Qt's
-// dialogs to read or write.
+// dialogs to read or write. Removes the runtime folder PrepareEnvironment lent.
 void SetUpApplication();
 
 // "MS Sans Serif" 8 point, the face of the main window and the about box. The face is drawn from
