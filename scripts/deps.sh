@@ -21,6 +21,8 @@ QUARNEL_TEST_PACKAGES=(
     "${QUARNEL_PACKAGES[@]}"
     # tests and benchmarks
     libgtest-dev googletest libbenchmark-dev desktop-file-utils
+    # the AppStream metainfo that software centres read, validated with the install rules
+    appstream
     # fuzzing with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
     clang-14 libclang-rt-14-dev
     # end-to-end tests and screenshots under a real X server; dbus-x11 lets the end-to-end test
