@@ -7,11 +7,14 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMargins>
 #include <QScreen>
 #include <QSettings>
 #include <QStringList>
 #include <QStyle>
+#include <QTranslator>
 #include <QWidget>
 
 #ifdef Q_OS_WIN
@@ -130,6 +133,7 @@ void SetUpApplication() {
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
             QSettings::setPath(format, scope, QString::fromLatin1(kNoSettingsFolder));
+    TranslateQtTexts(QLocale::system());
     const bool faceWanted = DrawnOneToOne();
 #else
     // Windows has the face itself; under Wine it is drawn from the program's own copy.
@@ -138,6 +142,21 @@ void SetUpApplication() {
     if (faceWanted && QFile::exists(QString::fromLatin1(kBitmapFacePath)))
         bitmapFaceAdded = QFontDatabase::addApplicationFont(QString::fromLatin1(kBitmapFacePath)) >= 0;
     QApplication::setFont(WindowFont());
+}
+
+QTranslator* TranslateQtTexts(const QLocale& locale) {
+    // Qt's texts are written in English: nothing to look up for it, nor for the C locale.
+    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
+        return nullptr;
+    // The catalogue is mapped from its file, not read: loading costs a few file look-ups.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 QFont WindowFont() {

@@ -82,8 +82,8 @@ depends=$(cd "$work" && dpkg-shlibdeps -O "${programs[@]/#/-e}" | sed -n 's/^shl
 
 mkdir -p "$stage/DEBIAN"
 # The window face and its Arial-metric fallback are read from their files when present, which no
-# library link shows; desktop-file-utils' trigger lists the program for .skm files in the desktop
-# database. (Qt's X11 platform plugin comes with libqt6gui6 itself.)
+# library link shows, and so are Qt's translations of its own texts; desktop-file-utils' trigger
+# lists the program for .skm files in the desktop database. (Qt's X11 platform plugin comes with libqt6gui6 itself.)
 cat >"$stage/DEBIAN/control" <<CONTROL
 Package: quarnel
 Version: $version
@@ -91,7 +91,7 @@ Architecture: $arch
 Maintainer: $maintainer
 Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
 Depends: $depends
-Recommends: fonts-wine, fonts-liberation, desktop-file-utils
+Recommends: fonts-wine, fonts-liberation, desktop-file-utils, qt6-translations-l10n
 Section: utils
 Priority: optional
 Homepage: https://codeberg.org/quarnel/quarnel

@@ -15,6 +15,8 @@ QUARNEL_PACKAGES=(
     fonts-liberation fonts-dejavu-core
     # Wine's bitmap rendition of MS Sans Serif, the window face (LGPL, no dependencies)
     fonts-wine
+    # Qt's own texts (message box buttons, Qt's file dialog) in the user's language
+    qt6-translations-l10n
 )
 
 QUARNEL_TEST_PACKAGES=(
