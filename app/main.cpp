@@ -7,7 +7,6 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QTimer>
-#include <algorithm>
 #include <cstdio>
 
 namespace {
@@ -41,43 +40,31 @@ constexpr TQtOption kQtOptions[] = {
     {"sync", nullptr, "Talks to the X server synchronously (X11, for debugging)."},
 };
 
-void AddQtOptions(QCommandLineParser& parser) {
+// Which options the help lists: --help the program's own, --help-all Qt's as well.
+enum class THelp { OwnOptions, WithQtOptions };
+
+void AddQtOptions(QCommandLineParser& parser, THelp help) {
     for (const TQtOption& qt : kQtOptions) {
-        QCommandLineOption option(QString::fromLatin1(qt.Name));
+        QCommandLineOption option(QString::fromLatin1(qt.Name), QString::fromLatin1(qt.Description));
         if (qt.Value)
             option.setValueName(QString::fromLatin1(qt.Value));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
+        if (help == THelp::OwnOptions)
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
 }
 
-// Qt's options as --help-all lists them after the program's own: one dash, as Qt's documentation
-// writes them (two are taken as well).
-QString QtOptionsHelp() {
-    QStringList names;
-    int width = 0;
-    for (const TQtOption& qt : kQtOptions) {
-        names << QStringLiteral("-%1%2").arg(QString::fromLatin1(qt.Name),
-                                             qt.Value ? QStringLiteral(" <%1>").arg(QString::fromLatin1(qt.Value))
-                                                      : QString());
-        width = std::max(width, int(names.back().size()));
-    }
-    QString text = QStringLiteral("\nOptions of the Qt toolkit, taken as by every Qt program:\n");
-    for (qsizetype i = 0; i < names.size(); ++i)
-        text += QStringLiteral("  %1  %2\n").arg(names[i], -width).arg(QString::fromLatin1(kQtOptions[i].Description));
-    return text;
-}
-
-void DescribeCommandLine(QCommandLineParser& parser) {
+void DescribeCommandLine(QCommandLineParser& parser, THelp help = THelp::OwnOptions) {
     parser.setApplicationDescription(
         QStringLiteral("Edits the skirmish missions (.skm) of a 1999 space-combat game."));
-    // Qt's own options are single words after one dash, as "-style fusion".
+    // Qt's own options are single words after one dash, as "-style fusion"; two dashes work too,
+    // as the help writes them.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The mission to open."),
                                  QStringLiteral("[file]"));
-    AddQtOptions(parser);
+    AddQtOptions(parser, help);
 }
 
 // A command line that opens no window: help, the version, or a mistake in it. Answered without
@@ -92,8 +79,10 @@ int AnswerWithoutWindow(QCommandLineParser& parser, const QString& error) {
         parser.showVersion();
     if (!parser.isSet(QStringLiteral("help-all")))
         parser.showHelp(0);
-    std::fputs(qPrintable(parser.helpText() + QtOptionsHelp()), stdout);
-    return 0;
+    // Shown the way Qt shows any help (a message box for the Windows program without a console).
+    QCommandLineParser everything;
+    DescribeCommandLine(everything, THelp::WithQtOptions);
+    everything.showHelp(0);
 }
 
 // What reading the command line came to: empty when it opens the window.

@@ -54,7 +54,8 @@ QByteArray lentRuntimeFolder;
 // /tmp/runtime-<user> for that and leaves it behind. A private empty folder stands in for the
 // look, and SetUpApplication removes it again.
 void LendRuntimeFolder() {
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+    // Once the application exists, Qt has looked already.
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") || QCoreApplication::instance())
         return;
     QByteArray folder = qgetenv("TMPDIR");
     if (folder.isEmpty())

@@ -30,19 +30,19 @@ for case in "${cases[@]}"; do
         grep -qx "Usage: $quarnel \[options\] \[file\]" "$work/err" || fail "'$arguments' gave no usage"
     fi
 done
-# --help-all keeps its promise of Qt's options, and each one it lists is taken as an option, not
-# as the file to open (the file argument is then the only one).
+# --help-all keeps its promise of Qt's options: it lists more than --help, and each option it adds
+# is taken as an option, not as the file to open (the file argument is then the only one).
+env -u DISPLAY "$quarnel" --help >"$work/help"
 env -u DISPLAY "$quarnel" --help-all >"$work/out"
-qt_options=$(sed -n '/^Options of the Qt toolkit/,$s/^  \(-[a-z]*\).*/\1/p' "$work/out")
-for option in -platform -style -display -reverse; do
-    grep -qx -- "$option" <<<"$qt_options" || fail "--help-all lists no $option: $(cat "$work/out")"
+qt_options=$(grep -vxF -f "$work/help" "$work/out" | sed -n 's/^  --\([a-z]*\)\( <[a-z]*>\)\{0,1\} .*/\1\2/p')
+for option in platform style display reverse; do
+    grep -q "^$option\b" <<<"$qt_options" || fail "--help-all lists no --$option: $(cat "$work/out")"
 done
-while read -r option; do
-    value=$(sed -n "s/^  $option <[a-z]*>.*/x/p" "$work/out")
+while read -r option value; do
     code=0
-    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$quarnel" "$option" ${value:+"$value"} a.skm b.skm \
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$quarnel" "-$option" ${value:+x} a.skm b.skm \
         >/dev/null 2>"$work/err" || code=$?
     [ "$(head -n 1 "$work/err")" = "quarnel: only one file can be opened at a time, 2 were given" ] \
-        || fail "--help-all lists $option, which is not taken: $(head -n 1 "$work/err")"
+        || fail "--help-all lists --$option, which is not taken: $(head -n 1 "$work/err")"
 done <<<"$qt_options"
 echo "command line: usage errors, --help and --version answered without a window"

@@ -18,6 +18,9 @@ first=$(cd "$1" && pwd)/first
 second_root=$(mktemp -d)
 trap 'rm -rf "$second_root"' EXIT
 second=$second_root/a/second
+# Both builds from nothing.
+rm -rf "$first" "$first.log"
+mkdir -p "$second_root/a"
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 epoch=${SOURCE_DATE_EPOCH:-$(git -C "$root" log -1 --format=%ct)}
