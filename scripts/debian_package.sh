@@ -46,13 +46,16 @@ export SOURCE_DATE_EPOCH
 # Debian's hardening flags (stack protector, fortified calls, read-only relocations, immediate
 # binding), as its own packages are built with. The source and build folders are mapped to "." in
 # the debugging information the link's build ID is computed over, so the programs do not depend on
-# where they were built.
+# where they were built; for that, moc's files include the headers they were made from by their
+# names on the include path (AUTOMOC_PATH_PREFIX), not by a path from the build folder up to the
+# source.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 prefix_maps="-ffile-prefix-map=$root=. -ffile-prefix-map=$build=."
 CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS) $prefix_maps" \
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF \
-          -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
+          -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
+          -DCMAKE_AUTOMOC_PATH_PREFIX=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
