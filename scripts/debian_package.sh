@@ -105,7 +105,8 @@ installed_size=$(cd "$stage" && find usr \( -type f -printf '%s\n' \) -o -printf
     | awk '{ total += int(($1 + 1023) / 1024) } END { print total }')
 # The window face and its Arial-metric fallback are read from their files when present, which no
 # library link shows, and so are Qt's translations of its own texts; desktop-file-utils' trigger
-# lists the program for .skm files in the desktop database. (Qt's X11 platform plugin comes with libqt6gui6 itself.)
+# lists the program for .skm files in the desktop database. (Qt's X11 platform plugin comes with
+# libqt6gui6 itself.)
 cat >"$stage/DEBIAN/control" <<CONTROL
 Package: quarnel
 Version: $version

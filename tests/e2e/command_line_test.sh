@@ -39,10 +39,9 @@ for option in platform style display reverse; do
     grep -q "^$option\b" <<<"$qt_options" || fail "--help-all lists no --$option: $(cat "$work/out")"
 done
 while read -r option value; do
-    code=0
     env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$quarnel" "-$option" ${value:+x} a.skm b.skm \
-        >/dev/null 2>"$work/err" || code=$?
+        >/dev/null 2>"$work/err" || true
     [ "$(head -n 1 "$work/err")" = "quarnel: only one file can be opened at a time, 2 were given" ] \
         || fail "--help-all lists --$option, which is not taken: $(head -n 1 "$work/err")"
 done <<<"$qt_options"
-echo "command line: usage errors, --help and --version answered without a window"
+echo "command line: usage errors, --help, --help-all and --version answered without a window"
