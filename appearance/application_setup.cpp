@@ -46,8 +46,30 @@ constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 // A folder no file can be made in: a settings file there can be neither read nor written.
 constexpr char kNoSettingsFolder[] = "/dev/null";
 
-// The runtime folder lent to Qt while the application starts, where the session gives none.
+// The runtime folder lent to Qt while the application starts, where the session gives none, and
+// the message handler that was there before the lending's own.
 QByteArray lentRuntimeFolder;
+QtMessageHandler handlerBeforeLending = nullptr;
+
+// The program's children (the browser of the home page) get the environment the program got.
+void ReturnRuntimeFolder() {
+    if (lentRuntimeFolder.isEmpty())
+        return;
+    ::rmdir(lentRuntimeFolder.constData());
+    qunsetenv("XDG_RUNTIME_DIR");
+    lentRuntimeFolder.clear();
+    qInstallMessageHandler(handlerBeforeLending);
+}
+
+// A start that fails (no display to connect to: ssh without X forwarding) ends in Qt's fatal
+// message and abort(), past every destructor: the folder goes before the message does.
+void ReturnRuntimeFolderBeforeFailing(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QtMessageHandler next = handlerBeforeLending;
+    if (type == QtFatalMsg)
+        ReturnRuntimeFolder();
+    if (next)
+        next(type, context, message);
+}
 
 // Qt looks into the session's runtime folder once, while the application starts, for a Wayland
 // display's socket. Where XDG_RUNTIME_DIR is unset (su, ssh, containers) it makes
@@ -65,15 +87,7 @@ void LendRuntimeFolder() {
         return;
     lentRuntimeFolder = folder;
     qputenv("XDG_RUNTIME_DIR", lentRuntimeFolder);
-}
-
-// The program's children (the browser of the home page) get the environment the program got.
-void ReturnRuntimeFolder() {
-    if (lentRuntimeFolder.isEmpty())
-        return;
-    ::rmdir(lentRuntimeFolder.constData());
-    qunsetenv("XDG_RUNTIME_DIR");
-    lentRuntimeFolder.clear();
+    handlerBeforeLending = qInstallMessageHandler(ReturnRuntimeFolderBeforeFailing);
 }
 #endif
 

@@ -44,4 +44,12 @@ while read -r option value; do
     [ "$(head -n 1 "$work/err")" = "quarnel: only one file can be opened at a time, 2 were given" ] \
         || fail "--help-all lists --$option, which is not taken: $(head -n 1 "$work/err")"
 done <<<"$qt_options"
+# Without a display the window cannot open and Qt ends the program; where the session names no
+# runtime folder, the one the program lent Qt for its start goes too (ssh without X, su).
+mkdir "$work/tmp"
+code=0
+env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" QT_QPA_PLATFORM=xcb "$quarnel" \
+    >/dev/null 2>&1 || code=$?
+[ "$code" != 0 ] || fail "the window opened without a display"
+[ -z "$(ls -A "$work/tmp")" ] || fail "a failed start left $(ls -A "$work/tmp") in the temporary folder"
 echo "command line: usage errors, --help, --help-all and --version answered without a window"
