@@ -48,7 +48,7 @@ done <<<"$qt_options"
 # runtime folder, the one the program lent Qt for its start goes too (ssh without X, su).
 mkdir "$work/tmp"
 code=0
-env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" QT_QPA_PLATFORM=xcb "$quarnel" \
+{ env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" QT_QPA_PLATFORM=xcb "$quarnel"; } \
     >/dev/null 2>&1 || code=$?
 [ "$code" != 0 ] || fail "the window opened without a display"
 [ -z "$(ls -A "$work/tmp")" ] || fail "a failed start left $(ls -A "$work/tmp") in the temporary folder"
