@@ -15,6 +15,11 @@ fi
 source scripts/deps.sh
 quarnel_install_packages "${QUARNEL_PACKAGES[@]}"
 
-cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF
+# The first build compiles everything and takes a few minutes; later ones only what changed.
+if [ ! -x build/release/app/quarnel ]; then
+    echo "Building Quarnel in build/release for the first time: this takes a few minutes" \
+         "(about two on two cores); later starts rebuild only what changed."
+fi
+cmake -S . -B build/release -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF >/dev/null
 cmake --build build/release --target quarnel -j "$(nproc)"
 exec build/release/app/quarnel

@@ -4,11 +4,17 @@
 # real X server, the fuzz targets under AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the Windows build of the mission and platform libraries under Wine, and (once its static Qt is
 # cached, or with QUARNEL_WINDOWS_EDITOR=1) the whole editor's Windows release under Wine.
-# QUARNEL_FUZZ_SECONDS sets the length of each bounded fuzz run (20 seconds unless set).
+# QUARNEL_FUZZ_SECONDS sets the length of each bounded fuzz run (20 seconds unless set);
+# QUARNEL_PACKAGE_TEST=1 adds package.debian, which builds the Debian package twice and compares.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 quarnel_install_packages "${QUARNEL_TEST_PACKAGES[@]}"
+package_test=OFF
+if [ "${QUARNEL_PACKAGE_TEST:-}" = 1 ]; then
+    quarnel_install_packages "${QUARNEL_DEBIAN_PACKAGE_PACKAGES[@]}"
+    package_test=ON
+fi
 
 jobs=$(nproc)
 # One UTF-8 locale for every step, whatever the caller's (Debian always has C.UTF-8): without it
@@ -43,7 +49,8 @@ fi
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_WERROR=ON \
       -DQUARNEL_FUZZ_BUILD_DIR="$PWD/build/fuzz" -DQUARNEL_FUZZ_SECONDS="${QUARNEL_FUZZ_SECONDS:-20}" \
-      -DQUARNEL_WINDOWS_BUILD_DIR="$PWD/build/windows" -DQUARNEL_WINDOWS_RELEASE_DIR="$release_dir" >/dev/null
+      -DQUARNEL_WINDOWS_BUILD_DIR="$PWD/build/windows" -DQUARNEL_WINDOWS_RELEASE_DIR="$release_dir" \
+      -DQUARNEL_PACKAGE_TEST=$package_test >/dev/null
 cmake --build build/test -j "$jobs"
 
 export QT_QPA_PLATFORM=offscreen

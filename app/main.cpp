@@ -15,35 +15,58 @@ namespace {
 
 constexpr int kUsageError = 2;
 
-// The options Qt's application object takes for itself (-style, -platform, -reverse and the X11
-// ones): named here so that the command line is read the same way before and after Qt has seen it.
-void AddQtOptions(QCommandLineParser& parser) {
-    const char* const withValue[] = {"platform",        "platformpluginpath", "platformtheme", "plugin",
-                                     "qwindowgeometry", "qwindowicon",        "qwindowtitle",  "session",
-                                     "style",           "stylesheet",         "display",       "geometry"};
-    const char* const flags[] = {"reverse", "widgetcount", "nograb", "dograb", "sync"};
-    for (const char* name : withValue) {
-        QCommandLineOption option(QString::fromLatin1(name), QString(), QStringLiteral("value"));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
-    }
-    for (const char* name : flags) {
-        QCommandLineOption option(QString::fromLatin1(name));
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
+// The options Qt's application object takes for itself: named here so that the command line is
+// read the same way before and after Qt has seen it, and described for --help-all.
+struct TQtOption {
+    const char* Name;
+    const char* Value; // nullptr for a flag
+    const char* Description;
+};
+constexpr TQtOption kQtOptions[] = {
+    {"platform", "name", "The window system plug-in: xcb, wayland, offscreen, ..."},
+    {"platformpluginpath", "folder", "A further folder to look for window system plug-ins in."},
+    {"platformtheme", "name", "The platform theme (colours, dialogs) to use."},
+    {"plugin", "name", "Loads an input plug-in, such as evdevtouch."},
+    {"display", "display", "The X display to use instead of $DISPLAY (X11)."},
+    {"geometry", "geometry", "The window's place, as +X+Y (X11); the window keeps its size."},
+    {"qwindowgeometry", "geometry", "The same on every window system."},
+    {"qwindowicon", "file", "The window's icon."},
+    {"qwindowtitle", "title", "The window's title at start."},
+    {"session", "id", "The session a session manager restores."},
+    {"style", "name", "Accepted, without effect: Quarnel always draws Qt's classic Windows style."},
+    {"stylesheet", "file", "A Qt style sheet to draw the window with."},
+    {"reverse", nullptr, "Lays the window out from right to left."},
+    {"widgetcount", nullptr, "Prints how many widgets were left at the end (for debugging)."},
+    {"nograb", nullptr, "Never grabs the mouse or keyboard (X11, for debugging)."},
+    {"dograb", nullptr, "Grabs them even under a debugger (X11)."},
+    {"sync", nullptr, "Talks to the X server synchronously (X11, for debugging)."},
+};
+
+// Which options the help lists: --help the program's own, --help-all Qt's as well.
+enum class THelp { OwnOptions, WithQtOptions };
+
+void AddQtOptions(QCommandLineParser& parser, THelp help) {
+    for (const TQtOption& qt : kQtOptions) {
+        QCommandLineOption option(QString::fromLatin1(qt.Name), QString::fromLatin1(qt.Description));
+        if (qt.Value)
+            option.setValueName(QString::fromLatin1(qt.Value));
+        if (help == THelp::OwnOptions)
+            option.setFlags(QCommandLineOption::HiddenFromHelp);
         parser.addOption(option);
     }
 }
 
-void DescribeCommandLine(QCommandLineParser& parser) {
+void DescribeCommandLine(QCommandLineParser& parser, THelp help = THelp::OwnOptions) {
     parser.setApplicationDescription(
         QStringLiteral("Edits the skirmish missions (.skm) of a 1999 space-combat game."));
-    // Qt's own options are single words after one dash, as "-style fusion".
+    // Qt's own options are single words after one dash, as "-style fusion"; two dashes work too,
+    // as the help writes them.
     parser.setSingleDashWordOptionMode(QCommandLineParser::ParseAsLongOptions);
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The mission to open."),
                                  QStringLiteral("[file]"));
-    AddQtOptions(parser);
+    AddQtOptions(parser, help);
 }
 
 // A command line that opens no window: help, the version, or a mistake in it. Answered without
@@ -56,7 +79,12 @@ int AnswerWithoutWindow(QCommandLineParser& parser, const QString& error) {
     }
     if (parser.isSet(QStringLiteral("version")))
         parser.showVersion();
-    parser.showHelp(0);
+    if (!parser.isSet(QStringLiteral("help-all")))
+        parser.showHelp(0);
+    // Shown the way Qt shows any help (a message box for the Windows program without a console).
+    QCommandLineParser everything;
+    DescribeCommandLine(everything, THelp::WithQtOptions);
+    everything.showHelp(0);
 }
 
 // What reading the command line came to: empty when it opens the window.
@@ -95,16 +123,6 @@ QStringList ArgumentsAfterQt(int argc, char** argv) {
 #endif
 }
 
-// Qt warns at every start where the session sets no XDG_RUNTIME_DIR (a bare root shell, a
-// container) and then uses a folder of its own, which serves the program as well; every other
-// message goes on as before.
-QtMessageHandler qtMessages = nullptr;
-void DropRuntimeFolderWarning(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: XDG_RUNTIME_DIR not set")))
-        return;
-    qtMessages(type, context, message);
-}
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -126,7 +144,6 @@ int main(int argc, char** argv) {
     }
 
     appearance::PrepareEnvironment();
-    qtMessages = qInstallMessageHandler(DropRuntimeFolderWarning);
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     // Lets desktops match the window to the installed desktop entry and its icon.

@@ -7,17 +7,22 @@
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QMargins>
 #include <QScreen>
 #include <QSettings>
 #include <QStringList>
 #include <QStyle>
+#include <QTranslator>
 #include <QWidget>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <stdlib.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace appearance {
@@ -40,6 +45,50 @@ constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 
 // A folder no file can be made in: a settings file there can be neither read nor written.
 constexpr char kNoSettingsFolder[] = "/dev/null";
+
+// The runtime folder lent to Qt while the application starts, where the session gives none, and
+// the message handler that was there before the lending's own.
+QByteArray lentRuntimeFolder;
+QtMessageHandler handlerBeforeLending = nullptr;
+
+// The program's children (the browser of the home page) get the environment the program got.
+void ReturnRuntimeFolder() {
+    if (lentRuntimeFolder.isEmpty())
+        return;
+    ::rmdir(lentRuntimeFolder.constData());
+    qunsetenv("XDG_RUNTIME_DIR");
+    lentRuntimeFolder.clear();
+    qInstallMessageHandler(handlerBeforeLending);
+}
+
+// A start that fails (no display to connect to: ssh without X forwarding) ends in Qt's fatal
+// message and abort(), past every destructor: the folder goes before the message does.
+void ReturnRuntimeFolderBeforeFailing(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    const QtMessageHandler next = handlerBeforeLending;
+    if (type == QtFatalMsg)
+        ReturnRuntimeFolder();
+    if (next)
+        next(type, context, message);
+}
+
+// Qt looks into the session's runtime folder once, while the application starts, for a Wayland
+// display's socket. Where XDG_RUNTIME_DIR is unset (su, ssh, containers) it makes
+// /tmp/runtime-<user> for that and leaves it behind. A private empty folder stands in for the
+// look, and SetUpApplication removes it again.
+void LendRuntimeFolder() {
+    // Once the application exists, Qt has looked already.
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") || QCoreApplication::instance())
+        return;
+    QByteArray folder = qgetenv("TMPDIR");
+    if (folder.isEmpty())
+        folder = "/tmp";
+    folder += "/quarnel-runtime-XXXXXX";
+    if (!::mkdtemp(folder.data()))
+        return;
+    lentRuntimeFolder = folder;
+    qputenv("XDG_RUNTIME_DIR", lentRuntimeFolder);
+    handlerBeforeLending = qInstallMessageHandler(ReturnRuntimeFolderBeforeFailing);
+}
 #endif
 
 // The text that fills its box most closely (OrderBox's longest entry), and its width in the
@@ -72,6 +121,7 @@ void PrepareEnvironment() {
     if (RunningUnderWine() && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
 #else
+    LendRuntimeFolder();
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
     // The bus a user session provides without announcing its address.
@@ -92,11 +142,13 @@ void SetUpApplication() {
     // for, where the platform's own style and Fusion paint over the control colours.
     QApplication::setStyle(QStringLiteral("Windows"));
 #ifndef Q_OS_WIN
+    ReturnRuntimeFolder();
     // Qt's file dialogs save their history, last folder and view in a QtProject settings file
     // when they close, and read it back; the program keeps no settings of any kind.
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})
         for (const QSettings::Scope scope : {QSettings::UserScope, QSettings::SystemScope})
             QSettings::setPath(format, scope, QString::fromLatin1(kNoSettingsFolder));
+    TranslateQtTexts(QLocale::system());
     const bool faceWanted = DrawnOneToOne();
 #else
     // Windows has the face itself; under Wine it is drawn from the program's own copy.
@@ -105,6 +157,21 @@ void SetUpApplication() {
     if (faceWanted && QFile::exists(QString::fromLatin1(kBitmapFacePath)))
         bitmapFaceAdded = QFontDatabase::addApplicationFont(QString::fromLatin1(kBitmapFacePath)) >= 0;
     QApplication::setFont(WindowFont());
+}
+
+QTranslator* TranslateQtTexts(const QLocale& locale) {
+    // Qt's texts are written in English: nothing to look up for it, nor for the C locale.
+    if (locale.language() == QLocale::English || locale.language() == QLocale::C)
+        return nullptr;
+    // The catalogue is mapped from its file, not read: loading costs a few file look-ups.
+    auto* translator = new QTranslator(QCoreApplication::instance());
+    if (!translator->load(locale, QStringLiteral("qtbase"), QStringLiteral("_"),
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        !QCoreApplication::installTranslator(translator)) {
+        delete translator;
+        return nullptr;
+    }
+    return translator;
 }
 
 QFont WindowFont() {

@@ -3,6 +3,8 @@
 
 #include <QFont>
 
+class QLocale;
+class QTranslator;
 class QWidget;
 
 namespace appearance {
@@ -10,13 +12,24 @@ namespace appearance {
 // Call before the QApplication exists. Where no session bus runs, keeps the D-Bus library from
 // starting one when Qt's screen reader bridge looks for a bus: on an X display it would launch a
 // bus daemon that writes under the home folder and outlives the program. Where a session bus
-// runs (every desktop, every screen reader) nothing changes.
+// runs (every desktop, every screen reader) nothing changes. Where the session names no runtime
+// folder, lends Qt an empty one of the program's own for its start, so that Qt makes none of its own
+// (/tmp/runtime-<user>) and leaves it behind.
 void PrepareEnvironment();
 
 // Call once the QApplication exists and before any window is made: the classic flat "Windows" style
 // on every system, the window font for every window and dialog, and no settings file for Qt's
-// dialogs to read or write.
+// dialogs to read or write, and Qt's own texts in the user's language (TranslateQtTexts). Removes
+// the runtime folder PrepareEnvironment lent.
 void SetUpApplication();
+
+// Qt's own texts (the buttons of message boxes, the labels and columns of Qt's file dialogs) in the
+// locale's language, from Qt's catalogue of the system (Debian's qt6-translations-l10n); the
+// program's own texts stay as they are. Returns the translator the application now holds, or
+// nullptr where the language is English or has no catalogue. Call before any window is made: a
+// translator installed later has every widget asked to translate itself again. Not on Windows,
+// where the dialogs and message box buttons are the system's own.
+QTranslator* TranslateQtTexts(const QLocale& locale);
 
 // "MS Sans Serif" 8 point, the face of the main window and the about box. The face is drawn from
 // bitmaps, so at a device pixel ratio other than 1 (or without the face) a face with outlines

@@ -45,5 +45,4 @@ if [ ! -x "$program" ]; then
     echo "error: no program at $build/app/quarnel; build the quarnel target first" >&2
     exit 1
 fi
-xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -nolisten tcp" \
-    dbus-run-session -- "$0" --inside "$program"
+scripts/xvfb_run.sh -s "-screen 0 1024x768x24" dbus-run-session -- "$0" --inside "$program"

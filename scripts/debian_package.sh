@@ -9,6 +9,11 @@
 # The package has no maintainer scripts: the MIME, desktop, icon and manual page databases are
 # refreshed by the triggers of shared-mime-info, desktop-file-utils, hicolor-icon-theme and man-db,
 # which watch the folders its files land in. QUARNEL_MAINTAINER sets the Maintainer field.
+#
+# Two builds of one commit give the same bytes, wherever OUTDIR is: every time in the package is
+# the changelog's, which is SOURCE_DATE_EPOCH when set and otherwise the last commit's time, and the
+# build's folders are left out of what the compiler writes. tests/package/debian_package_test.sh
+# checks this.
 set -euo pipefail
 shopt -s inherit_errexit
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,13 +36,26 @@ maintainer=${QUARNEL_MAINTAINER:-Quarnel developers <quarnel@users.noreply.codeb
 
 quarnel_install_packages "${QUARNEL_DEBIAN_PACKAGE_PACKAGES[@]}"
 
+# The one time the package carries; dpkg-deb clamps its archives' times to it as well. Outside git
+# (a source archive) the time of CMakeLists.txt, where the version is, stands in for the commit's.
+if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
+    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || stat -c %Y "$root/CMakeLists.txt")
+fi
+export SOURCE_DATE_EPOCH
+
 # Debian's hardening flags (stack protector, fortified calls, read-only relocations, immediate
-# binding), as its own packages are built with.
+# binding), as its own packages are built with. The source and build folders are mapped to "." in
+# the debugging information the link's build ID is computed over, so the programs do not depend on
+# where they were built; for that, moc's files include the headers they were made from by their
+# names on the include path (AUTOMOC_PATH_PREFIX), not by a path from the build folder up to the
+# source.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS)" \
+prefix_maps="-ffile-prefix-map=$root=. -ffile-prefix-map=$build=."
+CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS) $prefix_maps" \
 LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
     cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF \
-          -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON >/dev/null
+          -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
+          -DCMAKE_AUTOMOC_PATH_PREFIX=ON >/dev/null
 cmake --build "$build" -j "$jobs"
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
@@ -63,7 +81,7 @@ rm -f "$doc/LICENSE"
     sed -e '/^MIT License$/d' -e '/^Copyright (c)/d' "$root/LICENSE" | sed -e '/./,$!d' \
         | sed -e 's/^$/./' -e 's/^/ /'
 } >"$doc/copyright"
-date=$(date -R -d "@$(git -C "$root" log -1 --format=%ct 2>/dev/null || date +%s)")
+date=$(LC_ALL=C TZ=UTC0 date -R -d "@$SOURCE_DATE_EPOCH")
 printf 'quarnel (%s) unstable; urgency=medium\n\n  * Built from the project'"'"'s source with scripts/debian_package.sh.\n\n -- %s  %s\n' \
     "$version" "$maintainer" "$date" | gzip -9n >"$doc/changelog.gz"
 find "$stage" -type d -exec chmod 0755 {} +
@@ -81,17 +99,22 @@ done
 depends=$(cd "$work" && dpkg-shlibdeps -O "${programs[@]/#/-e}" | sed -n 's/^shlibs:Depends=//p')
 
 mkdir -p "$stage/DEBIAN"
+# As dpkg-gencontrol counts it: each file's size in KiB rounded up, one for each folder and link,
+# whatever file system the stage lies on.
+installed_size=$(cd "$stage" && find usr \( -type f -printf '%s\n' \) -o -printf '1024\n' \
+    | awk '{ total += int(($1 + 1023) / 1024) } END { print total }')
 # The window face and its Arial-metric fallback are read from their files when present, which no
-# library link shows; desktop-file-utils' trigger lists the program for .skm files in the desktop
-# database. (Qt's X11 platform plugin comes with libqt6gui6 itself.)
+# library link shows, and so are Qt's translations of its own texts; desktop-file-utils' trigger
+# lists the program for .skm files in the desktop database. (Qt's X11 platform plugin comes with
+# libqt6gui6 itself.)
 cat >"$stage/DEBIAN/control" <<CONTROL
 Package: quarnel
 Version: $version
 Architecture: $arch
 Maintainer: $maintainer
-Installed-Size: $(du -sk --exclude=DEBIAN "$stage" | cut -f1)
+Installed-Size: $installed_size
 Depends: $depends
-Recommends: fonts-wine, fonts-liberation, desktop-file-utils
+Recommends: fonts-wine, fonts-liberation, desktop-file-utils, qt6-translations-l10n
 Section: utils
 Priority: optional
 Homepage: https://codeberg.org/quarnel/quarnel
@@ -106,6 +129,7 @@ Description: editor for the skirmish missions of a 1999 space-combat game
 CONTROL
 (cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
 chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
+find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
 
 rm -f "$out"/quarnel_*.deb
 dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null

@@ -15,12 +15,16 @@ QUARNEL_PACKAGES=(
     fonts-liberation fonts-dejavu-core
     # Wine's bitmap rendition of MS Sans Serif, the window face (LGPL, no dependencies)
     fonts-wine
+    # Qt's own texts (message box buttons, Qt's file dialog) in the user's language
+    qt6-translations-l10n
 )
 
 QUARNEL_TEST_PACKAGES=(
     "${QUARNEL_PACKAGES[@]}"
     # tests and benchmarks
     libgtest-dev googletest libbenchmark-dev desktop-file-utils
+    # the AppStream metainfo that software centres read, validated with the install rules
+    appstream
     # fuzzing with libFuzzer, AddressSanitizer and UndefinedBehaviorSanitizer
     clang-14 libclang-rt-14-dev
     # end-to-end tests and screenshots under a real X server; dbus-x11 lets the end-to-end test

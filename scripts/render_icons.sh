@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Renders the SVG sources in resources/icons/ to PNG pictures, resources/icons/<size>/<name>.png at
-# 16, 24, 32 and 48 pixels; beside each, the same pixels as the program stores them,
+# 16, 24, 32 and 48 pixels; beside each picture the program draws, the same pixels as it stores them,
 # <name>.rgba (red, green, blue and alpha bytes, row by row, not premultiplied); and the program
 # icon's Windows .ico. Run it by hand after changing an SVG and commit what it writes: the build uses
 # the committed files and needs neither librsvg nor ImageMagick.
@@ -22,7 +22,10 @@ for svg in "$icons"/*.svg; do
     for size in "${sizes[@]}"; do
         mkdir -p "$icons/$size"
         rsvg-convert --width "$size" --height "$size" --output "$icons/$size/$name.png" "$svg"
-        convert "$icons/$size/$name.png" -depth 8 "RGBA:$icons/$size/$name.rgba"
+        # The mission file's icon is only installed for file managers; the program never draws it.
+        if [ "$name" != mission ]; then
+            convert "$icons/$size/$name.png" -depth 8 "RGBA:$icons/$size/$name.rgba"
+        fi
     done
 done
 

@@ -78,5 +78,4 @@ if [ ! -x "$program" ]; then
     exit 1
 fi
 
-xvfb-run --auto-servernum --server-args="-screen 0 1024x768x24 -dpi 96 -nolisten tcp" \
-    "$0" --inside-x "$program" "$(realpath -m "$output")"
+scripts/xvfb_run.sh -s "-screen 0 1024x768x24 -dpi 96" "$0" --inside-x "$program" "$(realpath -m "$output")"

@@ -34,8 +34,10 @@ quarnel_find_wineserver() {
     return 1
 }
 
-# No Mono or Gecko installer prompts, no debug chatter.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer prompts, no debug chatter, and no menu builder: run by wineboot, it
+# would write the prefix's start menu into the user's desktop menus (~/.config/menus,
+# ~/.local/share/applications and their neighbours), outside the prefix and left behind with it.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 
 # The folder Wine's server keeps its socket in for a prefix, which Wine leaves behind when the
 # server ends: Debian's Wine makes it in the temporary folder under a random name that it writes
@@ -61,6 +63,7 @@ if [ "${1:-}" = "--clean" ]; then
         rm -rf "$dir/wineprefix"
         rmdir "/tmp/.wine-$(id -u)" 2>/dev/null || true
     fi
+    rm -rf "$dir/winehome"
     exit 0
 fi
 
@@ -89,8 +92,20 @@ cmake --build "$dir/core" -j "${QUARNEL_JOBS:-$(nproc)}"
 # A new prefix every run, so no state of an earlier run can make a test pass.
 "$0" --clean "$dir"
 echo "Starting a fresh Wine prefix in $dir/wineprefix"
-WINEPREFIX="$dir/wineprefix" "$wine" wineboot --init
-# A value as Wine itself writes it into system.reg, for the test of the Linux reader.
-WINEPREFIX="$dir/wineprefix" "$wine" reg add 'HKLM\Software\Quarnel\Probe' /v 'Install Path' \
+# Made with a home folder of its own, so that anything Wine would write into the user's home
+# shows: the menu builder's folders fail the build.
+mkdir -p "$dir/winehome"
+HOME="$dir/winehome" WINEPREFIX="$dir/wineprefix" "$wine" wineboot --init
+# A value as Wine itself writes it into system.reg, for the test of the Linux reader, which looks
+# for the note beside it: a prefix Wine made anew (a test run after ./test.sh removed this one)
+# lacks both.
+HOME="$dir/winehome" WINEPREFIX="$dir/wineprefix" "$wine" reg add 'HKLM\Software\Quarnel\Probe' /v 'Install Path' \
     /d 'C:\Program Files (x86)\Quarnel "Probe"\x41' /reg:32 /f >/dev/null
 WINEPREFIX="$dir/wineprefix" "$(quarnel_find_wineserver)" -w
+echo "Software\\Quarnel\\Probe written by scripts/windows_build.sh" >"$dir/wineprefix/quarnel-probe"
+for made in .config/menus .local/share/applications .local/share/desktop-directories; do
+    if [ -e "$dir/winehome/$made" ]; then
+        echo "error: Wine's menu builder ran while the prefix was made: it wrote ~/$made" >&2
+        exit 1
+    fi
+done

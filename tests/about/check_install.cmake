@@ -1,8 +1,11 @@
 # Installs a build into a fresh folder and checks that a desktop would find the program: the entry
 # validates, its Exec names the installed program, its Icon the installed icon, and the desktop's
-# databases built from the installed files give .skm files their type and that type to Quarnel.
+# databases built from the installed files give .skm files their type and that type to Quarnel;
+# the AppStream metainfo validates against the installed entry; both icons come at every size;
+# and every page of the installed documentation links only to files installed beside it.
 # Run with -DBUILD_DIR=<build> -DPREFIX=<empty folder to use> [-DVALIDATOR=<desktop-file-validate>]
-# [-DMIME_DATABASE=<update-mime-database>] [-DDESKTOP_DATABASE=<update-desktop-database>].
+# [-DMIME_DATABASE=<update-mime-database>] [-DDESKTOP_DATABASE=<update-desktop-database>]
+# [-DAPPSTREAM=<appstreamcli>].
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -15,11 +18,41 @@ foreach(path "${PREFIX}/bin/quarnel" "${PREFIX}/bin/quarnel-skm" "${entry}"
              "${PREFIX}/share/icons/hicolor/scalable/apps/quarnel.svg"
              "${PREFIX}/share/doc/quarnel/LICENSE" "${PREFIX}/share/mime/packages/quarnel.xml"
              "${PREFIX}/share/man/man1/quarnel.1" "${PREFIX}/share/man/man1/quarnel-skm.1"
-             "${PREFIX}/share/doc/quarnel/missions-as-text.md"
-             "${PREFIX}/share/doc/quarnel/quarnel-skm-mission.schema.json")
+             "${PREFIX}/share/doc/quarnel/missions-as-text.md" "${PREFIX}/share/doc/quarnel/guide.md"
+             "${PREFIX}/share/doc/quarnel/quarnel-skm-mission.schema.json"
+             "${PREFIX}/share/metainfo/page.codeberg.quarnel.quarnel.metainfo.xml")
     if(NOT EXISTS "${path}")
         message(FATAL_ERROR "not installed: ${path}")
     endif()
+endforeach()
+foreach(size 16x16 24x24 32x32 48x48 scalable)
+    foreach(icon apps/quarnel mimetypes/application-x-quarnel-skirmish)
+        if(NOT EXISTS "${PREFIX}/share/icons/hicolor/${size}/${icon}.png"
+           AND NOT EXISTS "${PREFIX}/share/icons/hicolor/${size}/${icon}.svg")
+            message(FATAL_ERROR "no ${size} icon installed for ${icon}")
+        endif()
+    endforeach()
+endforeach()
+file(STRINGS "${PREFIX}/share/mime/packages/quarnel.xml" mime_icon REGEX "<icon name=")
+if(NOT mime_icon MATCHES "\"application-x-quarnel-skirmish\"")
+    message(FATAL_ERROR "the .skm type names no installed icon: '${mime_icon}'")
+endif()
+
+# Links from the installed pages to other files (not to addresses, not within the page) must find
+# the file installed beside the page.
+file(GLOB pages "${PREFIX}/share/doc/quarnel/*.md")
+foreach(page ${pages})
+    file(READ "${page}" text)
+    # A square bracket in a list item keeps CMake from splitting the list: mark the links first.
+    string(REPLACE "](" "<link>" text "${text}")
+    string(REGEX MATCHALL "<link>[^)#: ]+" links "${text}")
+    foreach(link ${links})
+        string(SUBSTRING "${link}" 6 -1 target)
+        if(NOT EXISTS "${PREFIX}/share/doc/quarnel/${target}")
+            get_filename_component(name "${page}" NAME)
+            message(FATAL_ERROR "the installed ${name} links to ${target}, which is not installed beside it")
+        endif()
+    endforeach()
 endforeach()
 if(IS_DIRECTORY "${PREFIX}/bin/quarnel")
     message(FATAL_ERROR "bin/quarnel is a folder")
@@ -53,6 +86,20 @@ if(DESKTOP_DATABASE)
     file(STRINGS "${PREFIX}/share/applications/mimeinfo.cache" handlers REGEX "^${type}=")
     if(NOT result EQUAL 0 OR NOT handlers MATCHES "^${type}=quarnel\\.desktop[\\;]*$")
         message(FATAL_ERROR "the desktop database gives ${type} to '${handlers}', not quarnel.desktop")
+    endif()
+endif()
+if(APPSTREAM)
+    # The file on its own, pedantically, then with the installed tree (its desktop entry, icons).
+    execute_process(COMMAND "${APPSTREAM}" validate --no-net --pedantic
+                            "${PREFIX}/share/metainfo/page.codeberg.quarnel.quarnel.metainfo.xml"
+                    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "appstreamcli validate: ${out}")
+    endif()
+    execute_process(COMMAND "${APPSTREAM}" validate-tree --no-net "${PREFIX}"
+                    RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
+    if(NOT result EQUAL 0)
+        message(FATAL_ERROR "appstreamcli validate-tree: ${out}")
     endif()
 endif()
 message(STATUS "installed and checked under ${PREFIX}")

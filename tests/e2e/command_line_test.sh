@@ -16,6 +16,7 @@ cases=(
     "-style fusion a.skm b.skm|2||quarnel: only one file can be opened at a time, 2 were given"
     "--version|0|quarnel $version|"
     "--help|0|Usage: $quarnel [options] [file]|"
+    "--help-all|0|Usage: $quarnel [options] [file]|"
 )
 for case in "${cases[@]}"; do
     IFS='|' read -r arguments status out err <<<"$case"
@@ -29,4 +30,26 @@ for case in "${cases[@]}"; do
         grep -qx "Usage: $quarnel \[options\] \[file\]" "$work/err" || fail "'$arguments' gave no usage"
     fi
 done
-echo "command line: usage errors, --help and --version answered without a window"
+# --help-all keeps its promise of Qt's options: it lists more than --help, and each option it adds
+# is taken as an option, not as the file to open (the file argument is then the only one).
+env -u DISPLAY "$quarnel" --help >"$work/help"
+env -u DISPLAY "$quarnel" --help-all >"$work/out"
+qt_options=$(grep -vxF -f "$work/help" "$work/out" | sed -n 's/^  --\([a-z]*\)\( <[a-z]*>\)\{0,1\} .*/\1\2/p')
+for option in platform style display reverse; do
+    grep -q "^$option\b" <<<"$qt_options" || fail "--help-all lists no --$option: $(cat "$work/out")"
+done
+while read -r option value; do
+    env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$quarnel" "-$option" ${value:+x} a.skm b.skm \
+        >/dev/null 2>"$work/err" || true
+    [ "$(head -n 1 "$work/err")" = "quarnel: only one file can be opened at a time, 2 were given" ] \
+        || fail "--help-all lists --$option, which is not taken: $(head -n 1 "$work/err")"
+done <<<"$qt_options"
+# Without a display the window cannot open and Qt ends the program; where the session names no
+# runtime folder, the one the program lent Qt for its start goes too (ssh without X, su).
+mkdir "$work/tmp"
+code=0
+{ env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" QT_QPA_PLATFORM=xcb "$quarnel"; } \
+    >/dev/null 2>&1 || code=$?
+[ "$code" != 0 ] || fail "the window opened without a display"
+[ -z "$(ls -A "$work/tmp")" ] || fail "a failed start left $(ls -A "$work/tmp") in the temporary folder"
+echo "command line: usage errors, --help, --help-all and --version answered without a window"

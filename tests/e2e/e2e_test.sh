@@ -93,13 +93,16 @@ wait_until '[ "$(waves)" = 254 ]' || fail "Ctrl+S saved waves byte $(waves), not
 [ ! -e "$work/.dbus" ] || fail "a session bus was started: $(ls -A "$work/.dbus")"
 
 # A file named on the command line, as a file manager's double-click passes it, opens after
-# start-up as Open opens it; its name has letters outside ASCII.
+# start-up as Open opens it; its name has letters outside ASCII. This start has no session
+# runtime folder (su, ssh): the program makes none of its own in the temporary folder.
 kill "$pid"; wait "$pid" 2>/dev/null || true
 cp "$work/E2E.skm" "$work/Überfall Ωmega.skm"
-(cd "$work" && exec "$quarnel" "Überfall Ωmega.skm") &
+mkdir "$work/tmp"
+(cd "$work" && exec env -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" "$quarnel" "Überfall Ωmega.skm") &
 pid=$!
 win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
 wait_until '[ "$(title)" = "$version  -  [Überfall Ωmega.skm]" ]' || fail "title with a file argument: $(title)"
+[ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder without XDG_RUNTIME_DIR: $(ls -A "$work/tmp")"
 
 # A name that is not UTF-8, as Linux allows: the file opens by the bytes the system gave.
 kill "$pid"; wait "$pid" 2>/dev/null || true

@@ -9,6 +9,9 @@
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The tests read Qt's own texts (key names such as "Ctrl+N") in English, as ./test.sh runs
+    // them: in the caller's language the program would take Qt's catalogue of it.
+    qputenv("LC_ALL", "C.UTF-8");
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
     appearance::SetUpApplication();
