@@ -18,7 +18,7 @@ if [ "${1:-}" = "--inside" ]; then
     home=$(mktemp -d)
     HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" &
     pid=$!
-    trap 'kill "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
+    trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
     if ! win=$(timeout 30 xdotool search --sync --onlyvisible --class quarnel | head -n 1) || [ -z "$win" ]; then
         echo "error: the quarnel window did not appear within 30 seconds" >&2
         exit 1

@@ -8,7 +8,7 @@ quarnel=$1
 expect=$2
 version=${QUARNEL_VERSION_TEXT:?the version text the title starts with}
 work=$(mktemp -d)
-trap 'kill "${pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'kill "${pid:-}" 2>/dev/null || true; wait "${pid:-}" 2>/dev/null || true; rm -rf "$work"' EXIT
 export HOME=$work            # no game installed, no settings picked up
 export XDG_RUNTIME_DIR=$work
 export QT_QPA_PLATFORM=xcb
