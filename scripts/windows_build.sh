@@ -34,8 +34,9 @@ quarnel_find_wineserver() {
     return 1
 }
 
-# No Mono or Gecko installer prompts, no debug chatter.
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# No Mono or Gecko installer prompts, no debug chatter, and no winemenubuilder: it would make
+# menu and MIME folders in the real home folder, outside the prefix.
+export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 
 # The folder Wine's server keeps its socket in for a prefix, which Wine leaves behind when the
 # server ends: Debian's Wine makes it in the temporary folder under a random name that it writes

@@ -11,7 +11,8 @@ wine=$3
 wineserver=$4
 version=${QUARNEL_VERSION_TEXT:?the version text the title starts with}
 work=$(mktemp -d)
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+# winemenubuilder is off: it would make menu and MIME folders in the real home folder.
+export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
 # Wine leaves its server's folder behind: Debian's Wine names it in the prefix's file "wineserver"
 # (a random name in the temporary folder), Wine as its authors ship it after the prefix's device
 # and inode.
