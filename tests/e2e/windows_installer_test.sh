@@ -72,8 +72,9 @@ snapshot() {
         LC_ALL=C sort >"$work/$1.keys"
 }
 # Fails when the prefix holds anything the snapshot did not beyond what Windows Installer and Wine
-# keep for themselves (their empty folders and keys, which stay on Windows too), or any registry
-# data naming Quarnel.
+# keep for themselves (the installer's empty folders and keys, which stay on Windows too; Wine's
+# empty association keys, and the display and font keys it makes when the first window opens), or
+# any registry data naming Quarnel.
 nothing_left() {
     snapshot after
     local left
@@ -84,7 +85,9 @@ nothing_left() {
            grep -v -x -e '\[Software\\\\Microsoft\\\\Installer\\\\\(Features\|Products\|UpgradeCodes\)\]' \
                       -e '\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\UpgradeCodes\]' \
                       -e '\[Software\\\\Microsoft\\\\Windows\\\\CurrentVersion\\\\Installer\\\\UserData\\\\[^\\]*\\\\\(Components\|Products\)\]' \
-                      -e '\[Software\\\\Wine\\\\\(FileOpenAssociations\|MenuFiles\)\]' || true)
+                      -e '\[Software\\\\Wine\\\\\(FileOpenAssociations\|MenuFiles\)\]' \
+                      -e '\[Software\\\\Microsoft\\\\Avalon.Graphics\\\\DISPLAY[0-9]*\]' \
+                      -e '\[Software\\\\Microsoft\\\\Windows NT\\\\CurrentVersion\\\\Fonts\]' || true)
     [ -z "$left" ] || fail "$2 left registry keys: $left"
     left=$(grep -a -i -h quarnel "$WINEPREFIX/user.reg" "$WINEPREFIX/system.reg" || true)
     [ -z "$left" ] || fail "$2 left registry data: $left"
