@@ -3,7 +3,8 @@
 # through ctest: unit and GUI tests (Qt's offscreen platform), the end-to-end test under a
 # real X server, the fuzz targets under AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the Windows build of the mission and platform libraries under Wine, and (once its static Qt is
-# cached, or with QUARNEL_WINDOWS_EDITOR=1) the whole editor's Windows release under Wine.
+# cached, or with QUARNEL_WINDOWS_EDITOR=1) the whole editor's Windows release and its installer
+# under Wine.
 # QUARNEL_FUZZ_SECONDS sets the length of each bounded fuzz run (20 seconds unless set);
 # QUARNEL_PACKAGE_TEST=1 adds package.debian, which builds the Debian package twice and compares.
 set -euo pipefail
@@ -44,7 +45,7 @@ if [ "${QUARNEL_WINDOWS_EDITOR:-}" = 1 ] || [ -f "$(scripts/windows_release.sh -
     QUARNEL_JOBS=$jobs scripts/windows_release.sh build/windows-release
     release_dir=$PWD/build/windows-release
 else
-    echo "SKIPPED: the Windows release under Wine (windows.editor); QUARNEL_WINDOWS_EDITOR=1 ./test.sh builds and caches its static Qt (12 to 35 minutes, once)"
+    echo "SKIPPED: the Windows release under Wine (windows.editor, windows.installer); QUARNEL_WINDOWS_EDITOR=1 ./test.sh builds and caches its static Qt (12 to 35 minutes, once)"
 fi
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_WERROR=ON \

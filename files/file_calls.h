@@ -28,6 +28,16 @@ struct FileCalls {
     decltype(&::CloseHandle) CloseHandle = ::CloseHandle;
     decltype(&::MoveFileExW) MoveFileExW = ::MoveFileExW;
     decltype(&::DeleteFileW) DeleteFileW = ::DeleteFileW;
+    decltype(&::FindFirstFileW) FindFirstFileW = ::FindFirstFileW;
+    decltype(&::FindNextFileW) FindNextFileW = ::FindNextFileW;
+    decltype(&::FindClose) FindClose = ::FindClose;
+    decltype(&::GetFileInformationByHandleEx) GetFileInformationByHandleEx = ::GetFileInformationByHandleEx;
+    decltype(&::SetFileInformationByHandle) SetFileInformationByHandle = ::SetFileInformationByHandle;
+    // Whether the process a leftover temporary's name gives still runs.
+    decltype(&::OpenProcess) OpenProcess = ::OpenProcess;
+    decltype(&::GetExitCodeProcess) GetExitCodeProcess = ::GetExitCodeProcess;
+    // The time now, against which the age of a leftover temporary is told.
+    decltype(&::GetSystemTimeAsFileTime) GetSystemTimeAsFileTime = ::GetSystemTimeAsFileTime;
     // False makes saves behave as where no unnamed temporary files exist.
     bool UnnamedTemporaries = true;
 };

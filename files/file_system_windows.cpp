@@ -3,7 +3,11 @@
 
 #include "file_calls.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <string>
+#include <string_view>
+#include <vector>
 #include <windows.h>
 
 // <windows.h> maps ReplaceFile to the system's ReplaceFileW; ours is the one declared in file_system.h.
@@ -47,13 +51,123 @@ std::filesystem::path ResolveLinks(const std::filesystem::path& path) {
         Calls().GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     if (length >= buffer.size()) {
         buffer.resize(length + 1);
-        length = Calls().GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
+        length =
+            Calls().GetFinalPathNameByHandleW(handle, buffer.data(), static_cast<DWORD>(buffer.size()), 0);
     }
     Calls().CloseHandle(handle);
     if (length == 0 || length >= buffer.size())
         return path;
     buffer.resize(length);
     return std::filesystem::path(buffer);
+}
+
+// Temporaries are named "~quarnel.<process id>-<attempt>.tmp", attempt 0 to 99. A running save
+// holds its temporary open sharing nothing, so no one else can open it; one that can be opened,
+// whose process has ended and which has not changed for longer than any save takes is what a
+// killed save left behind.
+constexpr std::wstring_view kTemporaryPrefix = L"~quarnel.";
+constexpr std::wstring_view kTemporarySuffix = L".tmp";
+constexpr unsigned kTemporaryAttempts = 100;
+// A process id says nothing of a save on another machine that writes into the same shared folder:
+// only a temporary left alone this long is surely no running save's.
+constexpr std::uint64_t kLeftoverAge = 10ull * 60 * 10'000'000; // in 100-nanosecond steps
+
+std::wstring TemporaryName(DWORD process, unsigned attempt) {
+    return std::wstring(kTemporaryPrefix) + std::to_wstring(process) + L"-" + std::to_wstring(attempt) +
+           std::wstring(kTemporarySuffix);
+}
+
+// A number as to_wstring writes it: digits only, no leading zero. False for anything else.
+bool ReadNumber(std::wstring_view digits, std::uint64_t limit, std::uint64_t& number) {
+    if (digits.empty() || digits.size() > 10 || (digits.size() > 1 && digits[0] == L'0'))
+        return false;
+    number = 0;
+    for (const wchar_t digit : digits) {
+        if (digit < L'0' || digit > L'9')
+            return false;
+        number = number * 10 + static_cast<std::uint64_t>(digit - L'0');
+    }
+    return number <= limit;
+}
+
+// True only for the exact names this program gives its temporaries: a file of the user's whose name
+// merely begins or ends the same way is never one. Sets process to the id the name carries.
+bool IsTemporaryName(std::wstring_view name, DWORD& process) {
+    if (!name.starts_with(kTemporaryPrefix) || !name.ends_with(kTemporarySuffix))
+        return false;
+    name =
+        name.substr(kTemporaryPrefix.size(), name.size() - kTemporaryPrefix.size() - kTemporarySuffix.size());
+    const std::size_t dash = name.find(L'-');
+    std::uint64_t id = 0;
+    std::uint64_t attempt = 0;
+    if (dash == std::wstring_view::npos || !ReadNumber(name.substr(0, dash), 0xFFFFFFFFu, id) ||
+        !ReadNumber(name.substr(dash + 1), kTemporaryAttempts - 1, attempt))
+        return false;
+    process = static_cast<DWORD>(id);
+    return true;
+}
+
+// True when the process may still be running: it runs, or the system will not say.
+bool OwnerMayRun(DWORD process) {
+    const HANDLE handle = Calls().OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, process);
+    if (handle == nullptr)
+        return ::GetLastError() != ERROR_INVALID_PARAMETER; // no process has that id
+    DWORD exitCode = 0;
+    const bool ended = Calls().GetExitCodeProcess(handle, &exitCode) && exitCode != STILL_ACTIVE;
+    Calls().CloseHandle(handle);
+    return !ended;
+}
+
+std::uint64_t Ticks(const LARGE_INTEGER& time) {
+    return static_cast<std::uint64_t>(time.QuadPart);
+}
+
+// True when the file has not been made, written or changed for kLeftoverAge. A time that cannot be
+// read, or one in the future, keeps the file.
+bool LeftAlone(const FILE_BASIC_INFO& info) {
+    FILETIME now{};
+    Calls().GetSystemTimeAsFileTime(&now);
+    const std::uint64_t nowTicks = (std::uint64_t{now.dwHighDateTime} << 32) | now.dwLowDateTime;
+    const std::uint64_t latest =
+        std::max({Ticks(info.CreationTime), Ticks(info.LastWriteTime), Ticks(info.ChangeTime)});
+    return latest <= nowTicks && nowTicks - latest > kLeftoverAge;
+}
+
+// Removes what killed saves left in the folder. Never fails the save that calls it: a temporary it
+// cannot open is a running save's, or someone else's to clear.
+void RemoveLeftovers(const std::filesystem::path& folder) {
+    WIN32_FIND_DATAW found{};
+    const HANDLE search = Calls().FindFirstFileW(
+        (folder / std::wstring(kTemporaryPrefix)).wstring().append(L"*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return;
+    std::vector<std::wstring> names;
+    do {
+        DWORD process = 0;
+        if (IsTemporaryName(found.cFileName, process) &&
+            !(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !OwnerMayRun(process))
+            names.emplace_back(found.cFileName);
+    } while (Calls().FindNextFileW(search, &found));
+    Calls().FindClose(search);
+
+    for (const std::wstring& name : names) {
+        // Opened sharing nothing, so that no save can be writing it, and as itself, not as what a
+        // link leads to; deleted through that same handle, so it is the file that was looked at.
+        const HANDLE leftover =
+            Calls().CreateFileW((folder / name).c_str(), DELETE | FILE_READ_ATTRIBUTES, 0, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+        if (leftover == INVALID_HANDLE_VALUE)
+            continue;
+        FILE_BASIC_INFO info{};
+        if (Calls().GetFileInformationByHandleEx(leftover, FileBasicInfo, &info, sizeof info) &&
+            !(info.FileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) &&
+            LeftAlone(info)) {
+            FILE_DISPOSITION_INFO dispose{};
+            dispose.DeleteFile = TRUE;
+            Calls().SetFileInformationByHandle(leftover, FileDispositionInfo, &dispose, sizeof dispose);
+        }
+        Calls().CloseHandle(leftover);
+    }
 }
 
 } // namespace
@@ -116,9 +230,9 @@ FilePrefix ReadFilePrefix(const std::filesystem::path& path, std::span<std::uint
 }
 
 FileStamp StampOf(const std::filesystem::path& path) {
-    const HANDLE file =
-        Calls().CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                            nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE file = Calls().CreateFileW(path.c_str(), FILE_READ_ATTRIBUTES,
+                                            FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                            OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
         const DWORD error = ::GetLastError();
         if (error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND)
@@ -156,11 +270,9 @@ FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::ui
 
     std::wstring temporary;
     HANDLE file = INVALID_HANDLE_VALUE;
-    for (unsigned attempt = 0; attempt < 100 && file == INVALID_HANDLE_VALUE; ++attempt) {
+    for (unsigned attempt = 0; attempt < kTemporaryAttempts && file == INVALID_HANDLE_VALUE; ++attempt) {
         // The name does not grow with the target's, so the longest names the system allows can be saved.
-        temporary = (folder / (L"~quarnel." + std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                               std::to_wstring(attempt) + L".tmp"))
-                        .wstring();
+        temporary = (folder / TemporaryName(::GetCurrentProcessId(), attempt)).wstring();
         file = Calls().CreateFileW(temporary.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                    FILE_ATTRIBUTE_NORMAL, nullptr);
         if (file == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_EXISTS)
@@ -194,13 +306,15 @@ FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::ui
         Raise(error, target);
     }
     // The file is saved; a stamp that cannot be had only makes the next save ask first.
+    FileStamp stamp;
     try {
-        FileStamp stamp = StampOf(target);
+        stamp = StampOf(target);
         stamp.Content.assign(bytes.begin(), bytes.end());
-        return stamp;
     } catch (const EInOutError&) {
-        return {};
+        stamp = {};
     }
+    RemoveLeftovers(folder);
+    return stamp;
 }
 
 } // namespace files

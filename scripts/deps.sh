@@ -44,6 +44,8 @@ QUARNEL_WINDOWS_RELEASE_PACKAGES=(
     cmake ninja-build dpkg-dev qt6-base-dev g++-mingw-w64-x86-64-posix libcli11-dev nlohmann-json3-dev
     # the window face that quarnel.exe carries for Wine, and its licence's text
     fonts-wine base-files
+    # the MSI installer (scripts/windows_installer.sh)
+    wixl
 )
 
 # scripts/debian_package.sh: Debian's tools compute the dependencies and build the package, lintian

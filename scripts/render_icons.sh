@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Renders the SVG sources in resources/icons/ to PNG pictures, resources/icons/<size>/<name>.png at
-# 16, 24, 32 and 48 pixels; beside each picture the program draws, the same pixels as it stores them,
-# <name>.rgba (red, green, blue and alpha bytes, row by row, not premultiplied); and the program
-# icon's Windows .ico. Run it by hand after changing an SVG and commit what it writes: the build uses
+# 16, 24, 32 and 48 pixels; beside each, the same pixels as the program stores them,
+# <name>.rgba (red, green, blue and alpha bytes, row by row, not premultiplied), except for the
+# mission icon, which the program does not draw; and the Windows .ico files of the program icon and
+# of the mission icon (which quarnel.exe carries for Explorer to show on .skm files). Run it by hand
+# after changing an SVG and commit what it writes: the build uses
 # the committed files and needs neither librsvg nor ImageMagick.
 #
 # Needs rsvg-convert (librsvg2-bin) and ImageMagick's convert (imagemagick).
@@ -31,8 +33,10 @@ done
 
 # Windows picks the size it needs from the .ico; every picture is the exact rendering above.
 # -strip leaves out the PNG time stamps, so that an unchanged picture renders to the same bytes.
-pngs=()
-for size in "${sizes[@]}"; do
-    pngs+=("$icons/$size/quarnel.png")
+for name in quarnel mission; do
+    pngs=()
+    for size in "${sizes[@]}"; do
+        pngs+=("$icons/$size/$name.png")
+    done
+    convert "${pngs[@]}" -strip "$icons/$name.ico"
 done
-convert "${pngs[@]}" -strip "$icons/quarnel.ico"

@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # The Windows release: a static Qt for Windows (built once and cached), quarnel.exe linked against
-# it, and the zip Windows users download.
+# it, the zip Windows users download, and the installer made from the zip's files.
 #
-#   scripts/windows_release.sh OUTDIR         makes OUTDIR/quarnel-<version>-windows-x64.zip, with
-#                                             the build itself in OUTDIR/build
+#   scripts/windows_release.sh OUTDIR         makes OUTDIR/quarnel-<version>-windows-x64.zip and
+#                                             OUTDIR/quarnel-<version>-windows-x64.msi (through
+#                                             scripts/windows_installer.sh), with the build itself
+#                                             in OUTDIR/build
 #   scripts/windows_release.sh --qt-prefix    prints where the cached Qt is (or would be) installed
 #
 # Qt comes from Debian's qt6-base source package, cross-built with Debian's mingw-w64. The build
@@ -175,5 +177,11 @@ cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS
 start=$(date +%s)
 cmake --build "$build" --target windows_zip -j "$jobs"
 echo "quarnel.exe and the zip built in $(($(date +%s) - start)) s"
+rm -f "$outdir"/quarnel-*-windows-x64.zip "$outdir"/quarnel-*-windows-x64.msi
 cp "$build"/quarnel-*-windows-x64.zip "$outdir/"
-ls -l "$outdir"/quarnel-*-windows-x64.zip
+zip=$(echo "$outdir"/quarnel-*-windows-x64.zip)
+msi=$("$root/scripts/windows_installer.sh" "$zip" "$outdir")
+ls -l "$zip" "$msi"
+# The goal for the installer's size: at most 10 MB (10,000,000 bytes).
+size=$(stat -c %s "$msi")
+echo "The installer is $size bytes ($((size / 1000)) kB; goal: at most 10,000 kB)"

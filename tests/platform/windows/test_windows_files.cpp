@@ -1,6 +1,8 @@
 // The file layer on Windows: a save replaces an existing file (which a plain rename cannot do
-// there), failures read as the texts the user is shown, and a failed save keeps the old file.
+// there), failures read as the texts the user is shown, a failed save keeps the old file, later
+// saves clear what killed saves left, and another program's change of a file is seen.
 #include "failing_file_calls.h"
+#include "file_calls.h"
 #include "file_system.h"
 #include "save_load_errors.h"
 #include "skirmish_file.h"
@@ -9,6 +11,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <functional>
 #include <windows.h>
 
 using namespace mission;
@@ -40,6 +43,66 @@ private:
 
 std::string IoError(DWORD code) {
     return "I/O error " + std::to_string(code);
+}
+
+struct RestoreCalls {
+    ~RestoreCalls() { files::CurrentFileCalls() = files::SystemFileCalls(); }
+};
+
+// A process that has ended; the handle kept open keeps its id from being given to another.
+class EndedProcess {
+public:
+    EndedProcess() {
+        STARTUPINFOW startup{};
+        startup.cb = sizeof startup;
+        PROCESS_INFORMATION started{};
+        std::wstring command = L"cmd.exe /c exit 0";
+        if (::CreateProcessW(nullptr, command.data(), nullptr, nullptr, FALSE, CREATE_NO_WINDOW, nullptr,
+                             nullptr, &startup, &started)) {
+            ::CloseHandle(started.hThread);
+            ::WaitForSingleObject(started.hProcess, INFINITE);
+            handle_ = started.hProcess;
+            id_ = started.dwProcessId;
+        }
+    }
+    ~EndedProcess() {
+        if (handle_ != nullptr)
+            ::CloseHandle(handle_);
+    }
+    EndedProcess(const EndedProcess&) = delete;
+    EndedProcess& operator=(const EndedProcess&) = delete;
+    DWORD id() const { return id_; }
+
+private:
+    HANDLE handle_ = nullptr;
+    DWORD id_ = 0;
+};
+
+// Gives the file the write time it had before, as a program that hides its change would.
+void PutTimeBack(const std::filesystem::path& path, const FILETIME& written) {
+    const HANDLE file = ::CreateFileW(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &written));
+    ::CloseHandle(file);
+}
+
+FILETIME WriteTimeOf(const std::filesystem::path& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    ::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data);
+    return data.ftLastWriteTime;
+}
+
+// Writes over bytes in the middle of the file without changing its length or identity.
+void OverwriteInPlace(const std::filesystem::path& path, std::uint8_t value) {
+    const HANDLE file =
+        ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(file, INVALID_HANDLE_VALUE);
+    ::SetFilePointer(file, 1000, nullptr, FILE_BEGIN);
+    const std::vector<std::uint8_t> bytes(100, value);
+    DWORD written = 0;
+    EXPECT_TRUE(::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr));
+    ::CloseHandle(file);
 }
 
 } // namespace
@@ -206,4 +269,126 @@ TEST(WindowsFiles, SaveThroughASymbolicLinkReplacesItsTarget) {
     EXPECT_TRUE(std::filesystem::is_symlink(dir / "link.skm"));
     EXPECT_EQ(ReadBytes(dir / "real/target.skm").size(), 5192u);
     EXPECT_EQ(ReadBytes(dir / "real/target.skm")[0], 'l') << "the name comes from the path the user chose";
+}
+
+TEST(WindowsFiles, LaterSavesClearWhatKilledSavesLeftAndNothingElse) {
+    TempDir dir;
+    RestoreCalls restore;
+    const EndedProcess ended;
+    ASSERT_NE(ended.id(), 0u) << "cmd.exe did not start";
+    const std::wstring gone = std::to_wstring(ended.id());
+    const std::wstring running = std::to_wstring(::GetCurrentProcessId());
+    const std::vector<std::wstring> leftovers = {L"~quarnel." + gone + L"-0.tmp",
+                                                 L"~quarnel." + gone + L"-99.tmp"};
+    const std::vector<std::wstring> kept = {
+        L"~quarnel." + running + L"-3.tmp", // a running program's
+        L"~quarnel." + gone + L"-1.tmp",    // held open, as a save on another machine holds it
+        L"~quarnel." + gone + L"-100.tmp",  // names the program never gives
+        L"~quarnel." + gone + L"-01.tmp",
+        L"~quarnel.0" + gone + L"-0.tmp",
+        L"~quarnel." + gone + L"-0.tmp.bak",
+        L"~QUARNEL." + gone + L"-5.TMP",
+        L"~quarnel.-0.tmp",
+        L"x~quarnel." + gone + L"-0.tmp",
+    };
+    for (const auto& name : leftovers)
+        WriteBytes(dir.path() / name, {1, 2, 3});
+    for (const auto& name : kept)
+        WriteBytes(dir.path() / name, {4, 5, 6});
+    const std::wstring folder = L"~quarnel." + gone + L"-2.tmp";
+    std::filesystem::create_directory(dir.path() / folder);
+    const ExclusiveHandle held(dir.path() / kept[1]);
+    ASSERT_TRUE(held.valid());
+
+    // A fresh temporary may be a save just starting on another machine: it stays.
+    EXPECT_EQ(SaveError(dir / "a.skm"), "no error");
+    for (const auto& name : leftovers)
+        EXPECT_TRUE(std::filesystem::exists(dir.path() / name)) << "a fresh temporary went";
+
+    // An hour later the killed saves' temporaries go, and only they.
+    files::CurrentFileCalls().GetSystemTimeAsFileTime = [](LPFILETIME now) {
+        ::GetSystemTimeAsFileTime(now);
+        const std::uint64_t later =
+            ((std::uint64_t{now->dwHighDateTime} << 32) | now->dwLowDateTime) + 3600ull * 10'000'000;
+        now->dwHighDateTime = static_cast<DWORD>(later >> 32);
+        now->dwLowDateTime = static_cast<DWORD>(later);
+    };
+    EXPECT_EQ(SaveError(dir / "b.skm"), "no error");
+    std::vector<std::wstring> expected = kept;
+    expected.insert(expected.end(), {folder, L"a.skm", L"b.skm"});
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(FilesIn(dir.path()), expected);
+}
+
+TEST(WindowsFiles, AnyChangeByAnotherProgramIsSeenAndNoneOfOurOwn) {
+    TempDir dir;
+    RestoreCalls restore;
+    const auto path = dir / "watched.skm";
+    const struct {
+        const char* What;
+        bool TimesTellNothing;
+        std::function<void()> Change;
+        bool Changed;
+    } cases[] = {
+        {"nothing", false, [] {}, false},
+        {"bytes written, time put back", false,
+         [&] {
+             const FILETIME before = WriteTimeOf(path);
+             OverwriteInPlace(path, 0xAB);
+             PutTimeBack(path, before);
+         },
+         true},
+        {"removed and made again with the old time", false,
+         [&] {
+             const FILETIME before = WriteTimeOf(path);
+             auto bytes = ReadBytes(path);
+             bytes[10] ^= 0xFF;
+             std::filesystem::remove(path);
+             WriteBytes(path, bytes);
+             PutTimeBack(path, before);
+         },
+         true},
+        {"lengthened, time put back", false,
+         [&] {
+             const FILETIME before = WriteTimeOf(path);
+             auto bytes = ReadBytes(path);
+             bytes.push_back(0);
+             WriteBytes(path, bytes);
+             PutTimeBack(path, before);
+         },
+         true},
+        {"nothing, where times tell nothing", true, [] {}, false},
+        {"bytes written where times tell nothing", true, [&] { OverwriteInPlace(path, 0xCD); }, true},
+        {"removed", false, [&] { std::filesystem::remove(path); }, true},
+    };
+    for (const bool opened : {true, false}) {
+        for (const auto& c : cases) {
+            files::CurrentFileCalls() = files::SystemFileCalls();
+            WriteBytes(path, testsupport::RandomBytes(5192, 50));
+            if (c.TimesTellNothing)
+                files::CurrentFileCalls().GetFileInformationByHandle = [](HANDLE file,
+                                                                          LPBY_HANDLE_FILE_INFORMATION info) {
+                    const BOOL known = ::GetFileInformationByHandle(file, info);
+                    info->ftLastWriteTime = FILETIME{1, 1};
+                    return known;
+                };
+            TMission m;
+            files::FileStamp stamp;
+            // What this program last did with the file: opened it, or saved it.
+            if (opened)
+                LoadMission(m, path, &stamp);
+            else
+                stamp = SaveMission(m, path);
+            c.Change();
+            EXPECT_EQ(files::ChangedSince(path, stamp), c.Changed)
+                << c.What << (opened ? ", opened" : ", saved");
+        }
+    }
+    // A file that was not there, until one is.
+    files::CurrentFileCalls() = files::SystemFileCalls();
+    const files::FileStamp none = files::StampOf(dir / "new.skm");
+    EXPECT_FALSE(none.Exists);
+    EXPECT_FALSE(files::ChangedSince(dir / "new.skm", none));
+    WriteBytes(dir / "new.skm", {1});
+    EXPECT_TRUE(files::ChangedSince(dir / "new.skm", none));
 }
