@@ -15,31 +15,8 @@ wineserver=$6
 version_text=${QUARNEL_VERSION_TEXT:?the version text the title starts with}
 version=${QUARNEL_VERSION:?the version the package carries}
 work=$(mktemp -d)
-# winemenubuilder is off: it would turn the Start menu entry and the file type into desktop entries
-# and MIME types in the real home folder, outside the prefix.
-export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
-# Wine leaves its server's folder behind: Debian's Wine names it in the prefix's file "wineserver"
-# (a random name in the temporary folder), Wine as its authors ship it after the prefix's device
-# and inode.
-cleanup() {
-    local server=
-    if [ -f "$WINEPREFIX/wineserver" ]; then
-        server=${TMPDIR:-/tmp}/$(head -n 1 "$WINEPREFIX/wineserver")
-    elif [ -d "$WINEPREFIX" ]; then
-        server=$(printf '/tmp/.wine-%s/server-%x-%x' "$(id -u)" "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
-    fi
-    "$wineserver" -k 2>/dev/null || true
-    "$wineserver" -w 2>/dev/null || true
-    case $server in */wine-?*|*/server-*) rm -rf "$server" ;; esac
-    rm -rf "$work"
-    rmdir "/tmp/.wine-$(id -u)" 2>/dev/null || true
-}
-trap cleanup EXIT
-trap "exit 1" INT TERM
-
-fail() { echo "FAIL: $*" >&2; exit 1; }
-# Waits up to twenty seconds for a condition, so a slow machine does not fail the test.
-wait_until() { for _ in $(seq 200); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
+# shellcheck source=wine_prefix.sh
+source "$(dirname "$0")/wine_prefix.sh"
 
 # A registry value's data as reg.exe prints it ("" for the default value), or nothing.
 reg_value() {
