@@ -185,8 +185,13 @@ TRecoveryFolder::TRecoveryFolder(std::filesystem::path folder) : folder_(std::mo
 TRecoveryFolder::~TRecoveryFolder() {
     // The name goes with the copy only: a name removed while its copy stays could be taken by an
     // editor that would then offer a running editor's copy.
-    if (hold_ && !hasCopy_)
+    if (hold_ && !hasCopy_) {
         hold_->Remove();
+        // And the folder too once nothing is in it, so that nothing at all is left behind. (An
+        // editor starting meanwhile makes it again at its next write.)
+        std::error_code error;
+        std::filesystem::remove(folder_, error);
+    }
 }
 
 std::filesystem::path TRecoveryFolder::CopyPath(const std::string& id) const {

@@ -140,16 +140,17 @@ TEST_F(RecoveryTest, TheCopyFollowsTheUnsavedWork) {
 }
 
 TEST_F(RecoveryTest, NothingIsLeftBehindOnceTheWorkIsSavedOrLetGo) {
+    const fs::path state = dir.path() / "quarnel";
     {
         TMissionDocument document;
-        TRecoveryFolder folder(dir.path());
+        TRecoveryFolder folder(state);
         TRecoveryKeeper keeper(document, folder, std::chrono::milliseconds(0));
         Edit(document, 5);
         Wait(keeper);
-        EXPECT_FALSE(Files().empty());
+        EXPECT_FALSE(testsupport::FilesIn(state).empty());
         document.Close();
     }
-    EXPECT_TRUE(Files().empty());
+    EXPECT_FALSE(fs::exists(state)) << "not even the folder";
 }
 
 // A copy that cannot be read is set aside, not deleted and never offered again; a failed write
