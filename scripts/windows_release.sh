@@ -28,10 +28,11 @@ jobs=${QUARNEL_JOBS:-$(nproc)}
 # (its repack drops the Wacom tablet headers, and Qt 6.4 cannot link its DirectWrite 3 font
 # database statically), and every system_* library, which mingw-w64 does not have: Qt's own
 # copies are linked in instead. Qt's FreeType font engine is built in as well, for
-# QT_QPA_PLATFORM=windows:fontengine=freetype, which the program chooses under Wine.
+# QT_QPA_PLATFORM=windows:fontengine=freetype, which the program chooses under Wine. Qt is built
+# for size: built for speed, quarnel.exe is 20 MB rather than 14 and the installer past 10 MB.
 qt_configure_flags=(
     -DBUILD_SHARED_LIBS=OFF
-    -DCMAKE_BUILD_TYPE=Release
+    -DCMAKE_BUILD_TYPE=MinSizeRel
     -DQT_BUILD_EXAMPLES=OFF
     -DQT_BUILD_TESTS=OFF
     -DQT_HOST_PATH=/usr
