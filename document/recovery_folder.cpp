@@ -171,7 +171,7 @@ std::filesystem::path DefaultRecoveryFolder() {
     const wchar_t* local = _wgetenv(L"LOCALAPPDATA");
     return local && *local ? std::filesystem::path(local) / "Quarnel" : std::filesystem::path();
 #else
-    // The specification of these variables asks for absolute paths and says to ignore others.
+    // These variables are taken only when they hold an absolute path; any other value is ignored.
     if (const char* state = std::getenv("XDG_STATE_HOME"); state && *state == '/')
         return std::filesystem::path(state) / "quarnel";
     if (const char* home = std::getenv("HOME"); home && *home == '/')
