@@ -219,7 +219,7 @@ void TForm1Controls::CreateFlightGroupFrame() {
     SizeSpin = Place(new TSpinEdit(ShownRange("SizeSpin").Lowest, ShownRange("SizeSpin").Highest, form_),
                      "SizeSpin", 450, 64, 41, 22);
     Name(SizeSpin, "Craft per wave");
-    ShipBox = MakeChoiceBox(form_, "ShipBox", mission::CraftLongNames(), 498, 64, 125);
+    ShipBox = MakeChoiceBox(form_, "ShipBox", mission::CraftLongNameItems, 498, 64, 125);
     ShipBox->setMaxVisibleItems(21);
     Name(ShipBox, "Craft");
     NameBox = MakeFreeTextBox(form_, "NameBox", mission::NameBoxItems, 630, 64, 109);
@@ -312,7 +312,7 @@ void TForm1Controls::CreateHiddenControls() {
     ShortBox = Place(new QListWidget(form_), "ShortBox", 40, 98, 121, 97);
     ShortBox->setFocusPolicy(Qt::NoFocus);
     QStringList shortNames;
-    for (const std::string_view name : mission::CraftShortNames())
+    for (const std::string_view name : mission::CraftShortNameItems)
         shortNames.append(FileText(name));
     ShortBox->addItems(shortNames);
     ShortBox->hide();

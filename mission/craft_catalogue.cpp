@@ -316,16 +316,8 @@ template <auto Column> std::array<std::string_view, kCraftCount> CatalogueColumn
 
 } // namespace
 
-std::array<std::string_view, kCraftCount> CraftLongNames() {
-    return CatalogueColumn<&TCraftRow::LongName>();
-}
-
-std::array<std::string_view, kCraftCount> CraftShortNames() {
-    return CatalogueColumn<&TCraftRow::ShortName>();
-}
-
-const std::array<std::string_view, kCraftCount> CraftLongNameItems = CraftLongNames();
-const std::array<std::string_view, kCraftCount> CraftShortNameItems = CraftShortNames();
+const std::array<std::string_view, kCraftCount> CraftLongNameItems = CatalogueColumn<&TCraftRow::LongName>();
+const std::array<std::string_view, kCraftCount> CraftShortNameItems = CatalogueColumn<&TCraftRow::ShortName>();
 
 std::string_view GoalText(std::int32_t goal) {
     const int position = ListPosition(goal, GoalBoxItems.size());

@@ -35,10 +35,6 @@ extern const std::array<std::string_view, 2> MissionTypeBoxItems;
 extern const std::array<std::string_view, 3> NumTeamsBoxItems;
 extern const std::array<std::string_view, 20> NameBoxItems;
 
-// The two columns of the catalogue as lists, for filling list controls.
-std::array<std::string_view, kCraftCount> CraftLongNames();
-std::array<std::string_view, kCraftCount> CraftShortNames();
-
 // The goal list's entry for a stored goal; empty for a value without an entry.
 std::string_view GoalText(std::int32_t goal);
 

@@ -225,8 +225,8 @@ TEST_F(FormTest, NeverSeenControlsExistUnseen) {
     EXPECT_EQ(shortBox->focusPolicy(), Qt::NoFocus);
     EXPECT_EQ(shortBox->count(), static_cast<int>(mission::kCraftCount));
     EXPECT_EQ(shortBox->item(1)->text(),
-              QString::fromLatin1(mission::CraftShortNames()[1].data(),
-                                  static_cast<qsizetype>(mission::CraftShortNames()[1].size())));
+              QString::fromLatin1(mission::CraftShortNameItems[1].data(),
+                                  static_cast<qsizetype>(mission::CraftShortNameItems[1].size())));
 
     auto* shipList = Find<QWidget>("ShipList");
     for (const char* name : {"F1Label", "wordlabel", "Section"}) {

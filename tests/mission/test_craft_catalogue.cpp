@@ -26,8 +26,8 @@ template <std::size_t N> std::vector<int> RowsEndingInSpace(const std::array<std
 } // namespace
 
 TEST(CraftCatalogue, ColumnsAndMarks) {
-    const auto longNames = CraftLongNames();
-    const auto shortNames = CraftShortNames();
+    const auto longNames = CraftLongNameItems;
+    const auto shortNames = CraftShortNameItems;
     EXPECT_EQ(longNames[0], "(None)");
     EXPECT_EQ(shortNames[0], "---");
     EXPECT_EQ(longNames[231], "*DontUseMe");
