@@ -30,8 +30,7 @@ win=
 # Starts quarnel.exe and waits for its window, titled as a new document.
 start_editor() {
     (cd "$work" && exec "$wine" quarnel.exe) &
-    win=$(timeout 60 xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
-    [ -n "$win" ] || fail "no window titled $version"
+    win=$(find_window "^$version") || fail "no window titled $version"
     wait_until '[ "$(title)" = "$version  -  [Unnamed]" ]' || fail "title at start: $(title)"
     eval "$(xdotool getwindowgeometry --shell "$win")" # X, Y of the client area
 }
@@ -43,9 +42,10 @@ toolbar() { xdotool mousemove --sync $((X + 11 + $1 + 11)) $((Y + 13)) click 1; 
 # the program's visible window, other than the main one, with a dialog's size.
 dialog_window() {
     local w WIDTH HEIGHT X Y SCREEN WINDOW
-    for w in $(xdotool search --onlyvisible --class quarnel.exe 2>/dev/null); do
+    for w in $(xdotool search --onlyvisible --class quarnel.exe 2>/dev/null || true); do
         [ "$w" != "$win" ] || continue
-        eval "$(xdotool getwindowgeometry --shell "$w")"
+        WIDTH=0 HEIGHT=0
+        eval "$(xdotool getwindowgeometry --shell "$w" 2>/dev/null)" # empty if it closed meanwhile
         if [ "$WIDTH" -ge 400 ] && [ "$HEIGHT" -ge 300 ]; then
             echo "$w"
             return 0
@@ -56,7 +56,7 @@ dialog_window() {
 dialog=
 wait_for_dialog() { wait_until 'dialog=$(dialog_window)' || fail "no file dialog opened"; sleep 0.5; }
 wait_for_dialog_to_close() {
-    wait_until '! xdotool search --onlyvisible --class quarnel.exe | grep -qx "$dialog"' || fail "the file dialog stayed open"
+    wait_until '! { xdotool search --onlyvisible --class quarnel.exe 2>/dev/null || true; } | grep -qx "$dialog"' || fail "the file dialog stayed open"
 }
 # Waits for the file dialog, types a file name into its name field and presses Enter.
 answer_file_dialog() {
@@ -146,8 +146,7 @@ stop_editor
 # a full Windows path with letters outside the ANSI code page opens as Open opens it.
 cp "$drive/Games/Alliance/Skirmish/Beta.skm" "$drive/quarnel-test/Überfall Ωmega.skm"
 (cd "$work" && exec "$wine" quarnel.exe 'C:\quarnel-test\Überfall Ωmega.skm') &
-win=$(timeout 60 xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
-[ -n "$win" ] || fail "no window titled $version with a file argument"
+win=$(find_window "^$version") || fail "no window titled $version with a file argument"
 wait_until '[ "$(title)" = "$version  -  [Überfall Ωmega.skm]" ]' || fail "title with a file argument: $(title)"
 stop_editor
 echo "windows.editor: window, pictures, Save As, Open, the start folder and a file argument all as expected under Wine"

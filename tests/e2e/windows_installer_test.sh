@@ -133,8 +133,7 @@ program=${command#\"}
 program=${program%%\"*}
 mission='C:\quarnel-test\Überfall Ωmega.skm'
 (cd "$drive" && exec "$wine" "$program" "$mission") &
-win=$(timeout 60 xdotool search --sync --onlyvisible --name "^$version_text" | head -n 1 || true)
-[ -n "$win" ] || fail "no window titled $version_text after opening a mission"
+win=$(find_window "^$version_text") || fail "no window titled $version_text after opening a mission"
 wait_until '[ "$(xdotool getwindowname "$win")" = "$version_text  -  [Überfall Ωmega.skm]" ]' ||
     fail "the window's title after opening a mission: $(xdotool getwindowname "$win")"
 xdotool windowfocus --sync "$win" key alt+F4

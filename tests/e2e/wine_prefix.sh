@@ -27,3 +27,15 @@ trap "exit 1" INT TERM
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to twenty seconds for a condition, so a slow machine does not fail the test.
 wait_until() { for _ in $(seq 200); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
+# Prints the first visible window whose name matches $1, waiting up to a minute for it. Wine opens
+# and closes windows of its own while a program starts, and xdotool stops with an X error when one
+# goes between its listing and its query, so each look that fails is just another look.
+find_window() {
+    local w
+    for _ in $(seq 600); do
+        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
+        if [ -n "$w" ]; then echo "$w"; return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
