@@ -1,13 +1,12 @@
-// The binding of the editing controls to the document: each control's tag, the record it edits and
-// the field the tag addresses there. The tags the layout sets, the field edits and the display all
-// follow this one table.
+// The binding of the editing controls to the document: each control's tag, and the field of the
+// field tables it edits. The tags the layout sets, the field edits and the display all follow this
+// one table.
 #pragma once
 
 #include "mission_model.h"
 #include "skirmish_layout.h"
 
-#include <QStringView>
-#include <array>
+#include <QString>
 #include <cstddef>
 #include <cstdint>
 #include <stdexcept>
@@ -16,75 +15,110 @@
 
 namespace editor {
 
-// The records a control can edit; the control's tag addresses the field inside it.
-enum class TRecordKind {
-    Head,        // the flight group's head byte 2 + tag, low 8 bits
-    Body,        // the flight group's Body[tag - 1], 32 bits
-    Settings,    // mission settings field number tag, counted from 1, 32 bits
-    HeaderBytes, // the header's HeaderBytes[tag - 1], low 8 bits
-    Trailer,     // trailer field number tag, counted from 1, low 16 bits
-};
-
 struct TFieldBinding {
     const char* Control; // the control's object name
     int Tag;
-    TRecordKind Kind;
+    bool InFlightGroup;                 // a field of the selected flight group, not a mission-wide one
     int Offset = 0;                     // the control shows the stored value plus this
     mission::layout::TRange Shown = {}; // the values the control allows, as it shows them
+    // The stored value, in group for a flight group field, else in mission; and storing one, cut to
+    // the field's width.
+    std::int32_t (*Value)(const mission::TMission& mission, const mission::TFlightGroup& group) = nullptr;
+    void (*Store)(mission::TMission& mission, mission::TFlightGroup& group, std::int32_t value) = nullptr;
 };
 
-inline constexpr int kFirstHeadTagByte = 2; // tag 0 is the head's CraftType byte
+namespace binding {
 
-// A field's binding, from the place the layout gives the field: a head field's tag is its byte in
-// the stored head less kFirstHeadTagByte, a settings or trailer field's its number there from 1.
-template <class Record, class T> consteval TFieldBinding Bind(const char* control, T Record::*member) {
-    using namespace mission;
-    const bool head = std::is_same_v<Record, TFlightGroup>;
-    const bool settings = std::is_same_v<Record, TMissionSettings>;
-    const layout::TPlace place = head       ? layout::PlaceOf(layout::kHeadFields, member)
-                                 : settings ? layout::PlaceOf(layout::kSettingsFields, member)
-                                            : layout::PlaceOf(layout::kTrailerFields, member);
-    if (!place.Found)
-        throw "the layout lists no such field";
-    return {control, static_cast<int>(head ? place.Offset - kFirstHeadTagByte : place.Position + 1),
-            head       ? TRecordKind::Head
-            : settings ? TRecordKind::Settings
-                       : TRecordKind::Trailer,
-            place.Info.ShownOffset, place.Info.Shown};
+template <class Member> struct MemberOf;
+template <class Record, class T> struct MemberOf<T Record::*> {
+    using TRecord = Record;
+    using TField = T;
+};
+
+// The record that holds a member: the selected flight group, or one of the mission's.
+template <class Record, class Mission, class Group> constexpr auto& RecordIn(Mission& mission, Group& group) {
+    if constexpr (std::is_same_v<Record, mission::TFlightGroup>)
+        return group;
+    else if constexpr (std::is_same_v<Record, mission::TMissionSettings>)
+        return mission.Settings;
+    else if constexpr (std::is_same_v<Record, mission::TMissionHeader>)
+        return mission.Header;
+    else
+        return mission.Trailer;
 }
-// An element of the flight group's body or of the header bytes: its tag is its index from 1.
-template <class Record, class T, std::size_t N>
-consteval TFieldBinding Bind(const char* control, std::array<T, N> Record::*, std::size_t element) {
-    if (element >= N)
-        throw "the list has no such element";
-    const bool body = std::is_same_v<Record, mission::TFlightGroup>;
-    return {control, static_cast<int>(element) + 1, body ? TRecordKind::Body : TRecordKind::HeaderBytes};
+
+// The member, or its element Element when it is a list.
+template <auto Member, std::size_t Element, class Mission, class Group>
+constexpr auto& StoredIn(Mission& mission, Group& group) {
+    auto& stored = RecordIn<typename MemberOf<decltype(Member)>::TRecord>(mission, group).*Member;
+    if constexpr (std::is_integral_v<std::remove_cvref_t<decltype(stored)>>)
+        return stored;
+    else
+        return stored[Element];
+}
+
+} // namespace binding
+
+// A field's binding, from the place the field tables give it. A head field's tag is its byte in the
+// stored head less 2 (tag 0 is CraftType), a settings or trailer field's its number there from 1,
+// and an element of the flight group's body or of the header bytes has its index from 1.
+template <auto Member, std::size_t Element = 0> consteval TFieldBinding Bind(const char* control) {
+    using namespace mission;
+    using Record = typename binding::MemberOf<decltype(Member)>::TRecord;
+    using Field = typename binding::MemberOf<decltype(Member)>::TField;
+    constexpr bool inFlightGroup = std::is_same_v<Record, TFlightGroup>;
+    int tag = static_cast<int>(Element) + 1;
+    layout::TFieldInfo info;
+    if constexpr (!std::is_integral_v<Field>) {
+        static_assert(Element < std::tuple_size_v<Field>, "the list has no such element");
+    } else {
+        const layout::TPlace place = inFlightGroup ? layout::PlaceOf(layout::kHeadFields, Member)
+                                     : std::is_same_v<Record, TMissionSettings>
+                                         ? layout::PlaceOf(layout::kSettingsFields, Member)
+                                         : layout::PlaceOf(layout::kTrailerFields, Member);
+        if (!place.Found)
+            throw "the layout lists no such field";
+        tag = static_cast<int>(inFlightGroup ? place.Offset - 2 : place.Position + 1);
+        info = place.Info;
+    }
+    return {control,
+            tag,
+            inFlightGroup,
+            info.ShownOffset,
+            info.Shown,
+            [](const TMission& mission, const TFlightGroup& group) -> std::int32_t {
+                return binding::StoredIn<Member, Element>(mission, group);
+            },
+            [](TMission& mission, TFlightGroup& group, std::int32_t value) {
+                auto& field = binding::StoredIn<Member, Element>(mission, group);
+                field = static_cast<std::remove_reference_t<decltype(field)>>(value);
+            }};
 }
 
 // In the order the display fills the controls.
 inline constexpr TFieldBinding kFieldBindings[] = {
-    Bind("ShipBox", &mission::TFlightGroup::CraftType),
-    Bind("AIBox", &mission::TFlightGroup::AiLevel),
-    Bind("Wavespin", &mission::TFlightGroup::WavesMinusOne),
-    Bind("SizeSpin", &mission::TFlightGroup::CraftPerWave),
-    Bind("OrderBox", &mission::TFlightGroup::Order),
-    Bind("MissleBox", &mission::TFlightGroup::Warhead),
-    Bind("CounterBox", &mission::TFlightGroup::Countermeasure),
-    Bind("BeamBox", &mission::TFlightGroup::Beam),
-    Bind("PriChk", &mission::TFlightGroup::Primary),
-    Bind("FG2Unk1Ed", &mission::TFlightGroup::Body, 11),
-    Bind("FG2Unk2Ed", &mission::TFlightGroup::Body, 20),
-    Bind("FG2Unk3Ed", &mission::TFlightGroup::Body, 25),
-    Bind("FG2Unk4Ed", &mission::TFlightGroup::Body, 28),
-    Bind("FG2Unk5Ed", &mission::TFlightGroup::Body, 29),
-    Bind("MissionTypeBox", &mission::TMissionTrailer::MissionType),
-    Bind("NumTeamsBox", &mission::TMissionSettings::TeamCount), // stored by its own handler
-    Bind("ArenaBox", &mission::TMissionSettings::Arena),
-    Bind("StartDistSpin", &mission::TMissionSettings::StartDistance),
-    Bind("Edit1", &mission::TMissionSettings::GlobalsValue),
-    Bind("Edit2", &mission::TMissionHeader::HeaderBytes, 0),
-    Bind("Edit3", &mission::TMissionHeader::HeaderBytes, 4),
-    Bind("Edit4", &mission::TMissionHeader::HeaderBytes, 5),
+    Bind<&mission::TFlightGroup::CraftType>("ShipBox"),
+    Bind<&mission::TFlightGroup::AiLevel>("AIBox"),
+    Bind<&mission::TFlightGroup::WavesMinusOne>("Wavespin"),
+    Bind<&mission::TFlightGroup::CraftPerWave>("SizeSpin"),
+    Bind<&mission::TFlightGroup::Order>("OrderBox"),
+    Bind<&mission::TFlightGroup::Warhead>("MissleBox"),
+    Bind<&mission::TFlightGroup::Countermeasure>("CounterBox"),
+    Bind<&mission::TFlightGroup::Beam>("BeamBox"),
+    Bind<&mission::TFlightGroup::Primary>("PriChk"),
+    Bind<&mission::TFlightGroup::Body, 11>("FG2Unk1Ed"),
+    Bind<&mission::TFlightGroup::Body, 20>("FG2Unk2Ed"),
+    Bind<&mission::TFlightGroup::Body, 25>("FG2Unk3Ed"),
+    Bind<&mission::TFlightGroup::Body, 28>("FG2Unk4Ed"),
+    Bind<&mission::TFlightGroup::Body, 29>("FG2Unk5Ed"),
+    Bind<&mission::TMissionTrailer::MissionType>("MissionTypeBox"),
+    Bind<&mission::TMissionSettings::TeamCount>("NumTeamsBox"), // stored by its own handler
+    Bind<&mission::TMissionSettings::Arena>("ArenaBox"),
+    Bind<&mission::TMissionSettings::StartDistance>("StartDistSpin"),
+    Bind<&mission::TMissionSettings::GlobalsValue>("Edit1"),
+    Bind<&mission::TMissionHeader::HeaderBytes, 0>("Edit2"),
+    Bind<&mission::TMissionHeader::HeaderBytes, 4>("Edit3"),
+    Bind<&mission::TMissionHeader::HeaderBytes, 5>("Edit4"),
 };
 
 // The values the control with this object name allows, as it shows them.
@@ -95,20 +129,12 @@ constexpr mission::layout::TRange ShownRange(std::string_view control) {
     throw std::out_of_range("no field is bound to this control");
 }
 
-// Whether the field lies in the selected flight group rather than in the mission-wide records.
-constexpr bool InFlightGroup(TRecordKind kind) {
-    return kind == TRecordKind::Head || kind == TRecordKind::Body;
-}
-
 // The binding of the control with this object name; nullptr for a control bound to no field.
-const TFieldBinding* FindBinding(QStringView control);
-
-// The stored value of a bound field: in group for the flight group records, else in mission.
-std::int32_t FieldValue(const mission::TMission& mission, const mission::TFlightGroup& group,
-                        TRecordKind kind, int tag);
-
-// Stores a value in a bound field, cut to the field's width.
-void SetFieldValue(mission::TMission& mission, mission::TFlightGroup& group, TRecordKind kind, int tag,
-                   std::int32_t value);
+inline const TFieldBinding* FindBinding(QStringView control) {
+    for (const TFieldBinding& binding : kFieldBindings)
+        if (control == QLatin1StringView(binding.Control))
+            return &binding;
+    return nullptr;
+}
 
 } // namespace editor

@@ -1,4 +1,4 @@
-// Field editing: each control finds its field through its kind and tag; the flight group clipboard.
+// Field editing: each control finds its field through its binding; the flight group clipboard.
 #include "form1.h"
 
 #include "ansi_text.h"
@@ -70,8 +70,8 @@ void TForm1::BoundFieldChange(QWidget* sender) {
     document::PutRecords(scratch, document::Records(mission));
     const auto slot = static_cast<std::size_t>(SelectedIndex);
     scratch.FlightGroups[slot] = mission.FlightGroups[slot];
-    SetFieldValue(scratch, scratch.FlightGroups[slot], binding->Kind, ControlTag(sender), value);
-    if (InFlightGroup(binding->Kind))
+    binding->Store(scratch, scratch.FlightGroups[slot], value);
+    if (binding->InFlightGroup)
         document_.EditSlot(SelectedIndex, scratch.FlightGroups[slot], typed);
     else
         document_.EditRecords(document::Records(scratch), typed);
@@ -135,12 +135,14 @@ void TForm1::ConnectHandlers() {
         connect(control, signal, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
     };
 
-    for (TChoiceBox* box : {ShipBox, AIBox, OrderBox, MissleBox, CounterBox, BeamBox, ArenaBox, MissionTypeBox})
+    for (TChoiceBox* box :
+         {ShipBox, AIBox, OrderBox, MissleBox, CounterBox, BeamBox, ArenaBox, MissionTypeBox})
         bind(box, &TChoiceBox::Changed, &TForm1::BoundFieldChange);
     for (TSpinEdit* spin : {Wavespin, SizeSpin, StartDistSpin})
         bind(spin, &TSpinEdit::Changed, &TForm1::BoundFieldChange);
     bind(PriChk, &QCheckBox::toggled, &TForm1::BoundFieldChange);
-    for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed, Edit1, Edit2, Edit3, Edit4})
+    for (QLineEdit* edit :
+         {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed, Edit1, Edit2, Edit3, Edit4})
         bind(edit, &QLineEdit::textChanged, &TForm1::BoundFieldChange);
     command(NameBox, &QComboBox::editTextChanged, &TForm1::NameBoxChange);
     command(NumTeamsBox, &QComboBox::editTextChanged, &TForm1::NumTeamsBoxChange);

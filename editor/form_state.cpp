@@ -78,8 +78,8 @@ void TForm1::SetDialogs(std::unique_ptr<TDialogs> dialogs) {
 }
 
 void TForm1::UpdateTitle() {
-    setWindowTitle(QString::fromUtf8(quarnel::kVersionText) + "  -  [" + QFileInfo(document_.FileName()).fileName() +
-                   "]");
+    setWindowTitle(QString::fromUtf8(quarnel::kVersionText) + "  -  [" +
+                   QFileInfo(document_.FileName()).fileName() + "]");
 }
 
 void TForm1::ShowFlightGroup() {
@@ -106,9 +106,9 @@ void TForm1::ShowMission() {
 void TForm1::ShowBoundFields(bool flightGroup) {
     for (std::size_t i = 0; i < std::size(kFieldBindings); ++i) {
         const TFieldBinding& binding = kFieldBindings[i];
-        if (InFlightGroup(binding.Kind) != flightGroup)
+        if (binding.InFlightGroup != flightGroup)
             continue;
-        const int value = FieldValue(document_.Mission(), WorkingCopy, binding.Kind, binding.Tag) + binding.Offset;
+        const int value = binding.Value(document_.Mission(), WorkingCopy) + binding.Offset;
         QWidget* control = boundControls_[i];
         if (auto* choice = qobject_cast<TChoiceBox*>(control))
             ShowStoredValue(choice, value);

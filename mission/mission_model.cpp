@@ -1,8 +1,7 @@
-// Default values of a new mission and of a cleared flight group; fields by number.
+// Default values of a new mission and of a cleared flight group.
 #include "mission_model.h"
 
 #include "craft_catalogue.h"
-#include "skirmish_layout.h"
 
 #include <stdexcept>
 #include <string_view>
@@ -63,14 +62,6 @@ void ClearFlightGroup(TMission& mission, int slot) {
         group.Body[i] = 0;
 
     group.Name = DefaultFlightGroupName(slot);
-}
-
-std::int32_t& SettingsField(TMissionSettings& settings, int number) {
-    return layout::NumberedField(settings, layout::kSettingsFields, number);
-}
-
-std::int16_t& TrailerField(TMissionTrailer& trailer, int number) {
-    return layout::NumberedField(trailer, layout::kTrailerFields, number);
 }
 
 } // namespace mission

@@ -90,9 +90,4 @@ void NewMission(TMission& mission);
 // Resets one slot (0 to 15) to its defaults; every stored field of the slot is written.
 void ClearFlightGroup(TMission& mission, int slot);
 
-// Mission-wide integers by their number, counted from 1 (TeamCount is 1, GlobalsValue 5).
-std::int32_t& SettingsField(TMissionSettings& settings, int number);
-// Trailer integers by their number, counted from 1 (MissionType is 1).
-std::int16_t& TrailerField(TMissionTrailer& trailer, int number);
-
 } // namespace mission

@@ -10,7 +10,6 @@
 #include <bit>
 #include <concepts>
 #include <cstring>
-#include <stdexcept>
 #include <type_traits>
 
 namespace mission {
@@ -80,17 +79,6 @@ private:
     std::size_t pos_ = 0;
 };
 
-void DecodeHead(TFlightGroup& group, const THeadImage& head) {
-    ImageReader reader(head);
-    layout::VisitFields(group, layout::kHeadFields, reader);
-}
-
-int CheckedHeadOffset(int offset) {
-    if (offset < 0 || offset >= static_cast<int>(kHeadSize))
-        throw std::out_of_range("head byte offset out of range");
-    return offset;
-}
-
 // The name part of a path as the user's system writes it.
 std::u16string FileNamePart(const std::filesystem::path& path) {
 #ifdef _WIN32
@@ -132,16 +120,6 @@ THeadImage EncodeHead(const TFlightGroup& group) {
     ImageWriter writer(head);
     layout::VisitFields(group, layout::kHeadFields, writer);
     return head;
-}
-
-std::uint8_t HeadByte(const TFlightGroup& group, int offset) {
-    return EncodeHead(group)[static_cast<std::size_t>(CheckedHeadOffset(offset))];
-}
-
-void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value) {
-    THeadImage head = EncodeHead(group);
-    head[static_cast<std::size_t>(CheckedHeadOffset(offset))] = value;
-    DecodeHead(group, head);
 }
 
 std::array<std::uint8_t, kMissionNameSize> MissionNameFromPath(const std::filesystem::path& path) {

@@ -37,11 +37,6 @@ using THeadImage = std::array<std::uint8_t, kHeadSize>;
 // The head of a flight group as the 20 bytes the file stores.
 THeadImage EncodeHead(const TFlightGroup& group);
 
-// A head byte by its offset in the stored head, 0 to 19, and setting one; the editing controls
-// address head fields this way. Setting a byte of Number changes that byte of the 16-bit value.
-std::uint8_t HeadByte(const TFlightGroup& group, int offset);
-void SetHeadByte(TFlightGroup& group, int offset, std::uint8_t value);
-
 // The file image of a mission, every block in file order.
 TSkirmishImage EncodeMission(const TMission& mission);
 

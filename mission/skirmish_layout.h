@@ -12,7 +12,6 @@
 #include <array>
 #include <cstddef>
 #include <span>
-#include <stdexcept>
 #include <string_view>
 #include <tuple>
 #include <type_traits>
@@ -169,18 +168,6 @@ constexpr void VisitDescribed(Record& record, const Fields& fields, Visit&& visi
 template <class Record, class Fields, class Visit>
 constexpr void VisitFields(Record& record, const Fields& fields, Visit& visit) {
     VisitDescribed(record, fields, [&](const TFieldInfo&, auto& field) { visit(field); });
-}
-
-// The field number `number`, counted from 1, of a record whose listed fields have one type.
-template <class Record, class Fields> auto& NumberedField(Record& record, const Fields& fields, int number) {
-    std::remove_reference_t<decltype(record.*(std::get<0>(fields).Stored))>* found = nullptr;
-    VisitDescribed(record, fields, [&](const TFieldInfo&, auto& field) {
-        if (--number == 0)
-            found = &field;
-    });
-    if (found == nullptr)
-        throw std::out_of_range("field number out of range");
-    return *found;
 }
 
 // The records a block or part lists the fields of: the sixteen flight groups, or the one record.

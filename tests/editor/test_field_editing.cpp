@@ -33,7 +33,7 @@ TEST_F(FormTest, DropDownListsStoreThePickedPosition) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.control);
         Pick(Find<QWidget>(c.control), c.index);
-        EXPECT_EQ(mission::HeadByte(form->Document().Mission().FlightGroups[4], c.headByte), c.index);
+        EXPECT_EQ(mission::EncodeHead(form->Document().Mission().FlightGroups[4])[c.headByte], c.index);
     }
     mission::TMission fresh;
     mission::NewMission(fresh);
@@ -49,7 +49,8 @@ TEST_F(FormTest, SpinBoxesStoreTypedValuesAndTheirBoundOnLeaving) {
     auto* waves = Find<QAbstractSpinBox>("Wavespin");
     ReplaceText(waves, "300");
     EXPECT_EQ(waves->text(), "300");
-    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 254) << "held within the range while typing";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 254)
+        << "held within the range while typing";
     LeaveFocus(waves);
     EXPECT_EQ(waves->text(), "255");
     EXPECT_EQ(form->Document().Mission().FlightGroups[0].WavesMinusOne, 254);
@@ -239,7 +240,8 @@ TEST_F(FormTest, PasteIsOfferedOnlyAfterTheFirstCopy) {
     ClickRow(Find<QListWidget>("ShipList"), 8);
     const TFlightGroup before = form->Document().Mission().FlightGroups[8];
     Click(paste);
-    EXPECT_EQ(form->Document().Mission().FlightGroups[8], before) << "pasting nothing would write an all-zero group";
+    EXPECT_EQ(form->Document().Mission().FlightGroups[8], before)
+        << "pasting nothing would write an all-zero group";
     EXPECT_FALSE(form->Document().Modified());
 
     Click(Find<QWidget>("CopyBtn"));

@@ -66,7 +66,8 @@ TEST(MissionModel, ClearRewritesTheSlotNumber) {
     EXPECT_THROW(ClearFlightGroup(m, 16), std::out_of_range);
 }
 
-TEST(MissionModel, HeadBytesAddressTheirFields) {
+// The head bytes the editor's tags address (tag t is byte 2 + t) hold the fields it binds.
+TEST(MissionModel, HeadBytesHoldTheirFields) {
     TFlightGroup g;
     const struct {
         int offset;
@@ -79,26 +80,16 @@ TEST(MissionModel, HeadBytesAddressTheirFields) {
         {19, &TFlightGroup::Primary},
     };
     std::uint8_t value = 40;
-    for (const auto& f : fields) {
-        SetHeadByte(g, f.offset, ++value);
-        EXPECT_EQ(g.*f.field, value) << f.offset;
-        EXPECT_EQ(HeadByte(g, f.offset), value) << f.offset;
-    }
-    SetHeadByte(g, 5, 0x99);
-    EXPECT_EQ(g.HeadBytes[2], 0x99);
-    SetHeadByte(g, 1, 0x80);
-    EXPECT_EQ(g.Number, -32768);
-}
-
-TEST(MissionModel, SettingsAndTrailerByNumber) {
-    TMissionSettings s;
-    for (int n = 1; n <= 5; ++n)
-        SettingsField(s, n) = n * 10;
-    EXPECT_EQ(s, (TMissionSettings{10, 20, 30, 40, 50}));
-    TMissionTrailer t;
-    TrailerField(t, 1) = -1;
-    EXPECT_EQ(t.MissionType, -1);
-    EXPECT_THROW(SettingsField(s, 6), std::out_of_range);
+    for (const auto& f : fields)
+        g.*f.field = ++value;
+    g.HeadBytes[2] = 0x99;
+    g.Number = -32768;
+    const THeadImage head = EncodeHead(g);
+    value = 40;
+    for (const auto& f : fields)
+        EXPECT_EQ(head[static_cast<std::size_t>(f.offset)], ++value) << f.offset;
+    EXPECT_EQ(head[5], 0x99);
+    EXPECT_EQ(head[1], 0x80);
 }
 
 TEST(MissionModel, FlightGroupsCopyAsValues) {
