@@ -24,127 +24,89 @@ namespace {
 
 // ---- Writing -----------------------------------------------------------------------------------
 
-// Writes JSON text as it goes: objects one member a line, lists of numbers on one line.
-class JsonWriter {
-public:
-    std::string Take() { return std::move(out_); }
-
-    void BeginObject() { Begin('{'); }
-    void EndObject() { End('}'); }
-    void BeginArray() { Begin('['); }
-    void EndArray() { End(']'); }
-
-    // The next object member, or the next element of a list of objects.
-    void Key(std::string_view name) {
-        NextItem();
-        String(name);
-        out_ += ": ";
-    }
-    void Element() { NextItem(); }
-
-    void Number(std::int64_t value) { out_ += std::to_string(value); }
-    void Null() { out_ += "null"; }
-    void String(std::string_view utf8) {
-        out_ += '"';
-        for (const char c : utf8) {
-            const auto byte = static_cast<unsigned char>(c);
-            if (c == '"' || c == '\\') {
-                out_ += '\\';
-                out_ += c;
-            } else if (byte < 0x20) {
-                static constexpr char kHex[] = "0123456789abcdef";
-                out_ += "\\u00";
-                out_ += kHex[byte >> 4];
-                out_ += kHex[byte & 0xF];
-            } else {
-                out_ += c;
-            }
-        }
-        out_ += '"';
-    }
-    template <class T, std::size_t N> void Numbers(const std::array<T, N>& values) {
-        out_ += '[';
-        for (std::size_t i = 0; i < N; ++i) {
-            if (i > 0)
-                out_ += ", ";
-            out_ += std::to_string(values[i]);
-        }
-        out_ += ']';
-    }
-
-private:
-    void Begin(char bracket) {
-        out_ += bracket;
-        first_.push_back(true);
-    }
-    void End(char bracket) {
-        const bool empty = first_.back();
-        first_.pop_back();
-        if (!empty)
-            NewLine();
-        out_ += bracket;
-    }
-    void NextItem() {
-        if (!first_.back())
-            out_ += ',';
-        first_.back() = false;
-        NewLine();
-    }
-    void NewLine() {
-        out_ += '\n';
-        out_.append(2 * first_.size(), ' ');
-    }
-
-    std::string out_;
-    std::vector<bool> first_;
-};
-
 using mission::layout::TFieldInfo;
 using mission::layout::TLook;
+// Members in the order they were added, which is the field tables' order.
+using OrderedJson = nlohmann::ordered_json;
 
-// The number, with its list entry's text (and the craft's short name) beside it.
-void WriteField(JsonWriter& json, const TFieldInfo& info, std::int64_t value) {
-    const TJsonKeys keys = JsonKeys(info);
-    json.Key(keys.Own);
-    json.Number(value);
-    for (const auto& [key, text] : {std::pair(keys.Text, EntryText(info.Entries, value)),
-                                    std::pair(keys.ShortText, EntryText(info.ShortEntries, value))}) {
-        if (text) {
-            json.Key(key);
-            json.String(*text);
+// A JSON string of UTF-8 text: quotes and backslashes escaped, control characters as \u00XX.
+void WriteString(std::string& out, std::string_view utf8) {
+    out += '"';
+    for (const char c : utf8) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            static constexpr char kHex[] = "0123456789abcdef";
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
         }
     }
+    out += '"';
+}
+
+// Objects and lists of anything but numbers one member a line, two spaces an indent for each
+// level; lists of numbers on one line.
+void Write(std::string& out, const OrderedJson& value, std::size_t depth) {
+    if (value.is_string())
+        return WriteString(out, value.get_ref<const std::string&>());
+    if (!value.is_structured())
+        return void(out += value.dump());
+    const bool oneLine = value.is_array() &&
+                         std::all_of(value.begin(), value.end(), [](const auto& v) { return v.is_number(); });
+    const std::string indent = oneLine ? "" : "\n" + std::string(2 * depth, ' ');
+    out += value.is_object() ? '{' : '[';
+    for (auto item = value.begin(); item != value.end(); ++item) {
+        if (item != value.begin())
+            out += oneLine ? ", " : ",";
+        if (!oneLine)
+            out += indent + "  ";
+        if (value.is_object()) {
+            WriteString(out, item.key());
+            out += ": ";
+        }
+        Write(out, *item, depth + 1);
+    }
+    if (!value.empty())
+        out += indent;
+    out += value.is_object() ? '}' : ']';
+}
+
+// The number, with its list entry's text (and the craft's short name) beside it.
+void AddField(OrderedJson& object, const TFieldInfo& info, std::int64_t value) {
+    const TJsonKeys keys = JsonKeys(info);
+    object[keys.Own] = value;
+    if (const auto text = EntryText(info.Entries, value))
+        object[keys.Text] = *text;
+    if (const auto shortText = EntryText(info.ShortEntries, value))
+        object[keys.ShortText] = *shortText;
 }
 
 // A list of numbers, with their entries' texts (null for a number without one) in a list beside
 // it; or a text, and when it holds more than the text, all its bytes beside it.
 template <class T, std::size_t N>
-void WriteField(JsonWriter& json, const TFieldInfo& info, const std::array<T, N>& values) {
+void AddField(OrderedJson& object, const TFieldInfo& info, const std::array<T, N>& values) {
     const TJsonKeys keys = JsonKeys(info);
-    json.Key(keys.Own);
     if constexpr (std::is_same_v<T, std::uint8_t>) {
         if (info.Look == TLook::Text) {
-            json.String(FieldUtf8(values));
-            if (HasBytesAfterText(values)) {
-                json.Key(keys.Bytes);
-                json.Numbers(values);
-            }
+            object[keys.Own] = FieldUtf8(values);
+            if (HasBytesAfterText(values))
+                object[keys.Bytes] = values;
             return;
         }
     }
-    json.Numbers(values);
+    object[keys.Own] = values;
     if (info.Entries.empty())
         return;
-    json.Key(keys.Text);
-    json.BeginArray();
+    OrderedJson& texts = object[keys.Text] = OrderedJson::array();
     for (const T value : values) {
-        json.Element();
-        if (const auto text = EntryText(info.Entries, value))
-            json.String(*text);
-        else
-            json.Null();
+        const auto text = EntryText(info.Entries, value);
+        texts.push_back(text ? OrderedJson(*text) : OrderedJson());
     }
-    json.EndArray();
 }
 
 // ---- Reading -----------------------------------------------------------------------------------
@@ -365,7 +327,8 @@ std::pair<int, int> LineAndColumn(std::string_view text, std::size_t offset) {
     const int line = 1 + static_cast<int>(std::count(before.begin(), before.end(), '\n'));
     const std::size_t lineStart = before.rfind('\n');
     const int column =
-        1 + static_cast<int>(lineStart == std::string_view::npos ? before.size() : before.size() - lineStart - 1);
+        1 +
+        static_cast<int>(lineStart == std::string_view::npos ? before.size() : before.size() - lineStart - 1);
     return {line, column};
 }
 
@@ -416,7 +379,8 @@ public:
         // The library's words without its "[json.exception.parse_error.101] parse error at line L,
         // column C: " (the place is told in the file's own terms).
         std::string what = error.what();
-        if (const std::size_t tag = what.find("] "); what.starts_with("[json.exception.") && tag != std::string::npos)
+        if (const std::size_t tag = what.find("] ");
+            what.starts_with("[json.exception.") && tag != std::string::npos)
             what.erase(0, tag + 2);
         if (what.starts_with("parse error")) {
             const std::size_t words = what.find(": ");
@@ -428,10 +392,12 @@ public:
 
     Json Take(std::string_view text) {
         if (tooDeep_)
-            FailAt(text, DeepestOpening(text), "nested more than " + std::to_string(kMaxDepth) + " levels deep");
+            FailAt(text, DeepestOpening(text),
+                   "nested more than " + std::to_string(kMaxDepth) + " levels deep");
         if (tooMany_)
             Fail(tooMany_->empty() ? "the JSON" : *tooMany_,
-                 "holds more than " + std::to_string(kMaxItems) + " values; no part of a mission holds as many");
+                 "holds more than " + std::to_string(kMaxItems) +
+                     " values; no part of a mission holds as many");
         if (!duplicate_.empty())
             Fail(duplicate_, "given twice; a field may be given only once");
         if (errorAt_)
@@ -543,31 +509,20 @@ TJsonKeys JsonKeys(const mission::layout::TFieldInfo& info) {
 }
 
 std::string ExportJson(const mission::TMission& mission) {
-    JsonWriter json;
-    json.BeginObject();
-    json.Key("format");
-    json.String(kJsonFormat);
-    json.Key("formatVersion");
-    json.Number(kJsonFormatVersion);
+    OrderedJson json = {{"format", kJsonFormat}, {"formatVersion", kJsonFormatVersion}};
     mission::layout::VisitParts(mission, [&](const auto& part, auto records) {
-        const bool list = mission::layout::kEachGroup<decltype(part.record)>;
-        json.Key(part.Name);
-        if (list)
-            json.BeginArray();
+        OrderedJson objects = OrderedJson::array();
         for (const auto& record : records) {
-            if (list)
-                json.Element();
-            json.BeginObject();
+            OrderedJson& object = objects.emplace_back(OrderedJson::object());
             mission::layout::VisitDescribed(
                 record, part.fields,
-                [&](const TFieldInfo& info, const auto& field) { WriteField(json, info, field); });
-            json.EndObject();
+                [&](const TFieldInfo& info, const auto& field) { AddField(object, info, field); });
         }
-        if (list)
-            json.EndArray();
+        json[std::string(part.Name)] =
+            mission::layout::kEachGroup<decltype(part.record)> ? objects : objects[0];
     });
-    json.EndObject();
-    std::string out = json.Take();
+    std::string out;
+    Write(out, json, 0);
     out += '\n';
     return out;
 }
