@@ -12,8 +12,8 @@
 #include "spin_edit.h"
 
 #include <QCloseEvent>
-#include <QDir>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QShortcut>
@@ -26,33 +26,42 @@ namespace {
 
 constexpr char kFileFilter[] = "Skirmish Files (*.skm);;All Files (*.*)";
 
-// Starts a file dialog in a folder, its file name left empty. (Given to QFileDialog's constructor,
-// a folder that does not exist becomes the file name to save as.) A folder without a drive, as
-// "\Skirmish" on Windows, is on the current drive.
-void StartIn(QFileDialog& dialog, const QString& folder) {
+// The title of the program's message boxes.
+QString BoxTitle() {
+    return ApplicationTitle(QCoreApplication::applicationFilePath());
+}
+
+// A file dialog for skirmish files, started in a folder with its file name left empty. (Given to
+// QFileDialog's constructor, a folder that does not exist becomes the file name to save as.) A
+// folder without a drive, as "\Skirmish" on Windows, is on the current drive.
+QFileDialog* MakeFileDialog(QWidget* parent, const char* name, const QString& folder,
+                            QFileDialog::AcceptMode mode) {
+    auto* dialog = new QFileDialog(parent, QString(), QString(), kFileFilter);
     if (!folder.isEmpty())
-        dialog.setDirectory(QFileInfo(folder).absoluteFilePath());
+        dialog->setDirectory(QFileInfo(folder).absoluteFilePath());
+    dialog->setObjectName(name);
+    dialog->setAcceptMode(mode);
+    dialog->setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile : QFileDialog::AnyFile);
+    if (mode == QFileDialog::AcceptSave)
+        dialog->setDefaultSuffix("skm");
+    PrepareFileDialog(*dialog);
+    return dialog;
 }
 
 // What the next save does to a file that is not a skirmish file's length; empty when it is.
 QString LengthNote(const QString& fileName, std::uintmax_t length) {
-    const QString name = QFileInfo(fileName).fileName();
-    const auto fileSize = static_cast<qulonglong>(mission::kSkirmishFileSize);
-    if (length > mission::kSkirmishFileSize)
-        return QString(
-                   "\"%1\" is %2 bytes long; a skirmish mission has %3. Saving it keeps the first %3 bytes "
-                   "and drops the rest.")
-            .arg(name)
-            .arg(static_cast<qulonglong>(length))
-            .arg(fileSize);
-    if (length < mission::kSkirmishFileSize)
-        return QString(
-                   "\"%1\" is only %2 bytes long; a skirmish mission has %3. The missing bytes read as zero, "
-                   "and saving it writes all %3.")
-            .arg(name)
-            .arg(static_cast<qulonglong>(length))
-            .arg(fileSize);
-    return {};
+    if (length == mission::kSkirmishFileSize)
+        return {};
+    const char* note =
+        length > mission::kSkirmishFileSize
+            ? "\"%1\" is %2 bytes long; a skirmish mission has %3. Saving it keeps the first %3 "
+              "bytes and drops the rest."
+            : "\"%1\" is only %2 bytes long; a skirmish mission has %3. The missing bytes read as "
+              "zero, and saving it writes all %3.";
+    return QString(note)
+        .arg(QFileInfo(fileName).fileName())
+        .arg(static_cast<qulonglong>(length))
+        .arg(static_cast<qulonglong>(mission::kSkirmishFileSize));
 }
 
 } // namespace
@@ -63,11 +72,12 @@ bool TForm1::SaveBtnClick() {
         return SaveAsBtnClick();
     // Another program's change to the file, or its removal, is not written over without a word.
     const auto mayOverwriteChange = [this] {
-        return dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
-                                  QString("\"%1\" has been changed or removed by another program since it was "
-                                          "opened or last saved here. Save over it?")
-                                      .arg(QFileInfo(document_.FileName()).fileName()),
-                                  false);
+        return dialogs_->AskYesNo(
+            this, BoxTitle(),
+            QString("\"%1\" has been changed or removed by another program since it was "
+                    "opened or last saved here. Save over it?")
+                .arg(QFileInfo(document_.FileName()).fileName()),
+            false);
     };
     return document_.Save(mayOverwriteChange) == document::TMissionDocument::TSaveOutcome::Saved;
 }
@@ -118,7 +128,7 @@ void TForm1::LoadDocument(const QString& path) {
     // value the lists cannot show, whose error box then follows.
     const auto tellLength = [&] {
         if (const QString note = LengthNote(path, length); !note.isEmpty())
-            dialogs_->ShowInformation(this, ApplicationTitle(QCoreApplication::applicationFilePath()), note);
+            dialogs_->ShowInformation(this, BoxTitle(), note);
     };
     try {
         ShowFromFirstSlot();
@@ -141,7 +151,7 @@ void TForm1::ShowFromFirstSlot() {
 
 bool TForm1::OfferRecovery(const document::TRecoveryCopy& copy) {
     const QString fileName = QString::fromStdString(copy.FileName);
-    if (!dialogs_->AskYesNo(this, ApplicationTitle(QCoreApplication::applicationFilePath()),
+    if (!dialogs_->AskYesNo(this, BoxTitle(),
                             QString("Quarnel closed without saving the changes to \"%1\". Recover them?")
                                 .arg(QFileInfo(fileName).fileName()),
                             true))
@@ -244,27 +254,14 @@ void TForm1::SettleFocusedField() {
 }
 
 QFileDialog& TForm1::OpenDialog1() {
-    if (!openDialog_) {
-        openDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
-        StartIn(*openDialog_, DialogFolder);
-        openDialog_->setObjectName("OpenDialog1");
-        openDialog_->setAcceptMode(QFileDialog::AcceptOpen);
-        openDialog_->setFileMode(QFileDialog::ExistingFile);
-        PrepareFileDialog(*openDialog_);
-    }
+    if (!openDialog_)
+        openDialog_ = MakeFileDialog(this, "OpenDialog1", DialogFolder, QFileDialog::AcceptOpen);
     return *openDialog_;
 }
 
 QFileDialog& TForm1::SaveDialog1() {
-    if (!saveDialog_) {
-        saveDialog_ = new QFileDialog(this, QString(), QString(), kFileFilter);
-        StartIn(*saveDialog_, DialogFolder);
-        saveDialog_->setObjectName("SaveDialog1");
-        saveDialog_->setAcceptMode(QFileDialog::AcceptSave);
-        saveDialog_->setFileMode(QFileDialog::AnyFile);
-        saveDialog_->setDefaultSuffix("skm");
-        PrepareFileDialog(*saveDialog_);
-    }
+    if (!saveDialog_)
+        saveDialog_ = MakeFileDialog(this, "SaveDialog1", DialogFolder, QFileDialog::AcceptSave);
     return *saveDialog_;
 }
 
@@ -293,7 +290,7 @@ void TForm1::RecoverFromListError() {
 }
 
 void TForm1::ShowError(const QString& text) {
-    dialogs_->ShowError(this, ApplicationTitle(QCoreApplication::applicationFilePath()), ErrorBoxText(text));
+    dialogs_->ShowError(this, BoxTitle(), ErrorBoxText(text));
 }
 
 } // namespace editor

@@ -14,22 +14,16 @@
 
 namespace mission {
 
-// Where each block starts, and the file's length, added up from the fields the layout lists.
-inline constexpr std::size_t kHeaderOffset = layout::BlockOffset(layout::kHeaderBlock);
-inline constexpr std::size_t kHeadsOffset = layout::BlockOffset(layout::kHeadsBlock);
-inline constexpr std::size_t kBodiesOffset = layout::BlockOffset(layout::kBodiesBlock);
-inline constexpr std::size_t kSettingsOffset = layout::BlockOffset(layout::kSettingsBlock);
-inline constexpr std::size_t kTeamGoalsOffset = layout::BlockOffset(layout::kTeamGoalsBlock);
-inline constexpr std::size_t kNamesOffset = layout::BlockOffset(layout::kNamesBlock);
-inline constexpr std::size_t kTrailerOffset = layout::BlockOffset(layout::kTrailerBlock);
-inline constexpr std::size_t kSkirmishFileSize = layout::BlockOffset(layout::kBlockCount);
+// Where each block starts, in the order kFileBlocks names them (the names sixth), and last
+// the file's length, added up from the fields the layout lists. The file as the game has always
+// stored it: a field list that drifts fails the build here.
+inline constexpr auto kBlockOffsets = layout::BlockOffsets();
+static_assert(kBlockOffsets == std::array<std::size_t, 8>{0, 72, 392, 4808, 4828, 4868, 5188, 5192});
+inline constexpr std::size_t kNamesOffset = kBlockOffsets[5];
+inline constexpr std::size_t kSkirmishFileSize = kBlockOffsets.back();
 // The stored size of one flight group's head.
 inline constexpr std::size_t kHeadSize = layout::StoredSize(layout::kHeadFields);
-
-// The file as the game has always stored it: a field list that drifts fails the build here.
-static_assert(kHeaderOffset == 0 && kHeadsOffset == 72 && kBodiesOffset == 392 && kSettingsOffset == 4808);
-static_assert(kTeamGoalsOffset == 4828 && kNamesOffset == 4868 && kTrailerOffset == 5188);
-static_assert(kHeadSize == 20 && kSkirmishFileSize == 5192);
+static_assert(kHeadSize == 20);
 
 using TSkirmishImage = std::array<std::uint8_t, kSkirmishFileSize>;
 using THeadImage = std::array<std::uint8_t, kHeadSize>;

@@ -113,42 +113,27 @@ inline constexpr std::tuple kTrailerFields{
 // Marks a block stored once for every flight group slot, slot 0 first.
 struct EachGroup {};
 
-// A block of the file: the listed fields of one record of the mission (a member of TMission), or
-// of every flight group.
-template <class Record, class Fields> struct Block {
-    Record record;
-    Fields fields;
-};
-template <class Record, class Fields> Block(Record, Fields) -> Block<Record, Fields>;
-
-// The whole file, block by block. The heads and the bodies of the sixteen flight groups are
-// stored apart, and the names come only after the team goals.
-inline constexpr std::tuple kFileBlocks{
-    Block{&TMission::Header, kHeaderFields},   Block{EachGroup{}, kHeadFields},
-    Block{EachGroup{}, kBodyFields},           Block{&TMission::Settings, kSettingsFields},
-    Block{&TMission::Goals, kGoalsFields},     Block{EachGroup{}, kNameFields},
-    Block{&TMission::Trailer, kTrailerFields},
-};
-// The blocks by their place in kFileBlocks.
-enum BlockIndex : std::size_t {
-    kHeaderBlock,
-    kHeadsBlock,
-    kBodiesBlock,
-    kSettingsBlock,
-    kTeamGoalsBlock,
-    kNamesBlock,
-    kTrailerBlock,
-    kBlockCount
-};
-static_assert(std::tuple_size_v<decltype(kFileBlocks)> == kBlockCount);
-
-// The mission's records by name, each flight group in one piece: the order of its text forms.
+// Some of the mission's fields, named: the listed fields of one record of the mission (a member of
+// TMission), or of every flight group.
 template <class Record, class Fields> struct Part {
     std::string_view Name;
     Record record;
     Fields fields;
 };
 template <class Record, class Fields> Part(std::string_view, Record, Fields) -> Part<Record, Fields>;
+
+// The whole file, block by block. The heads and the bodies of the sixteen flight groups are
+// stored apart, and the names come only after the team goals.
+inline constexpr std::tuple kFileBlocks{
+    Part{"Header", &TMission::Header, kHeaderFields},
+    Part{"Heads", EachGroup{}, kHeadFields},
+    Part{"Bodies", EachGroup{}, kBodyFields},
+    Part{"Settings", &TMission::Settings, kSettingsFields},
+    Part{"TeamGoals", &TMission::Goals, kGoalsFields},
+    Part{"Names", EachGroup{}, kNameFields},
+    Part{"Trailer", &TMission::Trailer, kTrailerFields},
+};
+// The mission's records by name, each flight group in one piece: the order of its text forms.
 inline constexpr std::tuple kParts{
     Part{"Header", &TMission::Header, kHeaderFields},
     Part{"FlightGroups", EachGroup{}, std::tuple_cat(kHeadFields, kBodyFields, kNameFields)},
@@ -216,12 +201,12 @@ template <class Fields> constexpr std::size_t StoredSize(const Fields& fields) {
     return std::apply([](const auto&... field) { return (kFieldWidth<decltype(field)> + ...); }, fields);
 }
 
-template <class Record, class Fields> constexpr std::size_t StoredSize(const Block<Record, Fields>& block) {
+template <class Record, class Fields> constexpr std::size_t StoredSize(const Part<Record, Fields>& block) {
     const std::size_t repeats = kEachGroup<Record> ? kFlightGroupCount : 1;
     return repeats * StoredSize(block.fields);
 }
 
-// Where each block of the file starts, and (at kBlockCount) the file's end.
+// Where each block of the file starts, in kFileBlocks' order, and last the file's end.
 constexpr auto BlockOffsets() {
     return std::apply(
         [](const auto&... block) {
@@ -231,10 +216,6 @@ constexpr auto BlockOffsets() {
             return offsets;
         },
         kFileBlocks);
-}
-
-constexpr std::size_t BlockOffset(std::size_t block) {
-    return BlockOffsets()[block];
 }
 
 // A member's field among a record's listed fields: whether it is there, its place in the list,
