@@ -138,27 +138,27 @@ void TMissionDocument::SetListText(int slot, std::string text) {
     mission_.FlightGroups[static_cast<std::size_t>(slot)].ListText = std::move(text);
 }
 
-void TMissionDocument::New() {
-    fileName_ = kUnnamed;
-    stamp_ = {};
-    mission::NewMission(mission_);
+void TMissionDocument::Replace(const mission::TMission& mission, const QString& fileName,
+                               const files::FileStamp& stamp) {
+    mission_ = mission;
     AssignTeamColours(mission_);
+    fileName_ = fileName;
+    stamp_ = stamp;
     history_->clear();
     emit FileNameChanged();
-    emit Replaced();
+}
+
+void TMissionDocument::New() {
+    mission::TMission fresh = mission_;
+    mission::NewMission(fresh);
+    Replace(fresh, kUnnamed, {});
 }
 
 std::uintmax_t TMissionDocument::Open(const QString& path) {
     mission::TMission opened = mission_;
     files::FileStamp stamp;
     const std::uintmax_t length = mission::LoadMission(opened, ToPath(path), &stamp);
-    fileName_ = path;
-    stamp_ = stamp;
-    mission_ = opened;
-    AssignTeamColours(mission_);
-    history_->clear();
-    emit FileNameChanged();
-    emit Replaced();
+    Replace(opened, path, stamp);
     return length;
 }
 
@@ -189,14 +189,9 @@ void TMissionDocument::SaveAs(const QString& path) {
 
 void TMissionDocument::Recover(const mission::TMission& mission, const QString& fileName,
                                const files::FileStamp& stamp) {
-    mission_ = mission;
-    AssignTeamColours(mission_);
-    fileName_ = fileName;
-    stamp_ = stamp;
-    history_->clear();
+    Replace(mission, fileName, stamp);
     // No point of the new history is the file's.
     history_->resetClean();
-    emit FileNameChanged();
 }
 
 void TMissionDocument::Close() {

@@ -87,14 +87,14 @@ signals:
     // redone); alreadyShown as the step's maker said, for its first doing only.
     void SlotChanged(int slot, bool alreadyShown);
     void RecordsChanged(int goalTeam, bool alreadyShown);
-    // New or Open replaced the whole document.
-    void Replaced();
     void FileNameChanged();
     void ModifiedChanged(bool modified);
     void Closed();
 
 private:
     class TEditStep;
+    // The whole document, with a new history.
+    void Replace(const mission::TMission& mission, const QString& fileName, const files::FileStamp& stamp);
     void SaveTo(const QString& path);
 
     mission::TMission mission_;

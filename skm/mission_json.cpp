@@ -29,6 +29,14 @@ using mission::layout::TLook;
 // Members in the order they were added, which is the field tables' order.
 using OrderedJson = nlohmann::ordered_json;
 
+// A character below 0x100 as a JSON escape, \u00XX.
+void AppendEscape(std::string& out, unsigned character) {
+    static constexpr char kHex[] = "0123456789abcdef";
+    out += "\\u00";
+    out += kHex[character >> 4];
+    out += kHex[character & 0xF];
+}
+
 // A JSON string of UTF-8 text: quotes and backslashes escaped, control characters as \u00XX.
 void WriteString(std::string& out, std::string_view utf8) {
     out += '"';
@@ -38,10 +46,7 @@ void WriteString(std::string& out, std::string_view utf8) {
             out += '\\';
             out += c;
         } else if (byte < 0x20) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[byte >> 4];
-            out += kHex[byte & 0xF];
+            AppendEscape(out, byte);
         } else {
             out += c;
         }
@@ -144,10 +149,7 @@ std::string TextForMessage(std::string_view utf8, std::size_t maxLetters) {
         } else if (control == '\t') {
             out += "\\t";
         } else if (control != 0x100) {
-            static constexpr char kHex[] = "0123456789abcdef";
-            out += "\\u00";
-            out += kHex[control >> 4];
-            out += kHex[control & 0xF];
+            AppendEscape(out, control);
         } else {
             out += utf8[i];
         }
