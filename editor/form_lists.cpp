@@ -13,6 +13,7 @@
 #include <QPainter>
 #include <algorithm>
 #include <array>
+#include <optional>
 #include <string>
 
 namespace editor {
@@ -22,11 +23,14 @@ namespace {
 // The team number of the first blank row of the goal list; at most 32 rows in all.
 constexpr std::int64_t kLowestBlankRowTeam = -24;
 
-void PaintRow(QPainter& painter, const QRect& rect, const QString& text, const QColor* colour) {
+// A row in its team's colour; a row without a team in the list's text colour.
+void PaintRow(QPainter& painter, const QRect& rect, const QListWidgetItem* row,
+              std::optional<std::uint32_t> colour) {
     painter.fillRect(rect, painter.brush());
     if (colour)
-        painter.setPen(*colour);
-    painter.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine, text);
+        painter.setPen(ColourFromBgr(*colour));
+    painter.drawText(rect.adjusted(2, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop | Qt::TextSingleLine,
+                     row ? row->text() : QString());
 }
 
 // What a screen reader says for a flight group row: the row's text without its marks, and the team
@@ -109,23 +113,15 @@ void TForm1::UpdateGoalList() {
 }
 
 void TForm1::ShipListDrawItem(QPainter& painter, int row, const QRect& rect, bool) {
-    const QString text = ShipList->item(row) ? ShipList->item(row)->text() : QString();
-    if (row >= 0 && row < mission::kFlightGroupCount) {
-        const QColor colour = ColourFromBgr(document_.Mission().FlightGroups[static_cast<std::size_t>(row)].Colour);
-        PaintRow(painter, rect, text, &colour);
-    } else {
-        PaintRow(painter, rect, text, nullptr);
-    }
+    PaintRow(painter, rect, ShipList->item(row),
+             row >= 0 && row < mission::kFlightGroupCount
+                 ? std::optional(document_.Mission().FlightGroups[static_cast<std::size_t>(row)].Colour)
+                 : std::nullopt);
 }
 
 void TForm1::TeamListBoxDrawItem(QPainter& painter, int row, const QRect& rect, bool) {
-    const QString text = TeamListBox->item(row) ? TeamListBox->item(row)->text() : QString();
-    if (row >= 0 && row < mission::kTeamGoalCount) {
-        const QColor colour = ColourFromBgr(TeamColour(row + 1));
-        PaintRow(painter, rect, text, &colour);
-    } else {
-        PaintRow(painter, rect, text, nullptr);
-    }
+    PaintRow(painter, rect, TeamListBox->item(row),
+             row >= 0 && row < mission::kTeamGoalCount ? std::optional(TeamColour(row + 1)) : std::nullopt);
 }
 
 void TForm1::TeamListBoxClick() {
