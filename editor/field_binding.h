@@ -29,12 +29,6 @@ struct TFieldBinding {
 
 namespace binding {
 
-template <class Member> struct MemberOf;
-template <class Record, class T> struct MemberOf<T Record::*> {
-    using TRecord = Record;
-    using TField = T;
-};
-
 // The record that holds a member: the selected flight group, or one of the mission's.
 template <class Record, class Mission, class Group> constexpr auto& RecordIn(Mission& mission, Group& group) {
     if constexpr (std::is_same_v<Record, mission::TFlightGroup>)
@@ -50,7 +44,8 @@ template <class Record, class Mission, class Group> constexpr auto& RecordIn(Mis
 // The member, or its element Element when it is a list.
 template <auto Member, std::size_t Element, class Mission, class Group>
 constexpr auto& StoredIn(Mission& mission, Group& group) {
-    auto& stored = RecordIn<typename MemberOf<decltype(Member)>::TRecord>(mission, group).*Member;
+    auto& stored =
+        RecordIn<typename mission::layout::MemberType<decltype(Member)>::Record>(mission, group).*Member;
     if constexpr (std::is_integral_v<std::remove_cvref_t<decltype(stored)>>)
         return stored;
     else
@@ -64,8 +59,8 @@ constexpr auto& StoredIn(Mission& mission, Group& group) {
 // and an element of the flight group's body or of the header bytes has its index from 1.
 template <auto Member, std::size_t Element = 0> consteval TFieldBinding Bind(const char* control) {
     using namespace mission;
-    using Record = typename binding::MemberOf<decltype(Member)>::TRecord;
-    using Field = typename binding::MemberOf<decltype(Member)>::TField;
+    using Record = typename layout::MemberType<decltype(Member)>::Record;
+    using Field = typename layout::MemberType<decltype(Member)>::Type;
     constexpr bool inFlightGroup = std::is_same_v<Record, TFlightGroup>;
     int tag = static_cast<int>(Element) + 1;
     layout::TFieldInfo info;

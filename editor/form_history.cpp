@@ -15,21 +15,21 @@ namespace editor {
 
 namespace {
 
-// The platform's keys, and the two redo keys users of other editors reach for whatever the platform.
-QList<QKeySequence> UndoKeys() {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Undo);
-    if (!keys.contains(QKeySequence(Qt::CTRL | Qt::Key_Z)))
-        keys.append(QKeySequence(Qt::CTRL | Qt::Key_Z));
+// The platform's keys, and those users of other editors reach for whatever the platform.
+QList<QKeySequence> Keys(QKeySequence::StandardKey step, std::initializer_list<QKeyCombination> usual) {
+    QList<QKeySequence> keys = QKeySequence::keyBindings(step);
+    for (const QKeyCombination key : usual)
+        if (!keys.contains(QKeySequence(key)))
+            keys.append(QKeySequence(key));
     return keys;
 }
 
+QList<QKeySequence> UndoKeys() {
+    return Keys(QKeySequence::Undo, {Qt::CTRL | Qt::Key_Z});
+}
+
 QList<QKeySequence> RedoKeys() {
-    QList<QKeySequence> keys = QKeySequence::keyBindings(QKeySequence::Redo);
-    for (const QKeySequence& extra :
-         {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)})
-        if (!keys.contains(extra))
-            keys.append(extra);
-    return keys;
+    return Keys(QKeySequence::Redo, {Qt::CTRL | Qt::Key_Y, Qt::CTRL | Qt::SHIFT | Qt::Key_Z});
 }
 
 // Asked for every key pressed in a text box.

@@ -191,8 +191,12 @@ template <class T> constexpr std::size_t StoredWidth() {
         return std::tuple_size_v<T> * StoredWidth<typename T::value_type>();
 }
 
+// The record a member belongs to, and the member's type.
 template <class Member> struct MemberType;
-template <class Record, class T> struct MemberType<T Record::*> { using Type = T; };
+template <class R, class T> struct MemberType<T R::*> {
+    using Record = R;
+    using Type = T;
+};
 template <class Field>
 constexpr std::size_t
     kFieldWidth = StoredWidth<typename MemberType<decltype(std::remove_cvref_t<Field>::Stored)>::Type>();
