@@ -26,8 +26,6 @@ namespace {
 
 using mission::layout::TFieldInfo;
 using mission::layout::TLook;
-// Members in the order they were added, which is the field tables' order.
-using OrderedJson = nlohmann::ordered_json;
 
 // A character below 0x100 as a JSON escape, \u00XX.
 void AppendEscape(std::string& out, unsigned character) {
@@ -37,81 +35,110 @@ void AppendEscape(std::string& out, unsigned character) {
     out += kHex[character & 0xF];
 }
 
-// A JSON string of UTF-8 text: quotes and backslashes escaped, control characters as \u00XX.
-void WriteString(std::string& out, std::string_view utf8) {
-    out += '"';
-    for (const char c : utf8) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += c;
-        } else if (byte < 0x20) {
-            AppendEscape(out, byte);
-        } else {
-            out += c;
-        }
-    }
-    out += '"';
-}
+// Writes JSON text as it goes: objects and lists of texts one member a line, two spaces an indent
+// for each level, lists of numbers on one line. Each value goes under its key in the open object,
+// or with no key as the next element of the open list.
+class JsonWriter {
+public:
+    std::string Take() { return std::move(out_) + '\n'; }
 
-// Objects and lists of anything but numbers one member a line, two spaces an indent for each
-// level; lists of numbers on one line.
-void Write(std::string& out, const OrderedJson& value, std::size_t depth) {
-    if (value.is_string())
-        return WriteString(out, value.get_ref<const std::string&>());
-    if (!value.is_structured())
-        return void(out += value.dump());
-    const bool oneLine = value.is_array() &&
-                         std::all_of(value.begin(), value.end(), [](const auto& v) { return v.is_number(); });
-    const std::string indent = oneLine ? "" : "\n" + std::string(2 * depth, ' ');
-    out += value.is_object() ? '{' : '[';
-    for (auto item = value.begin(); item != value.end(); ++item) {
-        if (item != value.begin())
-            out += oneLine ? ", " : ",";
-        if (!oneLine)
-            out += indent + "  ";
-        if (value.is_object()) {
-            WriteString(out, item.key());
-            out += ": ";
-        }
-        Write(out, *item, depth + 1);
+    // Opens an object ('{') or a list ('[').
+    void Open(char bracket, std::string_view key = {}) {
+        Next(key);
+        out_ += bracket;
+        first_.push_back(true);
     }
-    if (!value.empty())
-        out += indent;
-    out += value.is_object() ? '}' : ']';
-}
+    void Close(char bracket) {
+        const bool empty = first_.back();
+        first_.pop_back();
+        if (!empty)
+            NewLine();
+        out_ += bracket;
+    }
+    void Number(std::string_view key, std::int64_t value) {
+        Next(key);
+        out_ += std::to_string(value);
+    }
+    // A text, or null for none.
+    void Text(std::string_view key, std::optional<std::string_view> utf8) {
+        Next(key);
+        if (!utf8)
+            return void(out_ += "null");
+        Quoted(*utf8);
+    }
+    template <class T, std::size_t N> void Numbers(std::string_view key, const std::array<T, N>& values) {
+        Next(key);
+        for (std::size_t i = 0; i < N; ++i)
+            out_ += (i == 0 ? "[" : ", ") + std::to_string(values[i]);
+        out_ += ']';
+    }
+
+private:
+    void Next(std::string_view key) {
+        if (first_.empty()) // the outermost value
+            return;
+        if (!first_.back())
+            out_ += ',';
+        first_.back() = false;
+        NewLine();
+        if (!key.empty()) {
+            Quoted(key);
+            out_ += ": ";
+        }
+    }
+    void NewLine() {
+        out_ += '\n';
+        out_.append(2 * first_.size(), ' ');
+    }
+    // Quotes and backslashes escaped, control characters as \u00XX.
+    void Quoted(std::string_view utf8) {
+        out_ += '"';
+        for (const char c : utf8) {
+            const auto byte = static_cast<unsigned char>(c);
+            if (c == '"' || c == '\\')
+                out_ += '\\';
+            if (byte < 0x20)
+                AppendEscape(out_, byte);
+            else
+                out_ += c;
+        }
+        out_ += '"';
+    }
+
+    std::string out_;
+    std::vector<bool> first_; // for each open object or list, whether it is still empty
+};
 
 // The number, with its list entry's text (and the craft's short name) beside it.
-void AddField(OrderedJson& object, const TFieldInfo& info, std::int64_t value) {
+void WriteField(JsonWriter& json, const TFieldInfo& info, std::int64_t value) {
     const TJsonKeys keys = JsonKeys(info);
-    object[keys.Own] = value;
+    json.Number(keys.Own, value);
     if (const auto text = EntryText(info.Entries, value))
-        object[keys.Text] = *text;
+        json.Text(keys.Text, text);
     if (const auto shortText = EntryText(info.ShortEntries, value))
-        object[keys.ShortText] = *shortText;
+        json.Text(keys.ShortText, shortText);
 }
 
 // A list of numbers, with their entries' texts (null for a number without one) in a list beside
 // it; or a text, and when it holds more than the text, all its bytes beside it.
 template <class T, std::size_t N>
-void AddField(OrderedJson& object, const TFieldInfo& info, const std::array<T, N>& values) {
+void WriteField(JsonWriter& json, const TFieldInfo& info, const std::array<T, N>& values) {
     const TJsonKeys keys = JsonKeys(info);
     if constexpr (std::is_same_v<T, std::uint8_t>) {
         if (info.Look == TLook::Text) {
-            object[keys.Own] = FieldUtf8(values);
+            json.Text(keys.Own, FieldUtf8(values));
             if (HasBytesAfterText(values))
-                object[keys.Bytes] = values;
+                json.Numbers(keys.Bytes, values);
             return;
         }
     }
-    object[keys.Own] = values;
+    json.Numbers(keys.Own, values);
     if (info.Entries.empty())
         return;
-    OrderedJson& texts = object[keys.Text] = OrderedJson::array();
-    for (const T value : values) {
-        const auto text = EntryText(info.Entries, value);
-        texts.push_back(text ? OrderedJson(*text) : OrderedJson());
-    }
+    json.Open('[', keys.Text);
+    for (const T value : values)
+        json.Text({}, EntryText(info.Entries, value));
+    json.Close(']');
 }
 
 // ---- Reading -----------------------------------------------------------------------------------
@@ -511,22 +538,26 @@ TJsonKeys JsonKeys(const mission::layout::TFieldInfo& info) {
 }
 
 std::string ExportJson(const mission::TMission& mission) {
-    OrderedJson json = {{"format", kJsonFormat}, {"formatVersion", kJsonFormatVersion}};
+    JsonWriter json;
+    json.Open('{');
+    json.Text("format", kJsonFormat);
+    json.Number("formatVersion", kJsonFormatVersion);
     mission::layout::VisitParts(mission, [&](const auto& part, auto records) {
-        OrderedJson objects = OrderedJson::array();
+        const bool list = mission::layout::kEachGroup<decltype(part.record)>;
+        if (list)
+            json.Open('[', part.Name);
         for (const auto& record : records) {
-            OrderedJson& object = objects.emplace_back(OrderedJson::object());
+            json.Open('{', list ? std::string_view() : part.Name);
             mission::layout::VisitDescribed(
                 record, part.fields,
-                [&](const TFieldInfo& info, const auto& field) { AddField(object, info, field); });
+                [&](const TFieldInfo& info, const auto& field) { WriteField(json, info, field); });
+            json.Close('}');
         }
-        json[std::string(part.Name)] =
-            mission::layout::kEachGroup<decltype(part.record)> ? objects : objects[0];
+        if (list)
+            json.Close(']');
     });
-    std::string out;
-    Write(out, json, 0);
-    out += '\n';
-    return out;
+    json.Close('}');
+    return json.Take();
 }
 
 mission::TMission ImportJson(std::string_view text) {
