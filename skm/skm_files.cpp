@@ -57,20 +57,22 @@ std::string LastErrorText(const std::string& otherwise) {
     return errno != 0 ? SystemErrorText(errno) : otherwise;
 }
 
-// Which file a name leads to, or standard input's file for "-": none where it cannot be told.
+// Which file a name leads to, or for "-" the file of standard input, or with output of standard
+// output: none where it cannot be told.
 struct TFileIdentity {
     std::uint64_t Device = 0;
     std::uint64_t Index = 0;
     bool operator==(const TFileIdentity&) const = default;
 };
 
-std::optional<TFileIdentity> IdentityOf(const std::string& name) {
+std::optional<TFileIdentity> IdentityOf(const std::string& name, bool output) {
 #ifdef _WIN32
-    HANDLE file = ::GetStdHandle(STD_INPUT_HANDLE);
+    HANDLE file = ::GetStdHandle(output ? STD_OUTPUT_HANDLE : STD_INPUT_HANDLE);
     const bool input = name == "-";
     if (!input)
-        file = ::CreateFileW(PathFromArgument(name).c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                             nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        file = ::CreateFileW(PathFromArgument(name).c_str(), 0,
+                             FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE || file == nullptr)
         return std::nullopt;
     BY_HANDLE_FILE_INFORMATION info{};
@@ -79,10 +81,12 @@ std::optional<TFileIdentity> IdentityOf(const std::string& name) {
         ::CloseHandle(file);
     if (!known)
         return std::nullopt;
-    return TFileIdentity{info.dwVolumeSerialNumber, (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    return TFileIdentity{info.dwVolumeSerialNumber,
+                         (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
 #else
     struct stat st {};
-    if ((name == "-" ? ::fstat(STDIN_FILENO, &st) : ::stat(PathFromArgument(name).c_str(), &st)) != 0)
+    const int standard = output ? STDOUT_FILENO : STDIN_FILENO;
+    if ((name == "-" ? ::fstat(standard, &st) : ::stat(PathFromArgument(name).c_str(), &st)) != 0)
         return std::nullopt;
     return TFileIdentity{static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 #endif
@@ -99,7 +103,8 @@ std::string SystemErrorText(int errorCode) {
         static_cast<DWORD>(errorCode), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
     std::u16string text(buffer, buffer + length);
     ::LocalFree(buffer);
-    while (!text.empty() && (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' || text.back() == u'.'))
+    while (!text.empty() &&
+           (text.back() == u'\r' || text.back() == u'\n' || text.back() == u' ' || text.back() == u'.'))
         text.pop_back();
     if (text.empty())
         return "error " + std::to_string(errorCode);
@@ -118,14 +123,18 @@ fs::path PathFromArgument(const std::string& argument) {
 #endif
 }
 
-bool SameFile(const std::string& first, const std::string& second) {
-    const std::optional<TFileIdentity> one = IdentityOf(first);
-    return one && one == IdentityOf(second);
+bool SameFile(const std::string& input, const std::string& output) {
+    const std::optional<TFileIdentity> one = IdentityOf(input, false);
+    return one && one == IdentityOf(output, true);
 }
 
 TMissionFile ReadMissionFile(const std::string& name) {
     const fs::path path = PathFromArgument(name);
     RequireRegularFile(name, path, Use::Read);
+    // As "quarnel-skm show a.skm >> a.skm" would have it: what the command prints would land in
+    // the mission.
+    if (SameFile(name, "-"))
+        throw EFileError(name, "is standard output too: not read, so that nothing is written into it");
     TMissionFile file;
     try {
         file.Size = mission::LoadMission(file.Mission, path);

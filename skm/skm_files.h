@@ -30,9 +30,10 @@ struct TMissionFile {
     std::uintmax_t Size = 0; // the file's length, which may differ from 5192
 };
 
-// True when both names lead to one existing file, so that writing one would overwrite the other;
-// "-" is standard input, whatever file it reads.
-bool SameFile(const std::string& first, const std::string& second);
+// True when both names lead to one existing file, so that writing the output would overwrite the
+// input; "-" is standard input as the input and standard output as the output, whatever file
+// either is.
+bool SameFile(const std::string& input, const std::string& output);
 
 // The system's own text for an error number of the file layer ("No space left on device"), as
 // command-line tools give it.

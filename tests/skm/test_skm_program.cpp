@@ -36,7 +36,7 @@ std::string ReadText(const std::filesystem::path& path) {
 }
 
 // Runs the program with the arguments, standard input from stdinFile (or /dev/null), standard
-// output into stdoutFile if one is given, and at most fileSizeLimit bytes to a file.
+// output added to the end of stdoutFile if one is given, and at most fileSizeLimit bytes to a file.
 TRun Skm(const TempDir& dir, std::vector<std::string> arguments, const std::string& stdinFile = "/dev/null",
          const std::string& stdoutFile = "", rlim_t fileSizeLimit = RLIM_INFINITY) {
     const std::string out = stdoutFile.empty() ? (dir / "stdout").string() : stdoutFile;
@@ -48,7 +48,8 @@ TRun Skm(const TempDir& dir, std::vector<std::string> arguments, const std::stri
         ::setrlimit(RLIMIT_FSIZE, &limit);
         std::signal(SIGXFSZ, SIG_DFL);
         const int in = ::open(stdinFile.c_str(), O_RDONLY);
-        const int o = ::open(out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int o =
+            ::open(out.c_str(), O_WRONLY | O_CREAT | (stdoutFile.empty() ? O_TRUNC : O_APPEND), 0600);
         const int e = ::open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || o < 0 || e < 0 || ::dup2(in, 0) < 0 || ::dup2(o, 1) < 0 || ::dup2(e, 2) < 0)
             ::_exit(127);
@@ -249,7 +250,8 @@ TEST(SkmProgram, NewWritesTheMissionTheEditorsNewMakes) {
     WriteBytes(dir / "Alpha.skm", std::vector<std::uint8_t>(5192, 7));
     const TRun again = Skm(dir, {"new", "-o", (dir / "Alpha.skm").string()});
     EXPECT_EQ(again.Status, 2);
-    EXPECT_EQ(again.Err, "quarnel-skm: " + (dir / "Alpha.skm").string() + ": exists: not replaced by a new mission\n");
+    EXPECT_EQ(again.Err,
+              "quarnel-skm: " + (dir / "Alpha.skm").string() + ": exists: not replaced by a new mission\n");
     EXPECT_EQ(ReadBytes(dir / "Alpha.skm"), std::vector<std::uint8_t>(5192, 7));
 }
 
@@ -311,5 +313,17 @@ TEST(SkmProgram, OutputIsWholeOrNotWrittenAndSaysTheSystemsReason) {
         EXPECT_EQ(same.Status, 2) << output;
         EXPECT_EQ(same.Err, "quarnel-skm: " + output + ": is the JSON being imported: not overwritten\n");
         EXPECT_EQ(ReadText(json), exported);
+    }
+
+    // Standard output added to the mission being read, as "show a.skm >> a.skm" does.
+    const std::vector<std::vector<std::string>> printing = {
+        {"show", a}, {"export", a}, {"diff", a, a}, {"check", a}};
+    for (const auto& arguments : printing) {
+        const TRun into = Skm(dir, arguments, "/dev/null", a);
+        EXPECT_EQ(into.Status, 2) << arguments[0];
+        EXPECT_EQ(into.Err, "quarnel-skm: " + a +
+                                ": is standard output too: not read, so that nothing is written into it\n")
+            << arguments[0];
+        EXPECT_EQ(ReadBytes(a), odd) << arguments[0];
     }
 }

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # quarnel-skm.exe under Wine: a mission holding every byte value, exported to JSON and imported
 # back, is the same file byte for byte, under an ASCII name and a non-ASCII one; show answers 0, a
-# missing file 2 with its one-line error; --version names the project's version.
+# missing file 2 with its one-line error, and refuses output into the mission it reads; --version
+# names the project's version.
 #
 #   windows_skm_test.sh WINE QUARNEL-SKM.EXE VERSION
 set -euo pipefail
@@ -36,6 +37,13 @@ status=0
 "$wine" "$exe" show missing.skm 2>error.txt || status=$?
 [ "$status" = 2 ] || fail "show of a missing file exited with $status, not 2"
 grep -q '^quarnel-skm: missing.skm: no such file' error.txt || fail "unexpected error: $(cat error.txt)"
+
+# Standard output added to the mission being read is refused before anything is written into it.
+status=0
+"$wine" "$exe" show in.skm >>in.skm 2>error.txt || status=$?
+[ "$status" = 2 ] || fail "show into the mission it reads exited with $status, not 2"
+grep -q '^quarnel-skm: in.skm: is standard output too' error.txt || fail "unexpected error: $(cat error.txt)"
+cmp in.skm back.skm || fail "show wrote into the mission it read"
 
 shown_version=$("$wine" "$exe" --version | tr -d '\r')
 [ "$shown_version" = "quarnel-skm $version" ] || fail "--version printed \"$shown_version\""
