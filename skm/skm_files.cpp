@@ -58,31 +58,39 @@ std::string LastErrorText(const std::string& otherwise) {
 }
 
 // Which file a name leads to, or for "-" the file of standard input, or with output of standard
-// output: none where it cannot be told.
+// output: none where it cannot be told. A device of 0 is one the system does not tell: Wine gives
+// a standard handle that it made from a file of its own system no volume.
 struct TFileIdentity {
     std::uint64_t Device = 0;
     std::uint64_t Index = 0;
-    bool operator==(const TFileIdentity&) const = default;
+    std::uint64_t IndexHigh = 0; // Windows' file IDs have 128 bits
+    bool IsSame(const TFileIdentity& other) const {
+        return Index == other.Index && IndexHigh == other.IndexHigh &&
+               (Device == other.Device || Device == 0 || other.Device == 0);
+    }
 };
 
 std::optional<TFileIdentity> IdentityOf(const std::string& name, bool output) {
 #ifdef _WIN32
     HANDLE file = ::GetStdHandle(output ? STD_OUTPUT_HANDLE : STD_INPUT_HANDLE);
-    const bool input = name == "-";
-    if (!input)
+    const bool standard = name == "-";
+    if (!standard)
         file = ::CreateFileW(PathFromArgument(name).c_str(), 0,
                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                              FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (file == INVALID_HANDLE_VALUE || file == nullptr)
         return std::nullopt;
-    BY_HANDLE_FILE_INFORMATION info{};
-    const bool known = ::GetFileInformationByHandle(file, &info) != 0;
-    if (!input)
+    // Asked of the handle whatever it may do: a redirection's handle may only write.
+    FILE_ID_INFO info{};
+    const bool known = ::GetFileInformationByHandleEx(file, FileIdInfo, &info, sizeof info) != 0;
+    if (!standard)
         ::CloseHandle(file);
     if (!known)
         return std::nullopt;
-    return TFileIdentity{info.dwVolumeSerialNumber,
-                         (std::uint64_t{info.nFileIndexHigh} << 32) | info.nFileIndexLow};
+    TFileIdentity identity{info.VolumeSerialNumber};
+    std::memcpy(&identity.Index, info.FileId.Identifier, 8);
+    std::memcpy(&identity.IndexHigh, info.FileId.Identifier + 8, 8);
+    return identity;
 #else
     struct stat st {};
     const int standard = output ? STDOUT_FILENO : STDIN_FILENO;
@@ -125,7 +133,8 @@ fs::path PathFromArgument(const std::string& argument) {
 
 bool SameFile(const std::string& input, const std::string& output) {
     const std::optional<TFileIdentity> one = IdentityOf(input, false);
-    return one && one == IdentityOf(output, true);
+    const std::optional<TFileIdentity> other = IdentityOf(output, true);
+    return one && other && one->IsSame(*other);
 }
 
 TMissionFile ReadMissionFile(const std::string& name) {
