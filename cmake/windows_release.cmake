@@ -1,7 +1,7 @@
 # The zip Windows users download: quarnel.exe and quarnel-skm.exe stripped, the modders' page on
-# quarnel-skm, the licence and a short README, and Qt's
-# licence texts with the note on where Qt's source comes from (from scripts/windows_release.sh),
-# every text with Windows' line endings.
+# quarnel-skm and the JSON Schema of its JSON, the licence and a short README, and Qt's licence
+# texts with the note on where Qt's source comes from (from scripts/windows_release.sh), every text
+# but the schema with Windows' line endings (the schema is as quarnel-skm schema prints it).
 set(QUARNEL_QT_LICENCES "" CACHE PATH "The static Qt's licence texts and source note")
 if(NOT QUARNEL_QT_LICENCES)
     message(STATUS "No windows_zip target: QUARNEL_QT_LICENCES is not set (scripts/windows_release.sh sets it)")
@@ -23,6 +23,8 @@ endfunction()
 configure_file(${PROJECT_SOURCE_DIR}/resources/windows/README.txt.in ${stage}/README.txt @ONLY NEWLINE_STYLE CRLF)
 quarnel_windows_text(${PROJECT_SOURCE_DIR}/LICENSE ${stage}/LICENSE.txt)
 quarnel_windows_text(${PROJECT_SOURCE_DIR}/docs/missions-as-text.md ${stage}/missions-as-text.txt)
+configure_file(${PROJECT_SOURCE_DIR}/docs/quarnel-skm-mission.schema.json ${stage}/quarnel-skm-mission.schema.json
+               COPYONLY)
 file(GLOB qt_texts ${QUARNEL_QT_LICENCES}/*.txt)
 foreach(text ${qt_texts})
     get_filename_component(name ${text} NAME)
@@ -37,7 +39,7 @@ add_custom_command(OUTPUT ${zip}
     COMMAND ${CMAKE_COMMAND} -E rm -f ${zip}
     COMMAND ${CMAKE_COMMAND} -E chdir ${stage}
             ${CMAKE_COMMAND} -E tar cf ${zip} --format=zip quarnel.exe quarnel-skm.exe README.txt
-            missions-as-text.txt LICENSE.txt qt-licences wine-font-licence
+            missions-as-text.txt quarnel-skm-mission.schema.json LICENSE.txt qt-licences wine-font-licence
     DEPENDS quarnel quarnel-skm ${stage}/README.txt
     VERBATIM)
 add_custom_target(windows_zip DEPENDS ${zip})

@@ -15,7 +15,8 @@ work=$(mktemp -d)
 source "$(dirname "$0")/wine_prefix.sh"
 
 (cd "$work" && cmake -E tar xf "$zip")
-for file in quarnel.exe quarnel-skm.exe missions-as-text.txt README.txt LICENSE.txt qt-licences/LGPL-3.0-only.txt \
+for file in quarnel.exe quarnel-skm.exe missions-as-text.txt quarnel-skm-mission.schema.json README.txt LICENSE.txt \
+    qt-licences/LGPL-3.0-only.txt \
     qt-licences/SOURCE.txt wine-font-licence/LGPL-2.1.txt; do
     [ -f "$work/$file" ] || fail "the zip holds no $file"
 done
