@@ -1,5 +1,6 @@
 // Every control edits its field of the document, in the field's width, through the user's actions.
 #include "ansi_text.h"
+#include "field_binding.h"
 #include "form_fixture.h"
 #include "skirmish_file.h"
 
@@ -378,4 +379,38 @@ TEST_F(FormTest, EveryBoundControlShowsAndStoresItsOwnField) {
         expected = actual; // one wrong binding fails its own row only
     }
     EXPECT_TRUE(dialogs->Errors.empty());
+}
+
+// A control's tag finds its field as the file lays the records out: head byte 2 + t of the flight
+// group, Body[t - 1], settings field t and trailer field t counted from 1, HeaderBytes[t - 1]. Each
+// binding stores into the one byte its tag names, and reads back what it stored.
+TEST(FieldBinding, EachTagAddressesItsFieldInTheFile) {
+    const auto fileByte = [](std::string_view control, int tag) -> std::size_t {
+        const auto t = static_cast<std::size_t>(tag);
+        for (const char* head : {"ShipBox", "Wavespin", "SizeSpin", "AIBox", "OrderBox", "MissleBox",
+                                 "CounterBox", "BeamBox", "PriChk"})
+            if (control == head)
+                return 72 + 2 + t;
+        if (control.starts_with("FG2Unk"))
+            return 392 + 4 * (t - 1);
+        if (control == "Edit2" || control == "Edit3" || control == "Edit4")
+            return 64 + (t - 1);
+        if (control == "MissionTypeBox")
+            return 5188 + 2 * (t - 1);
+        return 4808 + 4 * (t - 1); // the settings
+    };
+    for (const editor::TFieldBinding& binding : editor::kFieldBindings) {
+        SCOPED_TRACE(binding.Control);
+        mission::TMission m;
+        mission::NewMission(m);
+        const mission::TSkirmishImage before = mission::EncodeMission(m);
+        binding.Store(m, m.FlightGroups[0], 0x5A);
+        EXPECT_EQ(binding.Value(m, m.FlightGroups[0]), 0x5A);
+        const mission::TSkirmishImage after = mission::EncodeMission(m);
+        std::vector<std::size_t> changed;
+        for (std::size_t i = 0; i < after.size(); ++i)
+            if (before[i] != after[i])
+                changed.push_back(i);
+        EXPECT_EQ(changed, std::vector<std::size_t>{fileByte(binding.Control, binding.Tag)});
+    }
 }
