@@ -58,8 +58,8 @@ std::string LastErrorText(const std::string& otherwise) {
 }
 
 // Which file a name leads to, or for "-" the file of standard input, or with output of standard
-// output: none where it cannot be told. A device of 0 is one the system does not tell: Wine gives
-// a standard handle that it made from a file of its own system no volume.
+// output: none where it cannot be told. A device of 0 is one the system did not tell: under Wine,
+// a standard handle made from a Linux file has no volume.
 struct TFileIdentity {
     std::uint64_t Device = 0;
     std::uint64_t Index = 0;
