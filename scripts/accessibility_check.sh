@@ -11,6 +11,8 @@
 # at-spi2-core and dbus-daemon (test.sh's package list).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=x_window.sh
+source scripts/x_window.sh
 
 if [ "${1:-}" = "--inside" ]; then
     # Second half: inside the X server and the session bus that the first half started.
@@ -19,8 +21,8 @@ if [ "${1:-}" = "--inside" ]; then
     HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=xcb QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1 "$program" &
     pid=$!
     trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
-    if ! win=$(timeout 30 xdotool search --sync --onlyvisible --class quarnel | head -n 1) || [ -z "$win" ]; then
-        echo "error: the quarnel window did not appear within 30 seconds" >&2
+    if ! win=$(find_window quarnel --class); then
+        echo "error: the quarnel window did not appear within a minute" >&2
         exit 1
     fi
     eval "$(xdotool getwindowgeometry --shell "$win")" # X, Y of the client area

@@ -9,6 +9,8 @@
 # is docs/ unless given.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# shellcheck source=x_window.sh
+source scripts/x_window.sh
 
 if [ "${1:-}" = "--inside-x" ]; then
     # Second half: runs inside the X session that xvfb-run started.
@@ -19,8 +21,8 @@ if [ "${1:-}" = "--inside-x" ]; then
     HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=xcb "$program" &
     pid=$!
     trap 'kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; rm -rf "$home"' EXIT
-    if ! window=$(timeout 30 xdotool search --sync --onlyvisible --class quarnel | head -n 1) || [ -z "$window" ]; then
-        echo "error: the quarnel window did not appear within 30 seconds" >&2
+    if ! window=$(find_window quarnel --class); then
+        echo "error: the quarnel window did not appear within a minute" >&2
         exit 1
     fi
     # Give the window its first paint and the list boxes their rows.

@@ -12,10 +12,13 @@ trap 'kill "${pid:-}" 2>/dev/null || true; wait "${pid:-}" 2>/dev/null || true; 
 export HOME=$work            # no game installed, no settings picked up
 export XDG_RUNTIME_DIR=$work
 export QT_QPA_PLATFORM=xcb
+# shellcheck source=../../scripts/x_window.sh
+source "$(dirname "$0")/../../scripts/x_window.sh"
+fail() { echo "FAIL: $*" >&2; exit 1; }
 
 "$quarnel" &
 pid=$!
-win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+win=$(find_window "^$version") || fail "no window titled $version"
 eval "$(xdotool getwindowgeometry --shell "$win")" # X, Y of the client area
 xdotool windowfocus --sync "$win"
 
@@ -28,7 +31,7 @@ title() { xdotool getwindowname "$win"; }
 # Answers the file dialog that a toolbar button opens with a full path.
 answer_file_dialog() {
     local dialog
-    dialog=$(xdotool search --sync --onlyvisible --name "$1" | head -n 1)
+    dialog=$(find_window "$1") || { echo "the dialog '$1' did not open" >&2; return 1; }
     xdotool windowfocus --sync "$dialog"; pause
     xdotool key ctrl+a; xdotool type --delay 20 -- "$2"; xdotool key Return
     for _ in $(seq 50); do
@@ -47,7 +50,6 @@ answer_file_dialog() {
     done
     echo "the dialog '$1' did not close" >&2; return 1
 }
-fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to ten seconds for a condition, so a slow machine does not fail the test.
 wait_until() { for _ in $(seq 100); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
 
@@ -100,7 +102,7 @@ cp "$work/E2E.skm" "$work/Überfall Ωmega.skm"
 mkdir "$work/tmp"
 (cd "$work" && exec env -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" "$quarnel" "Überfall Ωmega.skm") &
 pid=$!
-win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+win=$(find_window "^$version") || fail "no window titled $version"
 wait_until '[ "$(title)" = "$version  -  [Überfall Ωmega.skm]" ]' || fail "title with a file argument: $(title)"
 [ -z "$(ls -A "$work/tmp")" ] || fail "left in the temporary folder without XDG_RUNTIME_DIR: $(ls -A "$work/tmp")"
 
@@ -110,6 +112,6 @@ latin1=$'\xe9t\xe9.skm'
 cp "$work/E2E.skm" "$work/$latin1"
 (cd "$work" && exec "$quarnel" "$latin1") &
 pid=$!
-win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+win=$(find_window "^$version") || fail "no window titled $version"
 wait_until '[[ "$(title)" == "$version  -  ["*t*".skm]" ]]' || fail "title with a name that is not UTF-8: $(title)"
 echo "end-to-end: New, edits, Save As, Open, Save, Ctrl+S and file arguments all landed as expected"

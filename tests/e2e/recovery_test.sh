@@ -13,6 +13,8 @@ export HOME=$work
 export XDG_RUNTIME_DIR=$work
 export QT_QPA_PLATFORM=xcb
 state=$work/.local/state/quarnel
+# shellcheck source=../../scripts/x_window.sh
+source "$(dirname "$0")/../../scripts/x_window.sh"
 
 pause() { sleep 0.3; }
 fail() { echo "FAIL: $*" >&2; exit 1; }
@@ -20,7 +22,7 @@ wait_until() { for _ in $(seq 100); do if eval "$1"; then return 0; fi; sleep 0.
 start() {
     "$quarnel" "$@" &
     pid=$!
-    win=$(xdotool search --sync --onlyvisible --name "^$version" | head -n 1)
+    win=$(find_window "^$version") || fail "no window titled $version"
     eval "$(xdotool getwindowgeometry --shell "$win")"
     xdotool windowfocus --sync "$win"
 }

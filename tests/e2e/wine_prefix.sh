@@ -1,9 +1,11 @@
 # Sourced by the tests that run the Windows program under Wine, once they have set $work (a fresh
 # folder, removed at the end) and $wineserver: a prefix of their own in $work, cleared away with
-# everything Wine leaves behind, and the helpers fail and wait_until.
+# everything Wine leaves behind, and the helpers fail, wait_until and find_window.
 
 # No Mono or Gecko prompts, and no menu builder turning the prefix's Start menu entries and file
 # types into desktop entries and MIME types in the real home folder.
+# shellcheck source=../../scripts/x_window.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/x_window.sh"
 export WINEPREFIX=$work/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml,winemenubuilder.exe="
 # Wine leaves its server's folder behind: Debian's Wine names it in the prefix's file "wineserver"
 # (a random name in the temporary folder), Wine as its authors ship it after the prefix's device
@@ -27,15 +29,3 @@ trap "exit 1" INT TERM
 fail() { echo "FAIL: $*" >&2; exit 1; }
 # Waits up to twenty seconds for a condition, so a slow machine does not fail the test.
 wait_until() { for _ in $(seq 200); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
-# Prints the first visible window whose name matches $1, waiting up to a minute for it. Wine opens
-# and closes windows of its own while a program starts, and xdotool stops with an X error when one
-# goes between its listing and its query, so each look that fails is just another look.
-find_window() {
-    local w
-    for _ in $(seq 600); do
-        w=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1) || true
-        if [ -n "$w" ]; then echo "$w"; return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
