@@ -54,4 +54,9 @@ xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
 
 status=0
 "$@" || status=$?
+# A command that failed may have failed for the server: what it said goes with the failure.
+if [ "$status" -ne 0 ] && [ -s "$work/server.log" ]; then
+    echo "Xvfb on $DISPLAY said:" >&2
+    cat "$work/server.log" >&2
+fi
 exit "$status"
