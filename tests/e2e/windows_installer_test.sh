@@ -18,12 +18,24 @@ work=$(mktemp -d)
 # shellcheck source=wine_prefix.sh
 source "$(dirname "$0")/wine_prefix.sh"
 
+# reg.exe's answer to a query. A query that fails is asked twice more, a second apart: once, in a
+# full test run, the registry read nothing right after an install whose files were all in place.
+# A key or value that is not there fails every time.
+query() {
+    local attempt
+    for attempt in 1 2 3; do
+        if "$wine" reg query "$@" 2>>"$work/wine.err"; then
+            return 0
+        fi
+        [ "$attempt" -eq 3 ] || sleep 1
+    done
+    return 1
+}
 # A registry value's data as reg.exe prints it ("" for the default value), or nothing.
 reg_value() {
     local option=(/v "$2")
     [ -n "$2" ] || option=(/ve)
-    "$wine" reg query "$1" "${option[@]}" 2>/dev/null | tr -d '\r' |
-        sed -n 's/^    .*    REG_[A-Z_]*    \{0,1\}//p' | head -n 1
+    { query "$1" "${option[@]}" || true; } | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    \{0,1\}//p' | head -n 1
 }
 has_key() { "$wine" reg query "$1" >/dev/null 2>&1; }
 msiexec() {
@@ -37,7 +49,7 @@ msiexec() {
 uninstall_root='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall'
 entries() {
     local key
-    for key in $("$wine" reg query "$uninstall_root" 2>/dev/null | tr -d '\r' | grep -i '^HKEY.*\\{'); do
+    for key in $({ query "$uninstall_root" || true; } | tr -d '\r' | grep -i '^HKEY.*\\{' || true); do
         [ "$(reg_value "$key" DisplayName)" = Quarnel ] && echo "$key $(reg_value "$key" DisplayVersion)"
     done
     return 0

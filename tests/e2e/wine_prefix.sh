@@ -26,6 +26,16 @@ cleanup() {
 trap cleanup EXIT
 trap "exit 1" INT TERM
 
-fail() { echo "FAIL: $*" >&2; exit 1; }
+# A failure says what failed and what Wine's programs said on their error output ($work/wine.err).
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -s "$work/wine.err" ]; then
+        echo "Wine said:" >&2
+        tail -n 20 "$work/wine.err" >&2
+    fi
+    exit 1
+}
+# A command that ends the test through set -e fails it by its line.
+trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 # Waits up to twenty seconds for a condition, so a slow machine does not fail the test.
 wait_until() { for _ in $(seq 200); do if eval "$1"; then return 0; fi; sleep 0.1; done; return 1; }
