@@ -6,9 +6,10 @@ waves into slot 1, waits a random time of up to 2.5 seconds, and kills the edito
 The copy it leaves must be whole (its checksum holds) and must hold the new number whenever the
 kill came more than the copy's delay after the typing; before that it may hold the one before.
 
-Usage, under an X server, from the build folder:
-    xvfb-run -a -s "-screen 0 1280x1024x24 -noreset" recovery_rounds.py app/quarnel [rounds]
-(-noreset: with no client between two rounds, the X server would reset and refuse the next one)
+Usage, from the build folder, SOURCE being the source tree:
+    SOURCE/scripts/xvfb_run.sh SOURCE/bench/recovery_rounds.py app/quarnel [rounds]
+(that script's X server never resets: with no client between two rounds, a server that reset would
+refuse the next one)
 Prints one line per round and the figures at the end; exits 1 when any round fails.
 """
 import os

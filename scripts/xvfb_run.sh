@@ -8,6 +8,11 @@
 #
 # SERVER ARGUMENTS are Xvfb's (default: -screen 0 1280x1024x24). The command gets DISPLAY and an
 # XAUTHORITY that holds the server's cookie; its exit status is this script's.
+#
+# The server never resets (-noreset): by default an X server resets when its last client leaves,
+# and a client that connects meanwhile is refused ("could not connect to display"). A test that
+# closes its program and starts it again met that on a loaded machine; a loop of xdpyinfo runs
+# beside four busy processes was refused about once in a hundred without it, never with it.
 set -euo pipefail
 
 server_arguments=(-screen 0 1280x1024x24)
@@ -39,13 +44,13 @@ cookie=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
 touch "$work/server-auth"
 xauth -q -f "$work/server-auth" add :0 . "$cookie"
 export XAUTHORITY=$work/auth
-# A display that this run's clients cannot reach (once, in a full test run, display :0 did not
-# answer them) is left to its server, which keeps its number taken, and another server starts.
+# A display that this run's clients cannot reach is left to its server, which keeps its number
+# taken, and another server starts.
 for attempt in 1 2 3; do
     log=$work/server-$attempt.log
     rm -f "$work/display"
     mkfifo "$work/display"
-    Xvfb -displayfd 3 -auth "$work/server-auth" -nolisten tcp "${server_arguments[@]}" \
+    Xvfb -displayfd 3 -auth "$work/server-auth" -nolisten tcp -noreset "${server_arguments[@]}" \
         3>"$work/display" >"$log" 2>&1 &
     servers+=($!)
     # The number comes once the server accepts connections; end of file means it failed to start.
