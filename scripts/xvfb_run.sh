@@ -26,13 +26,12 @@ if [ $# -eq 0 ]; then
 fi
 
 work=$(mktemp -d)
-servers=()
+server=
 cleanup() {
-    local server
-    for server in "${servers[@]}"; do
+    if [ -n "$server" ]; then
         kill "$server" 2>/dev/null || true
         wait "$server" 2>/dev/null || true
-    done
+    fi
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -41,44 +40,28 @@ trap 'exit 1' INT TERM
 # The server takes every cookie in its file whatever display the entry names; the command's file
 # gets the same cookie under the display's number once the server has told it.
 cookie=$(od -An -tx1 -N16 /dev/urandom | tr -d ' \n')
-touch "$work/server-auth"
+touch "$work/server-auth" "$work/auth"
 xauth -q -f "$work/server-auth" add :0 . "$cookie"
-export XAUTHORITY=$work/auth
-# A display that this run's clients cannot reach is left to its server, which keeps its number
-# taken, and another server starts.
-for attempt in 1 2 3; do
-    log=$work/server-$attempt.log
-    rm -f "$work/display"
-    mkfifo "$work/display"
-    Xvfb -displayfd 3 -auth "$work/server-auth" -nolisten tcp -noreset "${server_arguments[@]}" \
-        3>"$work/display" >"$log" 2>&1 &
-    servers+=($!)
-    # The number comes once the server accepts connections; end of file means it failed to start.
-    number=
-    read -r number <"$work/display" || true
-    if [ -z "$number" ]; then
-        echo "error: Xvfb did not start:" >&2
-        cat "$log" >&2
-        exit 1
-    fi
-    export DISPLAY=:$number
-    : >"$XAUTHORITY"
-    xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
-    if xdpyinfo >/dev/null 2>&1; then
-        break
-    fi
-    echo "note: the X server on $DISPLAY does not answer; starting another" >&2
-    if [ "$attempt" -eq 3 ]; then
-        echo "error: no X server answered" >&2
-        exit 1
-    fi
-done
+mkfifo "$work/display"
+Xvfb -displayfd 3 -auth "$work/server-auth" -nolisten tcp -noreset "${server_arguments[@]}" \
+    3>"$work/display" >"$work/server.log" 2>&1 &
+server=$!
+# The number comes once the server accepts connections; end of file means it failed to start.
+number=
+read -r number <"$work/display" || true
+if [ -z "$number" ]; then
+    echo "error: Xvfb did not start:" >&2
+    cat "$work/server.log" >&2
+    exit 1
+fi
+export DISPLAY=:$number XAUTHORITY=$work/auth
+xauth -q -f "$XAUTHORITY" add "$DISPLAY" . "$cookie"
 
 status=0
 "$@" || status=$?
 # A command that failed may have failed for the server: what it said goes with the failure.
-if [ "$status" -ne 0 ] && [ -s "$log" ]; then
+if [ "$status" -ne 0 ] && [ -s "$work/server.log" ]; then
     echo "Xvfb on $DISPLAY said:" >&2
-    cat "$log" >&2
+    cat "$work/server.log" >&2
 fi
 exit "$status"
