@@ -1,5 +1,7 @@
 #include "work_keeping.h"
 
+#include "recovery_window.h"
+
 #include <QGuiApplication>
 #include <QSessionManager>
 
@@ -12,20 +14,14 @@
 
 void OfferRecoveredWork(editor::TForm1& window, document::TRecoveryFolder& folder,
                         document::TRecoveryKeeper& keeper) {
-    for (document::TLeftCopy& left : folder.LeftCopies()) {
-        if (!left.Copy) {
-            const std::filesystem::path keptAs = document::TRecoveryFolder::SetAside(left);
-            window.ReportUnreadableCopy(QString::fromStdU16String(keptAs.u16string()));
-            continue;
-        }
-        const bool taken = window.OfferRecovery(*left.Copy);
-        // This editor's own copy of the work is written before the old one goes.
-        if (taken)
-            keeper.KeepNow();
-        document::TRecoveryFolder::Discard(left);
-        if (taken)
-            return;
-    }
+    QObject::connect(&keeper, &document::TRecoveryKeeper::KeepingFailed, &window, &editor::TForm1::ShowError);
+    std::vector<document::TLeftCopy> left = folder.LeftCopies();
+    if (left.empty())
+        return;
+    editor::TRecoveryWindow recovery(&window, window.Dialogs(), std::move(left),
+                                     {[&window](const document::TRecoveryCopy& copy) { return window.RecoverWork(copy); },
+                                      [&keeper] { return keeper.KeepNow(); }});
+    recovery.exec();
 }
 
 namespace {

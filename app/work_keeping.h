@@ -7,13 +7,12 @@
 
 class QGuiApplication;
 
-// Offers, one box each, the work that editors which closed without saving left, newest first.
-// The first taken back is shown in the window (the others wait for the next start); a copy
-// declined is deleted, one that cannot be read is set aside and reported.
+// Shows the recovery window when editors that closed without saving left work behind, and tells
+// the user, in the window, whenever unsaved work stops being kept.
 void OfferRecoveredWork(editor::TForm1& window, document::TRecoveryFolder& folder,
                         document::TRecoveryKeeper& keeper);
 
-// SIGTERM, SIGHUP and SIGINT write the copy of unsaved work at once and then end the program as
-// the signal would. The desktop session's end asks about unsaved work as closing the window does
-// where the session manager lets the program ask, and otherwise writes the copy.
+// SIGTERM, SIGHUP and SIGINT bring the copy of unsaved work up to date at once and then end the
+// program as the signal would. The desktop session's end asks about unsaved work as closing the
+// window does where the session manager lets the program ask, and otherwise writes the copy.
 void KeepWorkAtTheEnd(QGuiApplication& application, editor::TForm1& window, document::TRecoveryKeeper& keeper);

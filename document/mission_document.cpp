@@ -145,6 +145,8 @@ void TMissionDocument::Replace(const mission::TMission& mission, const QString& 
     fileName_ = fileName;
     stamp_ = stamp;
     history_->clear();
+    // clear() leaves the clean point alone when the history is already empty, as after Recover.
+    history_->setClean();
     emit FileNameChanged();
 }
 

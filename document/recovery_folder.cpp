@@ -1,9 +1,9 @@
 #include "recovery_folder.h"
 
 #include <algorithm>
-#include <array>
 #include <cstdlib>
 #include <random>
+#include <ranges>
 #include <string_view>
 #include <system_error>
 
@@ -18,10 +18,11 @@ namespace document {
 namespace {
 
 constexpr std::string_view kHeading = "Quarnel recovery copy\n";
-constexpr std::uint32_t kFormatVersion = 1;
+// Version 1 stored the file's name in UTF-8; version 2 stores it as the system gives it: bytes on
+// Linux, UTF-16 on Windows.
+constexpr std::uint32_t kNativeNames = 2;
 constexpr std::string_view kCopySuffix = ".recovery";
 constexpr std::string_view kHoldSuffix = ".hold";
-constexpr std::string_view kSetAsideSuffix = ".damaged";
 // A copy is a few kilobytes with its file's name; anything longer is not one.
 constexpr std::size_t kLongestCopy = 64 * 1024;
 
@@ -35,52 +36,52 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
     return ~crc;
 }
 
-class Writer {
-public:
-    void Bytes(std::span<const std::uint8_t> bytes) { out_.insert(out_.end(), bytes.begin(), bytes.end()); }
-    void Text(std::string_view text) {
-        Bytes({reinterpret_cast<const std::uint8_t*>(text.data()), text.size()});
-    }
+// Little-endian numbers and runs of bytes, in and out.
+struct TWriter {
+    std::vector<std::uint8_t> Out;
+    void Bytes(std::span<const std::uint8_t> bytes) { Out.insert(Out.end(), bytes.begin(), bytes.end()); }
     template <class T> void Number(T value) {
-        auto bits = static_cast<std::uint64_t>(value);
-        for (std::size_t i = 0; i < sizeof(T); ++i, bits >>= 8)
-            out_.push_back(static_cast<std::uint8_t>(bits & 0xFF));
+        for (std::size_t i = 0; i < sizeof(T); ++i)
+            Out.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i)));
     }
-    std::vector<std::uint8_t> Take() { return std::move(out_); }
-    std::span<const std::uint8_t> Written() const { return out_; }
-
-private:
-    std::vector<std::uint8_t> out_;
 };
 
-// Reads what Writer wrote; every read past the end fails the whole.
-class Reader {
-public:
-    explicit Reader(std::span<const std::uint8_t> bytes) : bytes_(bytes) {}
+// Every read past the end fails the whole.
+struct TReader {
+    std::span<const std::uint8_t> In;
+    bool Ok = true;
     std::span<const std::uint8_t> Bytes(std::size_t count) {
-        if (count > bytes_.size() - at_) {
-            ok_ = false;
-            return {};
-        }
-        at_ += count;
-        return bytes_.subspan(at_ - count, count);
+        Ok = Ok && count <= In.size();
+        const auto bytes = Ok ? In.first(count) : In.first(0);
+        In = In.subspan(bytes.size());
+        return bytes;
     }
     template <class T> T Number() {
-        const auto bytes = Bytes(sizeof(T));
         std::uint64_t bits = 0;
-        for (std::size_t i = bytes.size(); i-- > 0;)
-            bits = (bits << 8) | bytes[i];
+        for (const auto byte : std::views::reverse(Bytes(sizeof(T))))
+            bits = (bits << 8) | byte;
         return static_cast<T>(bits);
     }
-    bool Ok() const { return ok_; }
-    std::size_t At() const { return at_; }
-    bool AtEnd() const { return at_ == bytes_.size(); }
-
-private:
-    std::span<const std::uint8_t> bytes_;
-    std::size_t at_ = 0;
-    bool ok_ = true;
 };
+
+// The name's code units, least significant byte first.
+std::vector<std::uint8_t> NameBytes(const std::filesystem::path& name) {
+    TWriter out;
+    for (const auto unit : name.native())
+        out.Number(static_cast<std::make_unsigned_t<std::filesystem::path::value_type>>(unit));
+    return out.Out;
+}
+
+std::filesystem::path NameFrom(std::span<const std::uint8_t> bytes, std::uint32_t version) {
+    if (version != kNativeNames)
+        return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
+    using TUnit = std::make_unsigned_t<std::filesystem::path::value_type>;
+    TReader in{bytes};
+    std::filesystem::path::string_type name;
+    while (!in.In.empty() && in.Ok)
+        name.push_back(static_cast<std::filesystem::path::value_type>(in.Number<TUnit>()));
+    return name;
+}
 
 // A process's name for its copy: its process id and eight random letters.
 std::string NewId() {
@@ -97,71 +98,73 @@ std::string NewId() {
     return id;
 }
 
-// Only names this program makes: digits, a dash and eight small letters.
-bool IsId(std::string_view id) {
+// The process id in a name this program makes (digits, a dash and eight small letters); 0 for
+// any other name.
+long ProcessOf(std::string_view id) {
     const std::size_t dash = id.find('-');
-    return dash != std::string_view::npos && dash > 0 && id.size() == dash + 9 &&
-           std::all_of(id.begin(), id.begin() + static_cast<std::ptrdiff_t>(dash),
-                       [](char c) { return c >= '0' && c <= '9'; }) &&
-           std::all_of(id.begin() + static_cast<std::ptrdiff_t>(dash) + 1, id.end(),
-                       [](char c) { return c >= 'a' && c <= 'z'; });
+    const auto is = [](char low, char high) { return [=](char c) { return c >= low && c <= high; }; };
+    if (dash == std::string_view::npos || dash == 0 || dash > 10 || id.size() != dash + 9 ||
+        !std::all_of(id.begin(), id.begin() + static_cast<std::ptrdiff_t>(dash), is('0', '9')) ||
+        !std::all_of(id.end() - 8, id.end(), is('a', 'z')))
+        return 0;
+    return std::atol(std::string(id.substr(0, dash)).c_str());
 }
 
-std::filesystem::path WithSuffix(const std::filesystem::path& folder, const std::string& id, std::string_view suffix) {
-    return folder / (id + std::string(suffix));
+std::filesystem::path HoldOf(std::filesystem::path copy) {
+    return copy.replace_extension(kHoldSuffix);
 }
 
 } // namespace
 
 std::vector<std::uint8_t> EncodeRecoveryCopy(const TRecoveryCopy& copy) {
-    Writer out;
-    out.Text(kHeading);
-    out.Number(kFormatVersion);
-    out.Number(static_cast<std::uint32_t>(copy.FileName.size()));
-    out.Text(copy.FileName);
+    TWriter out;
+    out.Bytes({reinterpret_cast<const std::uint8_t*>(kHeading.data()), kHeading.size()});
+    out.Number(kNativeNames);
+    const std::vector<std::uint8_t> name = NameBytes(copy.File);
+    out.Number(static_cast<std::uint32_t>(name.size()));
+    out.Bytes(name);
     const files::FileStamp& stamp = copy.Stamp;
     out.Number(static_cast<std::uint8_t>(stamp.Exists ? 1 : 0));
-    out.Number(stamp.Device);
-    out.Number(stamp.Identity);
-    out.Number(static_cast<std::uint64_t>(stamp.Size));
-    out.Number(stamp.ModifiedSeconds);
-    out.Number(stamp.ModifiedNanoseconds);
-    out.Number(stamp.ChangedSeconds);
-    out.Number(stamp.ChangedNanoseconds);
+    for (const std::int64_t number : {std::int64_t(stamp.Device), std::int64_t(stamp.Identity), std::int64_t(stamp.Size),
+                                      stamp.ModifiedSeconds, stamp.ModifiedNanoseconds, stamp.ChangedSeconds,
+                                      stamp.ChangedNanoseconds})
+        out.Number(number);
     out.Number(static_cast<std::uint32_t>(stamp.Content.size()));
     out.Bytes(stamp.Content);
     out.Bytes(copy.Image);
-    out.Number(Crc32(out.Written()));
-    return out.Take();
+    out.Number(Crc32(out.Out));
+    return std::move(out.Out);
 }
 
 std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> bytes) {
     if (bytes.size() < sizeof(std::uint32_t) ||
         Crc32(bytes.first(bytes.size() - sizeof(std::uint32_t))) !=
-            Reader(bytes.last(sizeof(std::uint32_t))).Number<std::uint32_t>())
+            TReader{bytes.last(sizeof(std::uint32_t))}.Number<std::uint32_t>())
         return std::nullopt;
-    Reader in(bytes.first(bytes.size() - sizeof(std::uint32_t)));
+    TReader in{bytes.first(bytes.size() - sizeof(std::uint32_t))};
     const auto heading = in.Bytes(kHeading.size());
-    if (!std::equal(heading.begin(), heading.end(), kHeading.begin(), kHeading.end()) ||
-        in.Number<std::uint32_t>() != kFormatVersion)
+    const auto version = in.Number<std::uint32_t>();
+    if (!std::equal(heading.begin(), heading.end(), kHeading.begin(), kHeading.end()) || version < 1 ||
+        version > kNativeNames)
         return std::nullopt;
     TRecoveryCopy copy;
-    const auto name = in.Bytes(in.Number<std::uint32_t>());
-    copy.FileName.assign(name.begin(), name.end());
+    copy.File = NameFrom(in.Bytes(in.Number<std::uint32_t>()), version);
+    // Version 1 named a document without a file "Unnamed".
+    if (version == 1 && copy.File == "Unnamed")
+        copy.File.clear();
     files::FileStamp& stamp = copy.Stamp;
     stamp.Exists = in.Number<std::uint8_t>() != 0;
     stamp.Device = in.Number<std::uint64_t>();
     stamp.Identity = in.Number<std::uint64_t>();
     stamp.Size = in.Number<std::uint64_t>();
-    stamp.ModifiedSeconds = in.Number<std::int64_t>();
-    stamp.ModifiedNanoseconds = in.Number<std::int64_t>();
-    stamp.ChangedSeconds = in.Number<std::int64_t>();
-    stamp.ChangedNanoseconds = in.Number<std::int64_t>();
+    for (std::int64_t* number : {&stamp.ModifiedSeconds, &stamp.ModifiedNanoseconds, &stamp.ChangedSeconds,
+                                 &stamp.ChangedNanoseconds})
+        *number = in.Number<std::int64_t>();
     const auto content = in.Bytes(in.Number<std::uint32_t>());
     stamp.Content.assign(content.begin(), content.end());
     const auto image = in.Bytes(copy.Image.size());
     std::copy(image.begin(), image.end(), copy.Image.begin());
-    if (!in.Ok() || !in.AtEnd())
+    if (!in.Ok || !in.In.empty())
         return std::nullopt;
     return copy;
 }
@@ -183,112 +186,106 @@ std::filesystem::path DefaultRecoveryFolder() {
 TRecoveryFolder::TRecoveryFolder(std::filesystem::path folder) : folder_(std::move(folder)), id_(NewId()) {}
 
 TRecoveryFolder::~TRecoveryFolder() {
-    // The name goes with the copy only: a name removed while its copy stays could be taken by an
-    // editor that would then offer a running editor's copy.
-    if (hold_ && !hasCopy_) {
-        hold_->Remove();
-        // And the folder too once nothing is in it, so that nothing at all is left behind. (An
-        // editor starting meanwhile makes it again at its next write.)
-        std::error_code error;
-        std::filesystem::remove(folder_, error);
-    }
-}
-
-std::filesystem::path TRecoveryFolder::CopyPath(const std::string& id) const {
-    return WithSuffix(folder_, id, kCopySuffix);
-}
-
-std::filesystem::path TRecoveryFolder::HoldPath(const std::string& id) const {
-    return WithSuffix(folder_, id, kHoldSuffix);
+    // The name goes with the copy only: a name removed while its copy stays would say its editor is
+    // gone while it may still be ending.
+    if (!hold_ || hasCopy_)
+        return;
+    hold_->Remove();
+    // Only real folders, and only empty ones, go: never a link the user put in its place.
+    std::error_code error;
+    for (const std::filesystem::path& made : made_)
+        if (std::filesystem::is_directory(std::filesystem::symlink_status(made, error)))
+            std::filesystem::remove(made, error);
 }
 
 void TRecoveryFolder::Write(const TRecoveryCopy& copy) {
     if (folder_.empty())
-        throw files::EInOutError("The system names no folder for the copy of unsaved work", 0);
+        throw files::EInOutError("the system names no folder for it", 0);
+    const std::filesystem::path path = folder_ / (id_ + std::string(kCopySuffix));
     if (!hold_) {
         std::error_code error;
-        if (std::filesystem::create_directories(folder_, error))
+        std::vector<std::filesystem::path> missing;
+        for (auto at = folder_; at.has_relative_path() && !std::filesystem::exists(std::filesystem::symlink_status(at, error));
+             at = at.parent_path())
+            missing.push_back(at);
+        std::filesystem::create_directories(folder_, error);
+        if (error)
+            throw files::EInOutError(error.message(), error.value());
+        if (!missing.empty() && missing.front() == folder_)
             std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, error);
-        hold_ = files::HeldFile::TryHold(HoldPath(id_));
+        made_.insert(made_.end(), missing.begin(), missing.end());
+        hold_ = files::HeldFile::TryHold(HoldOf(path));
         if (!hold_)
-            throw files::EInOutError("Another editor holds the recovery copy's name", 0);
+            throw files::EInOutError("another editor holds its name", 0);
     }
-    const std::vector<std::uint8_t> bytes = EncodeRecoveryCopy(copy);
-    files::ReplaceFile(CopyPath(id_), bytes);
+    files::ReplaceFile(path, EncodeRecoveryCopy(copy), files::NewFileAccess::OwnerOnly);
     hasCopy_ = true;
+    if (Read(path) != copy)
+        throw files::EInOutError("the copy did not read back whole", 0);
 }
 
 void TRecoveryFolder::Remove() {
-    if (!hasCopy_)
-        return;
     std::error_code error;
-    std::filesystem::remove(CopyPath(id_), error);
-    hasCopy_ = false;
+    if (hasCopy_ && (std::filesystem::remove(folder_ / (id_ + std::string(kCopySuffix)), error) || !error))
+        hasCopy_ = false;
 }
 
-std::vector<TLeftCopy> TRecoveryFolder::LeftCopies() {
-    struct TFound {
-        TLeftCopy Left;
-        files::FileStamp Stamp;
-    };
-    std::vector<TFound> found;
-    std::error_code error;
-    if (folder_.empty())
-        return {};
-    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
-        const std::string name = entry.path().filename().string();
-        const bool isHold = name.ends_with(kHoldSuffix);
-        if (!isHold && !name.ends_with(kCopySuffix))
-            continue;
-        const std::string id = name.substr(0, name.size() - (isHold ? kHoldSuffix : kCopySuffix).size());
-        if (!IsId(id) || id == id_)
-            continue;
-        const std::filesystem::path copyPath = CopyPath(id);
-        try {
-            // A hold's name after its copy's: the pair is taken once, at its copy.
-            if (isHold && std::filesystem::exists(copyPath))
-                continue;
-            std::optional<files::HeldFile> hold = files::HeldFile::TryHold(HoldPath(id));
-            if (!hold)
-                continue; // a running editor's
-            if (isHold) {
-                hold->Remove(); // left without a copy
-                continue;
-            }
-            std::vector<std::uint8_t> bytes(kLongestCopy + 1);
-            const files::FilePrefix read = files::ReadFilePrefix(copyPath, bytes);
-            bytes.resize(read.BytesRead);
-            std::optional<TRecoveryCopy> copy;
-            if (read.FileSize <= kLongestCopy)
-                copy = DecodeRecoveryCopy(bytes);
-            found.push_back({TLeftCopy{copyPath, std::move(copy), std::move(*hold)}, read.Stamp});
-        } catch (const files::EInOutError&) {
-            // Gone meanwhile, or not ours to read: nothing to offer.
-        }
-    }
-    std::sort(found.begin(), found.end(), [](const TFound& a, const TFound& b) {
-        return std::tie(a.Stamp.ModifiedSeconds, a.Stamp.ModifiedNanoseconds) >
-               std::tie(b.Stamp.ModifiedSeconds, b.Stamp.ModifiedNanoseconds);
-    });
+std::vector<TLeftCopy> TRecoveryFolder::LeftCopies() const {
     std::vector<TLeftCopy> left;
-    for (TFound& each : found)
-        left.push_back(std::move(each.Left));
+    std::error_code error;
+    for (const auto& entry : std::filesystem::directory_iterator(folder_, error)) {
+        const std::filesystem::path& path = entry.path();
+        const bool isCopy = path.extension() == kCopySuffix;
+        if ((!isCopy && path.extension() != kHoldSuffix) || path.stem() == id_)
+            continue;
+        std::filesystem::path copy = path;
+        copy.replace_extension(kCopySuffix);
+        // A hold's name after its copy's: the pair is taken once, at its copy.
+        if (!isCopy && std::filesystem::exists(std::filesystem::symlink_status(copy, error)))
+            continue;
+        std::optional<files::HeldFile> hold = Hold(copy);
+        if (hold && !isCopy)
+            hold->Remove(); // left without a copy
+        else if (hold)
+            left.push_back({copy, entry.last_write_time(error)});
+    }
+    std::sort(left.begin(), left.end(), [](const TLeftCopy& a, const TLeftCopy& b) { return a.Written > b.Written; });
     return left;
 }
 
-void TRecoveryFolder::Discard(TLeftCopy& left) {
+std::optional<files::HeldFile> TRecoveryFolder::Hold(const std::filesystem::path& copy) {
+    const long process = ProcessOf(copy.stem().string());
+    if (process == 0)
+        return std::nullopt;
+    // Its editor's hold tells while it is there; without it (deleted by a cleaner, or by hand) the
+    // editor's process does.
     std::error_code error;
-    std::filesystem::remove(left.Path, error);
-    left.Hold.Remove();
+    const std::filesystem::path hold = HoldOf(copy);
+    if (!std::filesystem::exists(std::filesystem::symlink_status(hold, error)) && files::ProcessMayRun(process))
+        return std::nullopt;
+    try {
+        return files::HeldFile::TryHold(hold);
+    } catch (const files::EInOutError&) {
+        return std::nullopt; // not ours to hold
+    }
 }
 
-std::filesystem::path TRecoveryFolder::SetAside(TLeftCopy& left) {
-    std::filesystem::path aside = left.Path;
-    aside.replace_extension(kSetAsideSuffix);
+std::optional<TRecoveryCopy> TRecoveryFolder::Read(const std::filesystem::path& copy) {
+    try {
+        std::vector<std::uint8_t> bytes(kLongestCopy + 1);
+        const files::FilePrefix read = files::ReadFilePrefix(copy, bytes);
+        bytes.resize(read.BytesRead);
+        return read.FileSize <= kLongestCopy ? DecodeRecoveryCopy(bytes) : std::nullopt;
+    } catch (const files::EInOutError&) {
+        return std::nullopt;
+    }
+}
+
+void TRecoveryFolder::Discard(const std::filesystem::path& copy, files::HeldFile& hold) {
     std::error_code error;
-    std::filesystem::rename(left.Path, aside, error);
-    left.Hold.Remove();
-    return error ? left.Path : aside;
+    std::filesystem::remove(copy, error);
+    if (!error)
+        hold.Remove();
 }
 
 } // namespace document

@@ -1,24 +1,23 @@
 // The copies of unsaved work that editors keep in the user's state folder, so that work survives
-// a crash, a kill or a power cut. Each running editor writes one copy under a name it holds for
-// as long as it runs; a copy whose editor is gone is what the next start offers back.
+// a crash, a kill or a power cut. Each running editor writes one copy, <id>.recovery, and holds
+// <id>.hold for as long as it runs (the id is its process id and eight random letters); a copy
+// whose editor is gone is what the next start offers back. Nothing else in the folder is touched.
 #pragma once
 
 #include "file_system.h"
 #include "held_file.h"
 #include "skirmish_file.h"
 
-#include <cstdint>
 #include <filesystem>
 #include <optional>
 #include <span>
-#include <string>
 #include <vector>
 
 namespace document {
 
 // What a copy holds: the document's bytes, the file it belongs to, and that file's stamp.
 struct TRecoveryCopy {
-    std::string FileName; // the file's path in UTF-8, or "Unnamed"
+    std::filesystem::path File; // as the system names it; empty for a document without a file
     files::FileStamp Stamp;
     mission::TSkirmishImage Image{};
 
@@ -34,43 +33,45 @@ std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> by
 // Quarnel on Windows; empty when the system names no such folder.
 std::filesystem::path DefaultRecoveryFolder();
 
-// A copy whose editor is gone, held while it is offered so that no other editor offers it too.
+// A copy whose editor is gone, as the folder lists it; read only when asked.
 struct TLeftCopy {
     std::filesystem::path Path;
-    std::optional<TRecoveryCopy> Copy; // nothing when it cannot be read or is damaged
-    files::HeldFile Hold;
+    std::filesystem::file_time_type Written;
 };
 
 class TRecoveryFolder {
 public:
     explicit TRecoveryFolder(std::filesystem::path folder);
-    // Lets go of this editor's name; its copy, when there is one, stays to be offered.
+    // With no copy left, lets go of this editor's name, and removes the folders it made when
+    // nothing else is in them. A copy of work still unsaved stays, to be offered.
     ~TRecoveryFolder();
     TRecoveryFolder(const TRecoveryFolder&) = delete;
     TRecoveryFolder& operator=(const TRecoveryFolder&) = delete;
 
     const std::filesystem::path& Folder() const { return folder_; }
     // This editor's copy, written as a save writes (a temporary, flushed, renamed over the old
-    // copy), so that it is always whole. Makes the folder when needed. Raises EInOutError.
+    // copy) for the user alone, and read back. Makes the folder when needed. Raises EInOutError.
     void Write(const TRecoveryCopy& copy);
     // Removes this editor's copy, when there is one.
     void Remove();
 
-    // The copies whose editors are gone, newest first, each held until it is discarded, set aside
-    // or dropped; never a running editor's. Names left without a copy are cleared on the way.
-    std::vector<TLeftCopy> LeftCopies();
-    static void Discard(TLeftCopy& left);
-    // Keeps a copy that cannot be read under a name that is never offered again; returns it.
-    static std::filesystem::path SetAside(TLeftCopy& left);
+    // The copies whose editors are gone, newest first; never a running editor's, even one whose
+    // hold was deleted. Holds nothing open. Names left without a copy are cleared on the way.
+    std::vector<TLeftCopy> LeftCopies() const;
+    // Holds a left copy while it is recovered or discarded; nothing when its editor runs, or
+    // another editor holds it now.
+    static std::optional<files::HeldFile> Hold(const std::filesystem::path& copy);
+    // The copy, or nothing when it cannot be read or is damaged.
+    static std::optional<TRecoveryCopy> Read(const std::filesystem::path& copy);
+    // Removes a held copy, then its hold.
+    static void Discard(const std::filesystem::path& copy, files::HeldFile& hold);
 
 private:
-    std::filesystem::path CopyPath(const std::string& id) const;
-    std::filesystem::path HoldPath(const std::string& id) const;
-
     std::filesystem::path folder_;
     std::string id_;
     std::optional<files::HeldFile> hold_;
     bool hasCopy_ = false;
+    std::vector<std::filesystem::path> made_; // the folders this editor made, deepest first
 };
 
 } // namespace document

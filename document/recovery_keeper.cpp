@@ -1,8 +1,9 @@
 #include "recovery_keeper.h"
 
+#include "file_names.h"
 #include "user_error.h"
 
-#include <cstdio>
+#include <system_error>
 
 namespace document {
 
@@ -24,17 +25,15 @@ TRecoveryKeeper::TRecoveryKeeper(const TMissionDocument& document, TRecoveryFold
             changed();
         } else {
             timer_.stop();
-            Ask(std::nullopt);
+            Ask(false);
         }
     });
     connect(&document, &TMissionDocument::Closed, this, [this] {
         timer_.stop();
-        Ask(std::nullopt);
+        Ask(false);
         Settle();
     });
-    connect(&timer_, &QTimer::timeout, this, [this] {
-        Ask(document_.Modified() ? TRequest(Snapshot()) : std::nullopt);
-    });
+    connect(&timer_, &QTimer::timeout, this, [this] { Ask(document_.Modified()); });
 }
 
 TRecoveryKeeper::~TRecoveryKeeper() {
@@ -46,11 +45,13 @@ TRecoveryKeeper::~TRecoveryKeeper() {
     writer_.join();
 }
 
-TRecoveryCopy TRecoveryKeeper::Snapshot() const {
-    return {document_.FileName().toStdString(), document_.Stamp(), mission::EncodeMission(document_.Mission())};
-}
-
-void TRecoveryKeeper::Ask(TRequest request) {
+// The copy is taken here, on the window's thread, of the document as it is now.
+void TRecoveryKeeper::Ask(bool keep) {
+    TRequest request;
+    if (keep)
+        request = {document_.HasFile() ? files::PathFromName(document_.FileName().toStdU16String())
+                                       : std::filesystem::path(),
+                   document_.Stamp(), mission::EncodeMission(document_.Mission())};
     {
         std::lock_guard lock(mutex_);
         pending_ = std::move(request);
@@ -65,34 +66,10 @@ void TRecoveryKeeper::Settle() {
 
 bool TRecoveryKeeper::KeepNow() {
     timer_.stop();
-    if (!document_.Modified())
-        return true;
-    const TRecoveryCopy copy = Snapshot();
-    {
-        std::lock_guard lock(mutex_);
-        pending_.reset();
-    }
-    std::lock_guard io(ioMutex_);
-    try {
-        folder_.Write(copy);
-        return true;
-    } catch (const text::EUserError&) {
-        return false;
-    }
-}
-
-// Called with the folder's mutex held.
-void TRecoveryKeeper::Carry(const TRequest& request) {
-    try {
-        if (request)
-            folder_.Write(*request);
-        else
-            folder_.Remove();
-    } catch (const text::EUserError& error) {
-        // The editor goes on without a copy; saving still reports its own errors. Said once.
-        if (!std::exchange(failureTold_, true))
-            std::fprintf(stderr, "quarnel: the copy of unsaved work could not be kept: %s\n", error.what());
-    }
+    Ask(document_.Modified());
+    std::unique_lock lock(mutex_);
+    wake_.wait(lock, [this] { return !pending_ && !busy_; });
+    return kept_;
 }
 
 void TRecoveryKeeper::WriterLoop() {
@@ -105,12 +82,24 @@ void TRecoveryKeeper::WriterLoop() {
         pending_.reset();
         busy_ = true;
         lock.unlock();
-        {
-            std::lock_guard io(ioMutex_);
-            Carry(request);
+        QString failure;
+        try {
+            if (request)
+                folder_.Write(*request);
+            else
+                folder_.Remove();
+        } catch (const files::EInOutError& error) {
+            failure = QString::fromStdString(error.ErrorCode ? std::system_category().message(error.ErrorCode)
+                                                             : error.what());
+        } catch (const text::EUserError& error) {
+            failure = QString::fromStdString(error.what());
         }
         lock.lock();
         busy_ = false;
+        if (std::exchange(kept_, failure.isEmpty()) && !failure.isEmpty())
+            emit KeepingFailed(QString("Unsaved changes cannot be kept in %1: %2. Save your work often until "
+                                       "this is mended.")
+                                   .arg(QString::fromStdU16String(files::NameFromPath(folder_.Folder())), failure));
         wake_.notify_all();
     }
 }

@@ -26,32 +26,38 @@ public:
     // Finishes what was asked of the writer. A copy of work still unsaved stays, to be offered.
     ~TRecoveryKeeper() override;
 
-    // Writes the copy at once, on this thread, when there is unsaved work: before the program ends
-    // without its window's say (a signal, the session's end). False when the copy could not be
-    // written.
+    // Brings the copy in line with the document at once and waits for it: written while there is
+    // unsaved work, removed when there is none. Before the program ends without its window's say
+    // (a signal, the session's end), and before a recovered copy goes. False when the copy could
+    // not be written and read back.
     bool KeepNow();
     // Waits until the writer has done what it was asked.
     void Settle();
 
+signals:
+    // The copy could not be kept, after it could: the text tells the user where and why. Said once
+    // until a copy has been kept again.
+    void KeepingFailed(const QString& text);
+
 private:
     // A copy to write, or (nothing) the copy to remove.
     using TRequest = std::optional<TRecoveryCopy>;
-    TRecoveryCopy Snapshot() const;
-    void Ask(TRequest request);
-    void Carry(const TRequest& request);
+    // Asks for a copy of the document as it is now (keep), or for the copy's removal.
+    void Ask(bool keep);
     void WriterLoop();
 
     const TMissionDocument& document_;
     TRecoveryFolder& folder_;
     QTimer timer_;
 
-    std::mutex ioMutex_; // guards the folder: one write or removal at a time
-    std::mutex mutex_;   // guards what follows; never held while a file is written
+    // The writer carries out one request at a time, always the newest asked, so an older copy
+    // never replaces a newer one.
+    std::mutex mutex_;
     std::condition_variable wake_;
-    std::optional<TRequest> pending_; // the newest request not yet carried out
+    std::optional<TRequest> pending_;
     bool busy_ = false;
     bool stopping_ = false;
-    bool failureTold_ = false; // the writer's own
+    bool kept_ = true; // whether the last request was carried out
     std::thread writer_;
 };
 

@@ -48,11 +48,13 @@ public:
     // or dropped on the window.
     void OpenFile(const QString& path);
 
-    // Asks whether to take back work an editor that closed without saving left behind; on Yes the
-    // window shows it, modified and belonging to its file, and the answer is true.
-    bool OfferRecovery(const document::TRecoveryCopy& copy);
-    // Tells the user that a copy of unsaved work could not be read and is kept under this name.
-    void ReportUnreadableCopy(const QString& keptAs);
+    // Shows work an editor that closed without saving left behind, modified and belonging to its
+    // file, after the same question about unsaved changes as Open; false when the user cancelled.
+    bool RecoverWork(const document::TRecoveryCopy& copy);
+    // The dialogs and message boxes of this window and of those it opens.
+    TDialogs& Dialogs() { return *dialogs_; }
+    // The standard error box.
+    void ShowError(const QString& text);
     // The close request: asks about unsaved changes as Open and New do; false when the close is
     // refused. Also asked when the desktop session ends.
     bool FormClose();
@@ -130,7 +132,6 @@ private:
     void RunCommand(const std::function<void()>& command);
     // After a list rebuild failed part-way, shows the document in every other control.
     void RecoverFromListError();
-    void ShowError(const QString& text);
     // The file dialogs are made when first needed (they are costly to build) and then kept, so
     // each shows the folder and name last chosen in it.
     QFileDialog& OpenDialog1();

@@ -6,6 +6,7 @@
 #include "choice_box.h"
 #include "draw_list_box.h"
 #include "error_text.h"
+#include "file_names.h"
 #include "home_page.h"
 #include "list_entries.h"
 #include "skirmish_file.h"
@@ -149,23 +150,21 @@ void TForm1::ShowFromFirstSlot() {
     RefreshAll();
 }
 
-bool TForm1::OfferRecovery(const document::TRecoveryCopy& copy) {
-    const QString fileName = QString::fromStdString(copy.FileName);
-    if (!dialogs_->AskYesNo(this, BoxTitle(),
-                            QString("Quarnel closed without saving the changes to \"%1\". Recover them?")
-                                .arg(QFileInfo(fileName).fileName()),
-                            true))
-        return false;
-    mission::TMission recovered = document_.Mission();
-    mission::DecodeMission(recovered, copy.Image);
-    document_.Recover(recovered, fileName, copy.Stamp);
-    RunCommand([this] { ShowFromFirstSlot(); });
-    return true;
-}
-
-void TForm1::ReportUnreadableCopy(const QString& keptAs) {
-    ShowError(QString("A copy of unsaved changes that Quarnel kept could not be read. It is kept as \"%1\"")
-                  .arg(QDir::toNativeSeparators(keptAs)));
+bool TForm1::RecoverWork(const document::TRecoveryCopy& copy) {
+    bool recovered = false;
+    RunCommand([&] {
+        if (!SaveChangesFirst())
+            return;
+        mission::TMission mission = document_.Mission();
+        mission::DecodeMission(mission, copy.Image);
+        document_.Recover(mission,
+                          copy.File.empty() ? QString(document::kUnnamed)
+                                            : QString::fromStdU16String(files::NameFromPath(copy.File)),
+                          copy.Stamp);
+        recovered = true;
+        ShowFromFirstSlot();
+    });
+    return recovered;
 }
 
 void TForm1::NewBtnClick() {

@@ -63,6 +63,14 @@ std::u16string NameFromSystem(std::string_view bytes) {
     return name;
 }
 
+std::u16string NameFromPath(const std::filesystem::path& path) {
+#ifdef _WIN32
+    return std::u16string(path.native().begin(), path.native().end());
+#else
+    return NameFromSystem(path.native());
+#endif
+}
+
 std::filesystem::path PathFromName(std::u16string_view name) {
 #ifdef _WIN32
     return std::filesystem::path(std::wstring(name.begin(), name.end()));

@@ -16,6 +16,9 @@ std::u16string NameFromSystem(std::string_view bytes);
 // The path a text names, the kept bytes put back; on Windows the text is the name itself.
 std::filesystem::path PathFromName(std::u16string_view name);
 
+// The text of a path's name, as NameFromSystem makes it (on Windows the name itself).
+std::u16string NameFromPath(const std::filesystem::path& path);
+
 // The name made absolute against the working folder, "." and ".." taken out.
 std::u16string AbsoluteName(std::u16string_view name);
 

@@ -63,7 +63,14 @@ bool ChangedSince(const std::filesystem::path& path, const FileStamp& stamp);
 // refused (a sticky folder, a bind mount, a folder the user may not write), the file is written in
 // place instead, and its first bytes and length are put back when that fails. A later save into
 // the same folder removes the temporaries that killed saves left behind. Raises EInOutError.
-FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes);
+// A file made new gets the usual mode the user's umask allows, or (OwnerOnly) is for its owner
+// alone from the start; on Windows it takes its folder's rights either way.
+enum class NewFileAccess { Usual, OwnerOnly };
+FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes,
+                      NewFileAccess access = NewFileAccess::Usual);
+
+// True when the process with this id may still be running: it runs, or the system will not say.
+bool ProcessMayRun(long process);
 
 // The text shown for a system error number of this platform.
 std::string ErrorText(int errorCode, const std::filesystem::path& path);

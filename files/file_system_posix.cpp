@@ -232,10 +232,9 @@ bool IsTemporaryName(std::string_view name, long& process) {
     return true;
 }
 
-// True when the process a temporary's name gives may still be running. Names without one (those of
-// earlier versions) say nothing.
+// Names of temporaries without a process id (those of earlier versions) say nothing.
 bool OwnerMayRun(long process) {
-    return process > 0 && (Calls().Kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM);
+    return process > 0 && ProcessMayRun(process);
 }
 
 // True when the file has not changed for kLeftoverAgeSeconds. Its change time is the one no
@@ -443,7 +442,7 @@ bool TakeOver(const std::filesystem::path& target, const struct stat& existing, 
 // flushes the folder.
 TWritten WriteBeside(const std::filesystem::path& target, const std::filesystem::path& folder,
                      const Descriptor& folderFile, const struct stat& existing, bool exists,
-                     std::span<const std::uint8_t> bytes, bool unnamed, FileStamp& stamp) {
+                     std::span<const std::uint8_t> bytes, mode_t mode, bool unnamed, FileStamp& stamp) {
     // Every name of a file with several must see the saved mission.
     if (exists && existing.st_nlink > 1)
         return TWritten::InPlaceInstead;
@@ -458,7 +457,7 @@ TWritten WriteBeside(const std::filesystem::path& target, const std::filesystem:
     if (const int error = WriteAllAt(temporary.file.get(), bytes, 0); error != 0)
         Raise(error, target);
     // The mode last, after the owner's change and the write, which both clear set-id bits.
-    if (Calls().FChmod(temporary.file.get(), exists ? existing.st_mode & 07777 : NewFileMode()) != 0)
+    if (Calls().FChmod(temporary.file.get(), mode) != 0)
         Raise(errno, target);
     if (Calls().FSync(temporary.file.get()) != 0)
         Raise(errno, target);
@@ -595,7 +594,11 @@ FileStamp StampOf(const std::filesystem::path& path) {
     return StampFrom(st);
 }
 
-FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+bool ProcessMayRun(long process) {
+    return Calls().Kill(static_cast<pid_t>(process), 0) == 0 || errno == EPERM;
+}
+
+FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, NewFileAccess access) {
     KeepFileSizeLimitFromKilling();
     const std::filesystem::path target = ResolveLinks(path);
     const std::filesystem::path folder = target.parent_path().empty() ? "." : target.parent_path();
@@ -623,12 +626,13 @@ FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::ui
     if (!folderFile.valid() && errno != EACCES)
         Raise(errno, target);
 
+    const mode_t mode = exists ? existing.st_mode & 07777 : access == NewFileAccess::OwnerOnly ? 0600 : NewFileMode();
     FileStamp stamp;
-    TWritten written = WriteBeside(target, folder, folderFile, existing, exists, bytes,
+    TWritten written = WriteBeside(target, folder, folderFile, existing, exists, bytes, mode,
                                    Calls().UnnamedTemporaries, stamp);
     // Without /proc an unnamed file cannot be given a name: write a named one instead.
     if (written == TWritten::NotNamed)
-        written = WriteBeside(target, folder, folderFile, existing, exists, bytes, false, stamp);
+        written = WriteBeside(target, folder, folderFile, existing, exists, bytes, mode, false, stamp);
     if (written == TWritten::InPlaceInstead)
         stamp = WriteInPlace(target, bytes);
     RemoveLeftovers(folder);

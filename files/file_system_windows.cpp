@@ -248,7 +248,12 @@ FileStamp StampOf(const std::filesystem::path& path) {
     return StampFrom(info);
 }
 
-FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes) {
+bool ProcessMayRun(long process) {
+    return OwnerMayRun(static_cast<DWORD>(process));
+}
+
+// New files take the folder's rights on Windows, whatever access asks.
+FileStamp ReplaceFile(const std::filesystem::path& path, std::span<const std::uint8_t> bytes, NewFileAccess) {
     const std::filesystem::path target = ResolveLinks(path);
     const std::filesystem::path folder = target.has_parent_path() ? target.parent_path() : L".";
 
