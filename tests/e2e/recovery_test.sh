@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Unsaved work survives the editor's end under a real X server: an edit in the real window, then
-# kill -9, then a restart offers the work back and Yes gives exactly the bytes of the edit; the same
+# kill -9, then a restart offers the work back (Escape, or a kill meanwhile, keeps it) and Recover
+# gives exactly the bytes of the edit; the same
 # after SIGTERM, which writes the copy at once; and once saved, no copy is left.
 # Usage: recovery_test.sh <quarnel> <e2e_expect>
 set -euo pipefail
@@ -32,13 +33,17 @@ retype() { click "$1" "$2"; xdotool key ctrl+a; xdotool type --delay 30 -- "$3";
 # The stored waves less one of slot 1.
 waves() { od -An -tu1 -j $((72 + 12)) -N1 "$work/Mission.skm" | tr -d ' '; }
 copies() { find "$state" -name '*.recovery' 2>/dev/null | wc -l; }
-# Restarts the editor and answers the offer with its default button, Yes.
-restart_and_recover() {
+# Restarts the editor and waits for the recovery window, whose id it leaves in box.
+restart_to_offer() {
     start
-    local box=
-    wait_until 'box=$(xdotool search --onlyvisible --name "^quarnel$" 2>/dev/null | head -n 1); [ -n "$box" ]' ||
+    box=
+    wait_until 'box=$(xdotool search --onlyvisible --name "Unsaved Changes$" 2>/dev/null | head -n 1); [ -n "$box" ]' ||
         fail "no offer of the unsaved work"
     xdotool windowfocus --sync "$box"; pause
+}
+# Restarts the editor and answers the offer with its default button, Recover.
+restart_and_recover() {
+    restart_to_offer
     xdotool key Return
     wait_until '[ "$(title)" = "$version  -  [Mission.skm]" ]' || fail "title after recovery: $(title)"
     xdotool windowfocus --sync "$win"
@@ -53,6 +58,14 @@ retype 370 75 7 # Wavespin of slot 1
 sleep 2
 kill -9 "$pid"; wait "$pid" 2>/dev/null || true
 [ "$(copies)" = 1 ] || fail "$(copies) copies after kill -9"
+# Escape keeps the copy, and so does a kill while the recovery window is up.
+restart_to_offer
+xdotool key Escape; pause
+[ "$(copies)" = 1 ] || fail "$(copies) copies after Escape"
+kill -9 "$pid"; wait "$pid" 2>/dev/null || true
+restart_to_offer
+kill -9 "$pid"; wait "$pid" 2>/dev/null || true
+[ "$(copies)" = 1 ] || fail "$(copies) copies after a kill in the recovery window"
 restart_and_recover
 xdotool key ctrl+s
 wait_until '[ "$(waves)" = 6 ]' || fail "saved waves byte $(waves) after kill -9, not 6"
