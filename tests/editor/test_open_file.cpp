@@ -156,24 +156,21 @@ TEST_F(OpenFileTest, ADropOnAChangedDocumentAsksAndCancelKeepsIt) {
 }
 
 // Work taken back after a crash shows as the document, modified and belonging to its file, whose
-// change meanwhile Save still asks about; declined, it changes nothing.
+// change meanwhile Save still asks about; over unsaved work it asks first, as Open does.
 TEST_F(OpenFileTest, RecoveredWorkIsShownModifiedAndBelongsToItsFile) {
     mission::TMission changed;
     mission::LoadMission(changed, dir / "Battle.skm");
     changed.FlightGroups[0].CraftPerWave = 9;
-    document::TRecoveryCopy copy{(dir / "Battle.skm").string(), files::StampOf(dir / "Battle.skm"),
+    document::TRecoveryCopy copy{dir / "Battle.skm", files::StampOf(dir / "Battle.skm"),
                                  mission::EncodeMission(changed)};
+    ReplaceText(Find<QWidget>("SizeSpin"), "4");
     const mission::TMission before = form->Document().Mission();
-
-    dialogs->YesNoAnswers = {false};
-    EXPECT_FALSE(form->OfferRecovery(copy));
+    dialogs->SaveAnswers = {editor::TAnswer::Cancel};
+    EXPECT_FALSE(form->RecoverWork(copy));
     EXPECT_EQ(form->Document().Mission(), before);
-    EXPECT_FALSE(form->Document().Modified());
 
-    dialogs->YesNoAnswers = {true};
-    EXPECT_TRUE(form->OfferRecovery(copy));
-    EXPECT_EQ(dialogs->YesNoQuestions.back(),
-              "Quarnel closed without saving the changes to \"Battle.skm\". Recover them? [Yes]");
+    dialogs->SaveAnswers = {editor::TAnswer::No};
+    EXPECT_TRUE(form->RecoverWork(copy));
     EXPECT_EQ(form->Document().Mission().FlightGroups[0].CraftPerWave, 9);
     EXPECT_TRUE(form->Document().Modified());
     EXPECT_TRUE(Find<QWidget>("SaveBtn")->isEnabled());
@@ -186,6 +183,6 @@ TEST_F(OpenFileTest, RecoveredWorkIsShownModifiedAndBelongsToItsFile) {
     const auto onDisk = testsupport::ReadBytes(dir / "Battle.skm");
     dialogs->YesNoAnswers = {false};
     Click(Find<QWidget>("SaveBtn"));
-    EXPECT_EQ(dialogs->YesNoQuestions.size(), 3u) << "the file changed since the copy was made";
+    EXPECT_EQ(dialogs->YesNoQuestions.size(), 1u) << "the file changed since the copy was made";
     EXPECT_EQ(testsupport::ReadBytes(dir / "Battle.skm"), onDisk);
 }
