@@ -1,17 +1,13 @@
 #include "recovery_folder.h"
 
+#include <QCoreApplication>
+#include <QRandomGenerator>
 #include <algorithm>
+#include <bit>
 #include <cstdlib>
-#include <random>
-#include <ranges>
+#include <cstring>
 #include <string_view>
 #include <system_error>
-
-#ifdef _WIN32
-#include <process.h>
-#else
-#include <unistd.h>
-#endif
 
 namespace document {
 
@@ -36,14 +32,13 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
     return ~crc;
 }
 
-// Little-endian numbers and runs of bytes, in and out.
+// Numbers and runs of bytes, in and out, in the order of the machine, little-endian on every
+// system the program is built for.
+static_assert(std::endian::native == std::endian::little);
 struct TWriter {
     std::vector<std::uint8_t> Out;
     void Bytes(std::span<const std::uint8_t> bytes) { Out.insert(Out.end(), bytes.begin(), bytes.end()); }
-    template <class T> void Number(T value) {
-        for (std::size_t i = 0; i < sizeof(T); ++i)
-            Out.push_back(static_cast<std::uint8_t>(static_cast<std::uint64_t>(value) >> (8 * i)));
-    }
+    template <class T> void Number(T value) { Bytes({reinterpret_cast<const std::uint8_t*>(&value), sizeof(T)}); }
 };
 
 // Every read past the end fails the whole.
@@ -57,44 +52,31 @@ struct TReader {
         return bytes;
     }
     template <class T> T Number() {
-        std::uint64_t bits = 0;
-        for (const auto byte : std::views::reverse(Bytes(sizeof(T))))
-            bits = (bits << 8) | byte;
-        return static_cast<T>(bits);
+        T value{};
+        const auto bytes = Bytes(sizeof(T));
+        std::memcpy(&value, bytes.data(), bytes.size());
+        return value;
     }
 };
 
-// The name's code units, least significant byte first.
-std::vector<std::uint8_t> NameBytes(const std::filesystem::path& name) {
-    TWriter out;
-    for (const auto unit : name.native())
-        out.Number(static_cast<std::make_unsigned_t<std::filesystem::path::value_type>>(unit));
-    return out.Out;
+// The name's code units: bytes on Linux, UTF-16 on Windows.
+std::span<const std::uint8_t> NameBytes(const std::filesystem::path& name) {
+    return {reinterpret_cast<const std::uint8_t*>(name.c_str()), name.native().size() * sizeof(name.c_str()[0])};
 }
 
 std::filesystem::path NameFrom(std::span<const std::uint8_t> bytes, std::uint32_t version) {
     if (version != kNativeNames)
         return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
-    using TUnit = std::make_unsigned_t<std::filesystem::path::value_type>;
-    TReader in{bytes};
-    std::filesystem::path::string_type name;
-    while (!in.In.empty() && in.Ok)
-        name.push_back(static_cast<std::filesystem::path::value_type>(in.Number<TUnit>()));
+    std::filesystem::path::string_type name(bytes.size() / sizeof(name[0]), 0);
+    std::memcpy(name.data(), bytes.data(), name.size() * sizeof(name[0]));
     return name;
 }
 
 // A process's name for its copy: its process id and eight random letters.
 std::string NewId() {
-#ifdef _WIN32
-    const long process = _getpid();
-#else
-    const long process = ::getpid();
-#endif
-    std::random_device entropy;
-    std::uniform_int_distribution<int> letter('a', 'z');
-    std::string id = std::to_string(process) + "-";
+    std::string id = std::to_string(QCoreApplication::applicationPid()) + "-";
     for (int i = 0; i < 8; ++i)
-        id += static_cast<char>(letter(entropy));
+        id += static_cast<char>(QRandomGenerator::global()->bounded('a', 'z' + 1));
     return id;
 }
 
@@ -120,7 +102,7 @@ std::vector<std::uint8_t> EncodeRecoveryCopy(const TRecoveryCopy& copy) {
     TWriter out;
     out.Bytes({reinterpret_cast<const std::uint8_t*>(kHeading.data()), kHeading.size()});
     out.Number(kNativeNames);
-    const std::vector<std::uint8_t> name = NameBytes(copy.File);
+    const auto name = NameBytes(copy.File);
     out.Number(static_cast<std::uint32_t>(name.size()));
     out.Bytes(name);
     const files::FileStamp& stamp = copy.Stamp;
