@@ -1,9 +1,10 @@
 #include "recovery_folder.h"
 
 #include <QCoreApplication>
+#include <QDataStream>
+#include <QIODevice>
 #include <QRandomGenerator>
 #include <algorithm>
-#include <bit>
 #include <cstdlib>
 #include <cstring>
 #include <string_view>
@@ -32,44 +33,21 @@ std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
     return ~crc;
 }
 
-// Numbers and runs of bytes, in and out, in the order of the machine, little-endian on every
-// system the program is built for.
-static_assert(std::endian::native == std::endian::little);
-struct TWriter {
-    std::vector<std::uint8_t> Out;
-    void Bytes(std::span<const std::uint8_t> bytes) { Out.insert(Out.end(), bytes.begin(), bytes.end()); }
-    template <class T> void Number(T value) { Bytes({reinterpret_cast<const std::uint8_t*>(&value), sizeof(T)}); }
-};
-
-// Every read past the end fails the whole.
-struct TReader {
-    std::span<const std::uint8_t> In;
-    bool Ok = true;
-    std::span<const std::uint8_t> Bytes(std::size_t count) {
-        Ok = Ok && count <= In.size();
-        const auto bytes = Ok ? In.first(count) : In.first(0);
-        In = In.subspan(bytes.size());
-        return bytes;
-    }
-    template <class T> T Number() {
-        T value{};
-        const auto bytes = Bytes(sizeof(T));
-        std::memcpy(&value, bytes.data(), bytes.size());
-        return value;
-    }
-};
-
 // The name's code units: bytes on Linux, UTF-16 on Windows.
-std::span<const std::uint8_t> NameBytes(const std::filesystem::path& name) {
-    return {reinterpret_cast<const std::uint8_t*>(name.c_str()), name.native().size() * sizeof(name.c_str()[0])};
+QByteArray NameBytes(const std::filesystem::path& name) {
+    return {reinterpret_cast<const char*>(name.c_str()), static_cast<qsizetype>(name.native().size() * sizeof(name.c_str()[0]))};
 }
 
-std::filesystem::path NameFrom(std::span<const std::uint8_t> bytes, std::uint32_t version) {
+std::filesystem::path NameFrom(const QByteArray& bytes, std::uint32_t version) {
     if (version != kNativeNames)
         return std::filesystem::path(std::u8string(bytes.begin(), bytes.end()));
-    std::filesystem::path::string_type name(bytes.size() / sizeof(name[0]), 0);
+    std::filesystem::path::string_type name(static_cast<std::size_t>(bytes.size()) / sizeof(name[0]), 0);
     std::memcpy(name.data(), bytes.data(), name.size() * sizeof(name[0]));
     return name;
+}
+
+std::span<const std::uint8_t> Span(const QByteArray& bytes) {
+    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())};
 }
 
 // A process's name for its copy: its process id and eight random letters.
@@ -98,56 +76,50 @@ std::filesystem::path HoldOf(std::filesystem::path copy) {
 
 } // namespace
 
+// The copy is its heading, the format's version, the file's name, the stamp, the image, and the
+// checksum of all these; numbers are little-endian, and a run of bytes is its length, then its bytes.
 std::vector<std::uint8_t> EncodeRecoveryCopy(const TRecoveryCopy& copy) {
-    TWriter out;
-    out.Bytes({reinterpret_cast<const std::uint8_t*>(kHeading.data()), kHeading.size()});
-    out.Number(kNativeNames);
-    const auto name = NameBytes(copy.File);
-    out.Number(static_cast<std::uint32_t>(name.size()));
-    out.Bytes(name);
+    QByteArray bytes;
+    QDataStream out(&bytes, QIODevice::WriteOnly);
+    out.setByteOrder(QDataStream::LittleEndian);
     const files::FileStamp& stamp = copy.Stamp;
-    out.Number(static_cast<std::uint8_t>(stamp.Exists ? 1 : 0));
-    for (const std::int64_t number : {std::int64_t(stamp.Device), std::int64_t(stamp.Identity), std::int64_t(stamp.Size),
-                                      stamp.ModifiedSeconds, stamp.ModifiedNanoseconds, stamp.ChangedSeconds,
-                                      stamp.ChangedNanoseconds})
-        out.Number(number);
-    out.Number(static_cast<std::uint32_t>(stamp.Content.size()));
-    out.Bytes(stamp.Content);
-    out.Bytes(copy.Image);
-    out.Number(Crc32(out.Out));
-    return std::move(out.Out);
+    out.writeRawData(kHeading.data(), static_cast<int>(kHeading.size()));
+    const QByteArray name = NameBytes(copy.File);
+    out << kNativeNames;
+    out.writeBytes(name.data(), static_cast<uint>(name.size()));
+    out << quint8(stamp.Exists ? 1 : 0) << quint64(stamp.Device) << quint64(stamp.Identity) << quint64(stamp.Size)
+        << qint64(stamp.ModifiedSeconds) << qint64(stamp.ModifiedNanoseconds) << qint64(stamp.ChangedSeconds)
+        << qint64(stamp.ChangedNanoseconds);
+    out.writeBytes(reinterpret_cast<const char*>(stamp.Content.data()), static_cast<uint>(stamp.Content.size()));
+    out.writeRawData(reinterpret_cast<const char*>(copy.Image.data()), static_cast<int>(copy.Image.size()));
+    out << quint32(Crc32(Span(bytes)));
+    return {bytes.begin(), bytes.end()};
 }
 
 std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> bytes) {
-    if (bytes.size() < sizeof(std::uint32_t) ||
-        Crc32(bytes.first(bytes.size() - sizeof(std::uint32_t))) !=
-            TReader{bytes.last(sizeof(std::uint32_t))}.Number<std::uint32_t>())
-        return std::nullopt;
-    TReader in{bytes.first(bytes.size() - sizeof(std::uint32_t))};
-    const auto heading = in.Bytes(kHeading.size());
-    const auto version = in.Number<std::uint32_t>();
-    if (!std::equal(heading.begin(), heading.end(), kHeading.begin(), kHeading.end()) || version < 1 ||
-        version > kNativeNames)
-        return std::nullopt;
+    QByteArray whole(reinterpret_cast<const char*>(bytes.data()), static_cast<qsizetype>(bytes.size()));
+    QDataStream in(whole);
+    in.setByteOrder(QDataStream::LittleEndian);
+    QByteArray heading(static_cast<qsizetype>(kHeading.size()), 0), name, content;
+    quint32 version = 0, crc = 0;
+    quint8 exists = 0;
+    quint64 device = 0, identity = 0, size = 0;
+    qint64 times[4] = {};
     TRecoveryCopy copy;
-    copy.File = NameFrom(in.Bytes(in.Number<std::uint32_t>()), version);
+    in.readRawData(heading.data(), static_cast<int>(heading.size()));
+    in >> version >> name >> exists >> device >> identity >> size >> times[0] >> times[1] >> times[2] >> times[3] >>
+        content;
+    const int image = in.readRawData(reinterpret_cast<char*>(copy.Image.data()), static_cast<int>(copy.Image.size()));
+    const auto checked = Span(whole).first(in.device()->pos());
+    in >> crc;
+    if (in.status() != QDataStream::Ok || !in.atEnd() || image != static_cast<int>(copy.Image.size()) ||
+        Crc32(checked) != crc || heading != kHeading.data() || version < 1 || version > kNativeNames)
+        return std::nullopt;
+    copy.File = NameFrom(name, version);
     // Version 1 named a document without a file "Unnamed".
     if (version == 1 && copy.File == "Unnamed")
         copy.File.clear();
-    files::FileStamp& stamp = copy.Stamp;
-    stamp.Exists = in.Number<std::uint8_t>() != 0;
-    stamp.Device = in.Number<std::uint64_t>();
-    stamp.Identity = in.Number<std::uint64_t>();
-    stamp.Size = in.Number<std::uint64_t>();
-    for (std::int64_t* number : {&stamp.ModifiedSeconds, &stamp.ModifiedNanoseconds, &stamp.ChangedSeconds,
-                                 &stamp.ChangedNanoseconds})
-        *number = in.Number<std::int64_t>();
-    const auto content = in.Bytes(in.Number<std::uint32_t>());
-    stamp.Content.assign(content.begin(), content.end());
-    const auto image = in.Bytes(copy.Image.size());
-    std::copy(image.begin(), image.end(), copy.Image.begin());
-    if (!in.Ok || !in.In.empty())
-        return std::nullopt;
+    copy.Stamp = {exists != 0, device, identity, size, times[0], times[1], times[2], times[3], {content.begin(), content.end()}};
     return copy;
 }
 

@@ -1,7 +1,6 @@
 #include "recovery_keeper.h"
 
 #include "file_names.h"
-#include "user_error.h"
 
 #include <system_error>
 
@@ -91,8 +90,6 @@ void TRecoveryKeeper::WriterLoop() {
         } catch (const files::EInOutError& error) {
             failure = QString::fromStdString(error.ErrorCode ? std::system_category().message(error.ErrorCode)
                                                              : error.what());
-        } catch (const text::EUserError& error) {
-            failure = QString::fromStdString(error.what());
         }
         lock.lock();
         busy_ = false;

@@ -68,6 +68,29 @@ TEST(RecoveryCopy, ComesBackWholeOrNotAtAll) {
     EXPECT_EQ(document::DecodeRecoveryCopy(longer), std::nullopt);
 }
 
+// A copy the previous version left (format 1: the name in UTF-8, "Unnamed" for none) still reads.
+TEST(RecoveryCopy, CopiesOfThePreviousVersionStillRead) {
+    TRecoveryCopy copy;
+    copy.Image[7] = 0x5A;
+    std::vector<std::uint8_t> bytes = document::EncodeRecoveryCopy(copy);
+    const std::string heading = "Quarnel recovery copy\n";
+    const std::string unnamed = "Unnamed";
+    bytes[heading.size()] = 1; // the version
+    bytes.erase(bytes.begin() + heading.size() + 4, bytes.begin() + heading.size() + 8); // the name's length
+    const std::vector<std::uint8_t> name = {7, 0, 0, 0, 'U', 'n', 'n', 'a', 'm', 'e', 'd'};
+    bytes.insert(bytes.begin() + heading.size() + 4, name.begin(), name.end());
+    bytes.resize(bytes.size() - 4);
+    std::uint32_t crc = 0xFFFFFFFFu;
+    for (const std::uint8_t byte : bytes) {
+        crc ^= byte;
+        for (int bit = 0; bit < 8; ++bit)
+            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
+    }
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<std::uint8_t>(~crc >> (8 * i)));
+    EXPECT_EQ(document::DecodeRecoveryCopy(bytes), copy);
+}
+
 class RecoveryTest : public ::testing::Test {
 protected:
     void TearDown() override { files::CurrentFileCalls() = files::SystemFileCalls(); }
