@@ -1,10 +1,14 @@
 #!/usr/bin/env python3
 """Kills the real editor at random moments and checks what the next start offers back.
 
-Each round starts quarnel (taking back the work the last round left), types a new number of
-waves into slot 1, waits a random time of up to 2.5 seconds, and kills the editor with SIGKILL.
-The copy it leaves must be whole (its checksum holds) and must hold the new number whenever the
-kill came more than the copy's delay after the typing; before that it may hold the one before.
+Each round starts quarnel (taking back the work the last round left, with Return in the recovery
+window), types a new number of waves into slot 1, waits a random time of up to 2.5 seconds, and
+kills the editor with SIGKILL. The copy it leaves must be whole (its checksum holds) and must hold
+the new number whenever the kill came more than the copy's delay after the typing; before that it
+may hold the one before. Every third round the first start is killed while its recovery window is
+up, and the copy must be there as it was; every third round the typing is saved with Ctrl+S and
+SIGTERM comes up to 0.4 s later, inside the save or just after it: then either the file holds the
+new number and no copy is left, or the copy holds it.
 
 Usage, from the build folder, SOURCE being the source tree:
     SOURCE/scripts/xvfb_run.sh SOURCE/bench/recovery_rounds.py app/quarnel [rounds]
@@ -73,16 +77,30 @@ def main():
     expect = os.path.join(os.path.dirname(quarnel), "..", "tests", "e2e", "e2e_expect")
     subprocess.run([expect, mission, "new"], check=True)
     failures = 0
-    whole = offered = newest = 0
+    whole = offered = newest = kept_in_window = saved = 0
     previous = None  # the waves byte the last round's copy held
+    offer = False  # whether the last round left a copy to offer
     try:
         for round_number in range(1, rounds + 1):
-            process = subprocess.Popen([quarnel] + ([mission] if round_number == 1 else []), env=env,
-                                       )
+            mode = ("plain", "window", "save")[round_number % 3] if round_number > 1 else "plain"
+            process = subprocess.Popen([quarnel] + ([] if offer else [mission]), env=env)
             window = wait_for_window("^" + re.escape(version))
-            if round_number > 1:
-                box = wait_for_window("^quarnel$")
+            if offer:
+                box = wait_for_window("Unsaved Changes$")
                 offered += 1
+                if mode == "window":
+                    time.sleep(random.uniform(0, 0.5))
+                    process.send_signal(signal.SIGKILL)
+                    process.wait()
+                    copies = [os.path.join(state, name) for name in os.listdir(state) if name.endswith(".recovery")]
+                    if len(copies) != 1 or read_copy(copies[0]) != previous:
+                        failures += 1
+                        print("round %3d: FAIL: killed in the recovery window, %d copies left" % (round_number, len(copies)))
+                    else:
+                        kept_in_window += 1
+                    process = subprocess.Popen([quarnel], env=env)
+                    window = wait_for_window("^" + re.escape(version))
+                    box = wait_for_window("Unsaved Changes$")
                 xdotool("windowfocus", "--sync", box)
                 time.sleep(0.2)
                 xdotool("key", "Return")
@@ -99,16 +117,29 @@ def main():
             xdotool("key", "ctrl+a")
             xdotool("type", "--delay", "20", str(typed))
             typed_at = time.monotonic()
-            # The first round leaves a copy for sure: without one there is nothing to offer next.
-            time.sleep(random.uniform(DELAY + SLACK if round_number == 1 else 0, 2.5))
-            process.send_signal(signal.SIGKILL)
+            if mode == "save":
+                xdotool("key", "ctrl+s")
+                time.sleep(random.uniform(0, 0.4))
+                process.send_signal(signal.SIGTERM)
+            else:
+                # The first round leaves a copy for sure: without one there is nothing to offer next.
+                time.sleep(random.uniform(DELAY + SLACK if round_number == 1 else 0, 2.5))
+                process.send_signal(signal.SIGKILL)
             killed_after = time.monotonic() - typed_at
             process.wait()
             copies = [os.path.join(state, name) for name in os.listdir(state) if name.endswith(".recovery")] \
                 if os.path.isdir(state) else []
             held = [read_copy(path) for path in copies]
             verdict = "ok"
-            if len(copies) != 1 or held[0] is None:
+            on_disk = open(mission, "rb").read()
+            offer = bool(copies)
+            if mode == "save" and len(on_disk) == 5192 and on_disk[WAVES_OFFSET] == typed - 1 and not copies:
+                saved += 1
+                previous = typed - 1
+            elif mode == "save" and (len(copies) != 1 or held[0] != typed - 1):
+                verdict = "FAIL: after SIGTERM in a save: file holds %d, copies %s, typed %d" % (
+                    on_disk[WAVES_OFFSET], held, typed - 1)
+            elif len(copies) != 1 or held[0] is None:
                 verdict = "FAIL: %d copies, whole: %s" % (len(copies), [h is not None for h in held])
             else:
                 whole += 1
@@ -122,8 +153,9 @@ def main():
             print("round %3d: killed %.2f s after typing: %s" % (round_number, killed_after, verdict), flush=True)
     finally:
         shutil.rmtree(work, ignore_errors=True)
-    print("rounds %d, copies whole %d, offered at the next start %d, holding the newest edit %d, failures %d"
-          % (rounds, whole, offered, newest, failures))
+    print("rounds %d, copies whole %d, offered at the next start %d, holding the newest edit %d, "
+          "kept through a kill in the recovery window %d, saved and no copy left after SIGTERM %d, failures %d"
+          % (rounds, whole, offered, newest, kept_in_window, saved, failures))
     return 1 if failures else 0
 
 
