@@ -23,10 +23,10 @@ constexpr std::string_view kHoldSuffix = ".hold";
 // A copy is a few kilobytes with its file's name; anything longer is not one.
 constexpr std::size_t kLongestCopy = 64 * 1024;
 
-std::uint32_t Crc32(std::span<const std::uint8_t> bytes) {
+std::uint32_t Crc32(QByteArrayView bytes) {
     std::uint32_t crc = 0xFFFFFFFFu;
-    for (const std::uint8_t byte : bytes) {
-        crc ^= byte;
+    for (const char byte : bytes) {
+        crc ^= static_cast<std::uint8_t>(byte);
         for (int bit = 0; bit < 8; ++bit)
             crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
     }
@@ -44,10 +44,6 @@ std::filesystem::path NameFrom(const QByteArray& bytes, std::uint32_t version) {
     std::filesystem::path::string_type name(static_cast<std::size_t>(bytes.size()) / sizeof(name[0]), 0);
     std::memcpy(name.data(), bytes.data(), name.size() * sizeof(name[0]));
     return name;
-}
-
-std::span<const std::uint8_t> Span(const QByteArray& bytes) {
-    return {reinterpret_cast<const std::uint8_t*>(bytes.data()), static_cast<std::size_t>(bytes.size())};
 }
 
 // A process's name for its copy: its process id and eight random letters.
@@ -74,6 +70,15 @@ std::filesystem::path HoldOf(std::filesystem::path copy) {
     return copy.replace_extension(kHoldSuffix);
 }
 
+// Nothing, too, where the hold cannot be made or opened: it is not ours to hold.
+std::optional<files::HeldFile> TryHolding(const std::filesystem::path& hold) {
+    try {
+        return files::HeldFile::TryHold(hold);
+    } catch (const files::EInOutError&) {
+        return std::nullopt;
+    }
+}
+
 } // namespace
 
 // The copy is its heading, the format's version, the file's name, the stamp, the image, and the
@@ -92,7 +97,7 @@ std::vector<std::uint8_t> EncodeRecoveryCopy(const TRecoveryCopy& copy) {
         << qint64(stamp.ChangedNanoseconds);
     out.writeBytes(reinterpret_cast<const char*>(stamp.Content.data()), static_cast<uint>(stamp.Content.size()));
     out.writeRawData(reinterpret_cast<const char*>(copy.Image.data()), static_cast<int>(copy.Image.size()));
-    out << quint32(Crc32(Span(bytes)));
+    out << quint32(Crc32(bytes));
     return {bytes.begin(), bytes.end()};
 }
 
@@ -110,7 +115,7 @@ std::optional<TRecoveryCopy> DecodeRecoveryCopy(std::span<const std::uint8_t> by
     in >> version >> name >> exists >> device >> identity >> size >> times[0] >> times[1] >> times[2] >> times[3] >>
         content;
     const int image = in.readRawData(reinterpret_cast<char*>(copy.Image.data()), static_cast<int>(copy.Image.size()));
-    const auto checked = Span(whole).first(in.device()->pos());
+    const QByteArrayView checked = QByteArrayView(whole).first(in.device()->pos());
     in >> crc;
     if (in.status() != QDataStream::Ok || !in.atEnd() || image != static_cast<int>(copy.Image.size()) ||
         Crc32(checked) != crc || heading != kHeading.data() || version < 1 || version > kNativeNames)
@@ -158,16 +163,15 @@ void TRecoveryFolder::Write(const TRecoveryCopy& copy) {
     const std::filesystem::path path = folder_ / (id_ + std::string(kCopySuffix));
     if (!hold_) {
         std::error_code error;
-        std::vector<std::filesystem::path> missing;
+        const bool making = !std::filesystem::exists(std::filesystem::symlink_status(folder_, error));
         for (auto at = folder_; at.has_relative_path() && !std::filesystem::exists(std::filesystem::symlink_status(at, error));
              at = at.parent_path())
-            missing.push_back(at);
+            made_.push_back(at);
         std::filesystem::create_directories(folder_, error);
         if (error)
             throw files::EInOutError(error.message(), error.value());
-        if (!missing.empty() && missing.front() == folder_)
+        if (making)
             std::filesystem::permissions(folder_, std::filesystem::perms::owner_all, error);
-        made_.insert(made_.end(), missing.begin(), missing.end());
         hold_ = files::HeldFile::TryHold(HoldOf(path));
         if (!hold_)
             throw files::EInOutError("another editor holds its name", 0);
@@ -197,31 +201,29 @@ std::vector<TLeftCopy> TRecoveryFolder::LeftCopies() const {
         // A hold's name after its copy's: the pair is taken once, at its copy.
         if (!isCopy && std::filesystem::exists(std::filesystem::symlink_status(copy, error)))
             continue;
-        std::optional<files::HeldFile> hold = Hold(copy);
-        if (hold && !isCopy)
-            hold->Remove(); // left without a copy
-        else if (hold)
+        if (!isCopy) {
+            if (std::optional<files::HeldFile> hold = Hold(copy))
+                hold->Remove(); // left without a copy
+        } else if (EditorGone(copy)) {
             left.push_back({copy, entry.last_write_time(error)});
+        }
     }
     std::sort(left.begin(), left.end(), [](const TLeftCopy& a, const TLeftCopy& b) { return a.Written > b.Written; });
     return left;
 }
 
-std::optional<files::HeldFile> TRecoveryFolder::Hold(const std::filesystem::path& copy) {
+bool TRecoveryFolder::EditorGone(const std::filesystem::path& copy) {
     const long process = ProcessOf(copy.stem().string());
-    if (process == 0)
-        return std::nullopt;
     // Its editor's hold tells while it is there; without it (deleted by a cleaner, or by hand) the
     // editor's process does.
     std::error_code error;
-    const std::filesystem::path hold = HoldOf(copy);
-    if (!std::filesystem::exists(std::filesystem::symlink_status(hold, error)) && files::ProcessMayRun(process))
-        return std::nullopt;
-    try {
-        return files::HeldFile::TryHold(hold);
-    } catch (const files::EInOutError&) {
-        return std::nullopt; // not ours to hold
-    }
+    if (process == 0 || !std::filesystem::exists(std::filesystem::symlink_status(HoldOf(copy), error)))
+        return process != 0 && !files::ProcessMayRun(process);
+    return TryHolding(HoldOf(copy)).has_value();
+}
+
+std::optional<files::HeldFile> TRecoveryFolder::Hold(const std::filesystem::path& copy) {
+    return EditorGone(copy) ? TryHolding(HoldOf(copy)) : std::nullopt;
 }
 
 std::optional<TRecoveryCopy> TRecoveryFolder::Read(const std::filesystem::path& copy) {

@@ -58,6 +58,8 @@ public:
     // The copies whose editors are gone, newest first; never a running editor's, even one whose
     // hold was deleted. Holds nothing open. Names left without a copy are cleared on the way.
     std::vector<TLeftCopy> LeftCopies() const;
+    // Whether the editor that wrote a copy is gone; nothing is made on the way.
+    static bool EditorGone(const std::filesystem::path& copy);
     // Holds a left copy while it is recovered or discarded; nothing when its editor runs, or
     // another editor holds it now.
     static std::optional<files::HeldFile> Hold(const std::filesystem::path& copy);

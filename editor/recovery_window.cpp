@@ -148,7 +148,11 @@ TRecoveryWindow::TRecoveryWindow(QWidget* parent, TDialogs& dialogs, std::vector
     list_->setSelectionMode(QAbstractItemView::SingleSelection);
     list_->header()->setSectionResizeMode(0, QHeaderView::Stretch);
     list_->header()->setStretchLastSection(false);
-    list_->header()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
+    // Sized from one date, not from every row: rows are read only as they are shown.
+    list_->header()->setSectionResizeMode(1, QHeaderView::Fixed);
+    list_->header()->resizeSection(
+        1, list_->fontMetrics().horizontalAdvance(
+               QLocale().toString(QDateTime(QDate(2000, 12, 28), QTime(23, 59, 59)), QLocale::ShortFormat) + "MMM"));
     changes_->setObjectName("CopyChanges");
     changes_->setAccessibleName("What the selected copy changes");
     changes_->setReadOnly(true);
