@@ -86,6 +86,13 @@ TEST_F(RecoveryWindowTest, ListsEveryCopyAndEscapeKeepsThemAll) {
     EXPECT_EQ(In<QPlainTextEdit>("CopyChanges")->toPlainText().toStdString(),
               "Its changes to the file:\nFG 3 CraftType: 7 \"TIE Bomber\" short \"T/B\" \u2192 9 \"TIE Defender\" short \"T/D\"");
     EXPECT_TRUE(In<QPushButton>("RecoverBtn")->isDefault());
+    // The keyboard reaches every part, each with a name a screen reader says.
+    QStringList reached;
+    for (QWidget* at = window->focusWidget()->nextInFocusChain(); at != window->focusWidget(); at = at->nextInFocusChain())
+        if (at->isVisible() && at->focusPolicy() & Qt::TabFocus)
+            reached << (qobject_cast<QPushButton*>(at) ? qobject_cast<QPushButton*>(at)->text() : at->accessibleName());
+    EXPECT_EQ(reached, (QStringList{"What the selected copy changes", "&Recover", "&Save As...", "&Discard", "Close"}));
+    EXPECT_EQ(window->focusWidget()->accessibleName(), "Unsaved changes");
 
     Key(Qt::Key_Escape);
     EXPECT_FALSE(window->isVisible());
