@@ -62,6 +62,20 @@ if [ "${1:-}" = "--inside-x" ]; then
     xdotool mousemove --sync $((X + width - 5)) $((Y + height - 5))
     sleep 1
     shoot guide-teams.png 0 28 "$width" $((height - 28))
+
+    # The recovery window: the program killed with these changes unsaved, and started again.
+    sleep 2
+    kill -9 "$pid"
+    wait "$pid" 2>/dev/null || true
+    HOME=$home XDG_RUNTIME_DIR=$home QT_QPA_PLATFORM=xcb "$program" &
+    pid=$!
+    if ! recovery=$(find_window "Unsaved Changes$"); then
+        echo "error: the recovery window did not appear within a minute" >&2
+        exit 1
+    fi
+    sleep 2
+    import -window "$recovery" "$output/guide-recovery.png"
+    echo "wrote $output/guide-recovery.png"
     exit 0
 fi
 
