@@ -110,6 +110,7 @@ void TForm1::UpdateGoalList() {
     }
     TeamListBox->SetRows(rows);
     TeamListBox->SetSelectedRow(remembered);
+    shownGoals_ = document_.Mission().Goals;
 }
 
 void TForm1::ShipListDrawItem(QPainter& painter, int row, const QRect& rect, bool) {

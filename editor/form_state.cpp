@@ -84,7 +84,8 @@ void TForm1::UpdateTitle() {
 
 void TForm1::ShowFlightGroup() {
     ControlsLive = false;
-    for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
+    for (QWidget* teamColoured :
+         {static_cast<QWidget*>(NameBox), BoundControl("ShipBox"), BoundControl("SizeSpin")})
         SetTextColour(teamColoured, WorkingCopy.Colour);
     ShowText(NameBox, FileText(text::FieldText(WorkingCopy.Name)));
 
@@ -108,7 +109,7 @@ void TForm1::ShowBoundFields(bool flightGroup) {
         const TFieldBinding& binding = kFieldBindings[i];
         if (binding.InFlightGroup != flightGroup)
             continue;
-        const int value = binding.Value(document_.Mission(), WorkingCopy) + binding.Offset;
+        const int value = binding.Value(document_.Mission(), WorkingCopy) + binding.Field.ShownOffset;
         QWidget* control = boundControls_[i];
         if (auto* choice = qobject_cast<TChoiceBox*>(control))
             ShowStoredValue(choice, value);
