@@ -124,18 +124,18 @@ void TForm1::ShowBoundFields(bool flightGroup) {
     }
 }
 
+// Each list is built once: the goal list shows with the mission.
 void TForm1::RefreshAll() {
-    UpdateLists();
+    UpdateShipList();
     ShowFlightGroup();
     ShowMission();
 }
 
 // The selected slot stays selected.
 void TForm1::StartNewDocument() {
-    // The whole document is reset before any list is rebuilt, so nothing of the previous
-    // document can make a step fail.
+    // The whole document is reset, its team colours given, before any list is rebuilt, so nothing
+    // of the previous document can make a step fail.
     document_.New();
-    UpdateLists();
     WorkingCopy = document_.Mission().FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     RefreshAll();
 }
@@ -169,7 +169,6 @@ void TForm1::FormCreate() {
     ShipList->SetSelectedRow(0);
     TeamListBox->SetSelectedRow(0);
     GoalBox->SetSelection(0);
-    RefreshAll();
     // Nothing to paste until the first Copy FG: pasting would write an empty flight group.
     PasteBtn->setEnabled(false);
     ShipList->setFocus();
