@@ -46,22 +46,24 @@ struct TFieldBinding {
 
 namespace binding {
 
-// The member, or its element Element when it is a list: in the selected flight group, or in the
-// record of the mission that holds it.
+// The record that holds a member: the selected flight group, or the mission's record that the
+// mission's parts list it in.
+template <class Record, class Mission, class Group> constexpr auto& RecordIn(Mission& mission, Group& group) {
+    if constexpr (std::is_same_v<Record, mission::TFlightGroup>)
+        return group;
+    else
+        return mission.*(mission::layout::PartOf<Record>().record);
+}
+
+// The member, or its element Element when it is a list.
 template <auto Member, std::size_t Element, class Mission, class Group>
 constexpr auto& StoredIn(Mission& mission, Group& group) {
-    using Record = typename mission::layout::MemberType<decltype(Member)>::Record;
-    auto& record = [&]() -> auto& {
-        if constexpr (std::is_same_v<Record, mission::TFlightGroup>)
-            return group;
-        else
-            return mission.*(mission::layout::PartOf<Record>().record);
-    }
-    ();
-    if constexpr (std::is_integral_v<std::remove_cvref_t<decltype(record.*Member)>>)
-        return record.*Member;
+    auto& stored =
+        RecordIn<typename mission::layout::MemberType<decltype(Member)>::Record>(mission, group).*Member;
+    if constexpr (std::is_integral_v<std::remove_cvref_t<decltype(stored)>>)
+        return stored;
     else
-        return (record.*Member)[Element];
+        return stored[Element];
 }
 
 } // namespace binding
