@@ -2,10 +2,12 @@
 
 #include "file_names.h"
 #include "skirmish_file.h"
+#include "skirmish_layout.h"
 #include "team_colours.h"
 
 #include <QUndoStack>
 #include <filesystem>
+#include <tuple>
 #include <utility>
 #include <variant>
 
@@ -25,15 +27,33 @@ std::filesystem::path ToPath(const QString& fileName) {
 
 } // namespace
 
-TMissionRecords Records(const mission::TMission& mission) {
-    return {mission.Header.HeaderBytes, mission.Settings, mission.Goals, mission.Trailer};
+// The mission's records outside the flight groups, one of each part of the mission that is no
+// flight group's: what one step of the history changes when it changes no flight group.
+auto Records(const mission::TMission& mission) {
+    return std::apply(
+        [&](const auto&... part) {
+            const auto record = [&](const auto& p) {
+                if constexpr (mission::layout::kEachGroup<decltype(p.record)>)
+                    return std::tuple<>();
+                else
+                    return std::tuple(mission.*(p.record));
+            };
+            return std::tuple_cat(record(part)...);
+        },
+        mission::layout::kParts);
 }
+using TRecords = decltype(Records(std::declval<const mission::TMission&>()));
 
-void PutRecords(mission::TMission& mission, const TMissionRecords& records) {
-    mission.Header.HeaderBytes = records.HeaderBytes;
-    mission.Settings = records.Settings;
-    mission.Goals = records.Goals;
-    mission.Trailer = records.Trailer;
+// Puts the records back, but the mission name, which every save sets from the file name.
+void PutRecords(mission::TMission& mission, const TRecords& records) {
+    const auto name = mission.Header.MissionName;
+    std::apply(
+        [&](const auto&... record) {
+            ((mission.*(mission::layout::PartOf<std::remove_cvref_t<decltype(record)>>().record) = record),
+             ...);
+        },
+        records);
+    mission.Header.MissionName = name;
 }
 
 // One change to the document: the records it changed as they stood before and after it. Doing it
@@ -44,12 +64,11 @@ public:
         int Slot = 0;
         mission::TFlightGroup Group;
     };
-    using TState = std::variant<TSlotState, TMissionRecords>;
+    using TState = std::variant<TSlotState, TRecords>;
 
-    TEditStep(TMissionDocument& document, TState before, TState after, const void* typedField, int goalTeam,
-              bool alreadyShown)
+    TEditStep(TMissionDocument& document, TState before, TState after, const void* typedField)
         : document_(document), before_(std::move(before)), after_(std::move(after)), typedField_(typedField),
-          typingRun_(document.typingRun_), goalTeam_(goalTeam), alreadyShown_(alreadyShown) {}
+          typingRun_(document.typingRun_) {}
 
     int id() const override { return typedField_ ? kTypingStepId : -1; }
 
@@ -66,24 +85,21 @@ public:
         return true;
     }
 
-    void redo() override {
-        Apply(after_, alreadyShown_ && firstRun_);
-        firstRun_ = false;
-    }
-    void undo() override { Apply(before_, false); }
+    void redo() override { Apply(after_); }
+    void undo() override { Apply(before_); }
 
 private:
-    void Apply(const TState& state, bool alreadyShown) {
+    void Apply(const TState& state) {
         mission::TMission& mission = document_.mission_;
         if (const auto* slot = std::get_if<TSlotState>(&state))
             mission.FlightGroups[static_cast<std::size_t>(slot->Slot)] = slot->Group;
         else
-            PutRecords(mission, std::get<TMissionRecords>(state));
+            PutRecords(mission, std::get<TRecords>(state));
         AssignTeamColours(mission);
         if (const auto* slot = std::get_if<TSlotState>(&state))
-            emit document_.SlotChanged(slot->Slot, alreadyShown);
+            emit document_.SlotChanged(slot->Slot);
         else
-            emit document_.RecordsChanged(goalTeam_, alreadyShown);
+            emit document_.RecordsChanged();
     }
 
     TMissionDocument& document_;
@@ -91,9 +107,6 @@ private:
     TState after_;
     const void* typedField_;
     int typingRun_;
-    int goalTeam_;
-    bool alreadyShown_;
-    bool firstRun_ = true;
 };
 
 TMissionDocument::TMissionDocument(QObject* parent)
@@ -113,15 +126,13 @@ bool TMissionDocument::Modified() const {
     return !history_->isClean();
 }
 
-void TMissionDocument::EditSlot(int slot, const mission::TFlightGroup& after, const void* typedField,
-                                bool alreadyShown) {
+void TMissionDocument::EditSlot(int slot, const mission::TFlightGroup& after, const void* typedField) {
     TEditStep::TSlotState before{slot, mission_.FlightGroups[static_cast<std::size_t>(slot)]};
-    history_->push(new TEditStep(*this, std::move(before), TEditStep::TSlotState{slot, after}, typedField, -1,
-                                 alreadyShown));
+    history_->push(new TEditStep(*this, std::move(before), TEditStep::TSlotState{slot, after}, typedField));
 }
 
-void TMissionDocument::EditRecords(const TMissionRecords& after, const void* typedField, int goalTeam) {
-    history_->push(new TEditStep(*this, Records(mission_), after, typedField, goalTeam, true));
+void TMissionDocument::EditRecords(const mission::TMission& after, const void* typedField) {
+    history_->push(new TEditStep(*this, Records(mission_), Records(after), typedField));
 }
 
 void TMissionDocument::Undo() {

@@ -8,7 +8,6 @@
 
 #include <QObject>
 #include <QString>
-#include <array>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -19,17 +18,6 @@ namespace document {
 
 // The file name of a document never saved.
 inline constexpr char kUnnamed[] = "Unnamed";
-
-// The records outside the flight groups but the mission name, which every save sets from the file
-// name: what one step of the history changes when it changes no flight group.
-struct TMissionRecords {
-    std::array<std::uint8_t, mission::kHeaderBytesSize> HeaderBytes{};
-    mission::TMissionSettings Settings;
-    mission::TTeamGoals Goals;
-    mission::TMissionTrailer Trailer;
-};
-TMissionRecords Records(const mission::TMission& mission);
-void PutRecords(mission::TMission& mission, const TMissionRecords& records);
 
 class TMissionDocument : public QObject {
     Q_OBJECT
@@ -50,12 +38,10 @@ public:
     // Every change to the records is one step on the history, which holds what it changed as it
     // stood before and after. A step for a field being typed into names the field (by any pointer
     // that stands for it), and merges with that field's previous step in the same run of typing.
-    // alreadyShown says that whoever made the change shows it already, so the signal of its first
-    // doing carries that on; undoing and redoing it never does.
-    void EditSlot(int slot, const mission::TFlightGroup& after, const void* typedField = nullptr,
-                  bool alreadyShown = true);
-    // goalTeam is the team row, from 0, whose goal the step changes; -1 for none.
-    void EditRecords(const TMissionRecords& after, const void* typedField = nullptr, int goalTeam = -1);
+    void EditSlot(int slot, const mission::TFlightGroup& after, const void* typedField = nullptr);
+    // Sets the records outside the flight groups as after holds them, but the mission name, which
+    // every save sets from the file name; after's flight groups are not looked at.
+    void EditRecords(const mission::TMission& after, const void* typedField = nullptr);
     // Ends the run of typing: the next keystroke in a field starts a step of its own.
     void EndTypingRun() { ++typingRun_; }
     void Undo();
@@ -84,9 +70,9 @@ public:
 
 signals:
     // A step changed one flight group slot, or the records outside the flight groups (done, undone or
-    // redone); alreadyShown as the step's maker said, for its first doing only.
-    void SlotChanged(int slot, bool alreadyShown);
-    void RecordsChanged(int goalTeam, bool alreadyShown);
+    // redone).
+    void SlotChanged(int slot);
+    void RecordsChanged();
     void FileNameChanged();
     void ModifiedChanged(bool modified);
     void Closed();

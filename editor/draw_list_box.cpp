@@ -2,6 +2,7 @@
 #include "draw_list_box.h"
 
 #include <QPainter>
+#include <QScrollBar>
 #include <QStyle>
 #include <QStyleOptionFocusRect>
 
@@ -26,7 +27,8 @@ void TDrawListBox::SetDrawItemHandler(TDrawItemHandler handler) {
     drawItem_ = std::move(handler);
 }
 
-void TDrawListBox::SetRows(const QList<TRow>& rows) {
+void TDrawListBox::SetRows(const QList<TRow>& rows, int selected) {
+    const int scrolled = verticalScrollBar()->value();
     programChange_ = true;
     clear();
     for (const TRow& shown : rows) {
@@ -35,6 +37,8 @@ void TDrawListBox::SetRows(const QList<TRow>& rows) {
         addItem(row);
     }
     programChange_ = false;
+    SetSelectedRow(selected);
+    verticalScrollBar()->setValue(scrolled);
 }
 
 void TDrawListBox::SetSelectedRow(int row) {

@@ -28,9 +28,9 @@ public:
         QString Spoken;
     };
 
-    // Shows exactly these rows, none of them selected. Changes made by the program raise no
-    // Clicked.
-    void SetRows(const QList<TRow>& rows);
+    // Shows exactly these rows, the one at selected selected (none for -1), scrolled where the user
+    // left the list. Changes made by the program raise no Clicked.
+    void SetRows(const QList<TRow>& rows, int selected);
     void SetSelectedRow(int row);
     int SelectedRow() const { return currentRow(); }
 

@@ -1,44 +1,58 @@
-// The binding of the editing controls to the document: each control's tag, and the field of the
-// field tables it edits. The tags the layout sets, the field edits and the display all follow this
-// one table.
+// The binding of the editing controls to the document: each control's field of the field tables,
+// and from the field its tag, its kind, its entries and its range. The layout, the field edits and
+// the display all follow this one table.
 #pragma once
 
 #include "mission_model.h"
 #include "skirmish_layout.h"
 
-#include <QString>
+#include <QAnyStringView>
+#include <QLatin1StringView>
 #include <cstddef>
 #include <cstdint>
-#include <stdexcept>
-#include <string_view>
 #include <type_traits>
 
 namespace editor {
 
+// The kind of control a field's row calls for.
+enum class TControlKind {
+    DropDown, // the field's entries; the value is the position picked
+    FreeText, // a number typed, with the field's suggestions offered
+    Check,    // ticked or not, for a field of two values
+    Spin,     // a number held within the field's range
+    Number,   // any number typed
+};
+
 struct TFieldBinding {
     const char* Control; // the control's object name
     int Tag;
-    bool InFlightGroup;                 // a field of the selected flight group, not a mission-wide one
-    int Offset = 0;                     // the control shows the stored value plus this
-    mission::layout::TRange Shown = {}; // the values the control allows, as it shows them
+    bool InFlightGroup; // a field of the selected flight group, not a mission-wide one
+    mission::layout::TFieldInfo Field;
     // The stored value, in group for a flight group field, else in mission; and storing one, cut to
     // the field's width.
     std::int32_t (*Value)(const mission::TMission& mission, const mission::TFlightGroup& group) = nullptr;
     void (*Store)(mission::TMission& mission, mission::TFlightGroup& group, std::int32_t value) = nullptr;
+
+    constexpr TControlKind Kind() const {
+        if (!Field.Entries.empty())
+            return TControlKind::DropDown;
+        if (!Field.Suggestions.empty())
+            return TControlKind::FreeText;
+        if (Field.Look == mission::layout::TLook::YesNo)
+            return TControlKind::Check;
+        return Field.Shown.Lowest <= Field.Shown.Highest ? TControlKind::Spin : TControlKind::Number;
+    }
 };
 
 namespace binding {
 
-// The record that holds a member: the selected flight group, or one of the mission's.
+// The record that holds a member: the selected flight group, or the mission's record that the
+// mission's parts list it in.
 template <class Record, class Mission, class Group> constexpr auto& RecordIn(Mission& mission, Group& group) {
     if constexpr (std::is_same_v<Record, mission::TFlightGroup>)
         return group;
-    else if constexpr (std::is_same_v<Record, mission::TMissionSettings>)
-        return mission.Settings;
-    else if constexpr (std::is_same_v<Record, mission::TMissionHeader>)
-        return mission.Header;
     else
-        return mission.Trailer;
+        return mission.*(mission::layout::PartOf<Record>().record);
 }
 
 // The member, or its element Element when it is a list.
@@ -54,33 +68,34 @@ constexpr auto& StoredIn(Mission& mission, Group& group) {
 
 } // namespace binding
 
+// Where the field tables list a member, and what they say of it.
+template <auto Member> consteval mission::layout::TPlace FieldPlace() {
+    using Record = typename mission::layout::MemberType<decltype(Member)>::Record;
+    const mission::layout::TPlace place =
+        mission::layout::PlaceOf(mission::layout::PartOf<Record>().fields, Member);
+    if (!place.Found)
+        throw "the layout lists no such field";
+    return place;
+}
+
 // A field's binding, from the place the field tables give it. A head field's tag is its byte in the
 // stored head less 2 (tag 0 is CraftType), a settings or trailer field's its number there from 1,
 // and an element of the flight group's body or of the header bytes has its index from 1.
 template <auto Member, std::size_t Element = 0> consteval TFieldBinding Bind(const char* control) {
     using namespace mission;
-    using Record = typename layout::MemberType<decltype(Member)>::Record;
     using Field = typename layout::MemberType<decltype(Member)>::Type;
-    constexpr bool inFlightGroup = std::is_same_v<Record, TFlightGroup>;
+    constexpr bool inFlightGroup =
+        std::is_same_v<typename layout::MemberType<decltype(Member)>::Record, TFlightGroup>;
+    constexpr layout::TPlace place = FieldPlace<Member>();
     int tag = static_cast<int>(Element) + 1;
-    layout::TFieldInfo info;
-    if constexpr (!std::is_integral_v<Field>) {
+    if constexpr (!std::is_integral_v<Field>)
         static_assert(Element < std::tuple_size_v<Field>, "the list has no such element");
-    } else {
-        const layout::TPlace place = inFlightGroup ? layout::PlaceOf(layout::kHeadFields, Member)
-                                     : std::is_same_v<Record, TMissionSettings>
-                                         ? layout::PlaceOf(layout::kSettingsFields, Member)
-                                         : layout::PlaceOf(layout::kTrailerFields, Member);
-        if (!place.Found)
-            throw "the layout lists no such field";
+    else
         tag = static_cast<int>(inFlightGroup ? place.Offset - 2 : place.Position + 1);
-        info = place.Info;
-    }
     return {control,
             tag,
             inFlightGroup,
-            info.ShownOffset,
-            info.Shown,
+            place.Info,
             [](const TMission& mission, const TFlightGroup& group) -> std::int32_t {
                 return binding::StoredIn<Member, Element>(mission, group);
             },
@@ -107,7 +122,7 @@ inline constexpr TFieldBinding kFieldBindings[] = {
     Bind<&mission::TFlightGroup::Body, 28>("FG2Unk4Ed"),
     Bind<&mission::TFlightGroup::Body, 29>("FG2Unk5Ed"),
     Bind<&mission::TMissionTrailer::MissionType>("MissionTypeBox"),
-    Bind<&mission::TMissionSettings::TeamCount>("NumTeamsBox"), // stored by its own handler
+    Bind<&mission::TMissionSettings::TeamCount>("NumTeamsBox"),
     Bind<&mission::TMissionSettings::Arena>("ArenaBox"),
     Bind<&mission::TMissionSettings::StartDistance>("StartDistSpin"),
     Bind<&mission::TMissionSettings::GlobalsValue>("Edit1"),
@@ -116,20 +131,12 @@ inline constexpr TFieldBinding kFieldBindings[] = {
     Bind<&mission::TMissionHeader::HeaderBytes, 5>("Edit4"),
 };
 
-// The values the control with this object name allows, as it shows them.
-constexpr mission::layout::TRange ShownRange(std::string_view control) {
-    for (const TFieldBinding& binding : kFieldBindings)
-        if (control == binding.Control)
-            return binding.Shown;
-    throw std::out_of_range("no field is bound to this control");
-}
-
-// The binding of the control with this object name; nullptr for a control bound to no field.
-inline const TFieldBinding* FindBinding(QStringView control) {
-    for (const TFieldBinding& binding : kFieldBindings)
-        if (control == QLatin1StringView(binding.Control))
-            return &binding;
-    return nullptr;
+// The row of the control with this object name; the table's size for a control bound to no field.
+inline std::size_t BindingRow(QAnyStringView control) {
+    std::size_t row = 0;
+    while (row < std::size(kFieldBindings) && control != QLatin1StringView(kFieldBindings[row].Control))
+        ++row;
+    return row;
 }
 
 } // namespace editor

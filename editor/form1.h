@@ -93,19 +93,25 @@ private:
     void ShowBoundFields(bool flightGroup);
     void RefreshAll();
     void StartNewDocument();
-    // Shows a step of the history: the lists always; unless the step's maker shows it already, the
-    // whole state after it too, with the slot it changed (and the goal row, where one) selected.
-    void ShowStep(int slot, int goalRow, bool alreadyShown);
+    // Shows a change of the document: the lists always; unless the controls show it already (the
+    // user made it in them), the whole state after it too, with the slot it changed (and the goal
+    // row, where one) selected.
+    void ShowStep(int slot, int goalRow);
+    // The team row whose goal differs from the one the goal list shows; -1 for none.
+    int ChangedGoalRow() const;
     void ShipListClick();
     void FormCreate();
 
     // Field editing.
     int ControlValue(QWidget* control) const;
     // The change handler of every control bound to a field through kFieldBindings: AIBoxChange,
-    // FG2Unk1EdChange, ArenaBoxChange, MissionTypeBoxChange, Edit1Change and Edit2Change are this one.
+    // FG2Unk1EdChange, ArenaBoxChange, MissionTypeBoxChange, Edit1Change, Edit2Change and
+    // NumTeamsBoxChange are this one.
     void BoundFieldChange(QWidget* sender);
+    // Makes an edit the user made in a control a step of the history: of the selected slot, or of the
+    // records outside the flight groups. The controls show it already.
+    void StoreEdit(const mission::TMission& after, bool inFlightGroup, const void* typedField);
     void NameBoxChange();
-    void NumTeamsBoxChange();
     void GoalBoxChange();
     void ClearFGBtnClick();
     void CopyBtnClick();
@@ -148,6 +154,10 @@ private:
     // Keeps the undo and redo keys from the text boxes' own letter-wise undo.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
+    // While the user's edit in a control is stored: the controls show it already.
+    bool editShown_ = false;
+    // The goals the goal list shows, to tell which one a step of the history changed.
+    mission::TTeamGoals shownGoals_;
     // The folder both dialogs start in; empty for the system's default.
     QString DialogFolder;
     std::exception_ptr displayError_;

@@ -144,7 +144,6 @@ void TForm1::ShowFromFirstSlot() {
     SelectedIndex = 0;
     ShipList->SetSelectedRow(0);
     TeamListBox->SetSelectedRow(0);
-    UpdateLists();
     WorkingCopy = document_.Mission().FlightGroups[0];
     ShowStoredValue(GoalBox, document_.Mission().Goals.TeamGoal[0]);
     RefreshAll();

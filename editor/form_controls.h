@@ -1,17 +1,16 @@
 // The controls of the main window, named as in the layout, and the code that builds them at their
 // fixed places with their texts, colours and tags (form_layout.cpp). The window holds them as its
-// own members; what they show and what their edits do is the window's.
+// own members, those that edit a field by their row of kFieldBindings; what they show and what
+// their edits do is the window's.
 #pragma once
 
 #include "field_binding.h"
 
 #include <array>
 
-class QCheckBox;
 class QFrame;
 class QGroupBox;
 class QLabel;
-class QLineEdit;
 class QListWidget;
 class QToolButton;
 class QWidget;
@@ -21,7 +20,6 @@ namespace editor {
 class TChoiceBox;
 class TDrawListBox;
 class TImageList;
-class TSpinEdit;
 class TSuggestionBox;
 
 class TForm1Controls {
@@ -53,44 +51,22 @@ protected:
     QFrame* Bevel1 = nullptr;
     QFrame* Bevel2 = nullptr;
     QLabel* Label7 = nullptr;
-    TSpinEdit* Wavespin = nullptr;
     QLabel* Label30 = nullptr;
-    TSpinEdit* SizeSpin = nullptr;
-    TChoiceBox* ShipBox = nullptr;
     TSuggestionBox* NameBox = nullptr;
     QLabel* Label20 = nullptr;
-    TChoiceBox* OrderBox = nullptr;
     QLabel* FGCond1Lab = nullptr;
-    TChoiceBox* AIBox = nullptr;
     QLabel* FGCond2Lab = nullptr;
-    TChoiceBox* MissleBox = nullptr;
     QLabel* TargetLab = nullptr;
-    TChoiceBox* CounterBox = nullptr;
     QLabel* FGGoalLab = nullptr;
-    TChoiceBox* BeamBox = nullptr;
-    QCheckBox* PriChk = nullptr;
     QLabel* Label9 = nullptr;
-    QLineEdit* FG2Unk1Ed = nullptr;
-    QLineEdit* FG2Unk2Ed = nullptr;
-    QLineEdit* FG2Unk3Ed = nullptr;
-    QLineEdit* FG2Unk4Ed = nullptr;
-    QLineEdit* FG2Unk5Ed = nullptr;
 
     QGroupBox* GroupBox1 = nullptr;
     QLabel* Label10 = nullptr;
-    TChoiceBox* MissionTypeBox = nullptr;
     QLabel* Label1 = nullptr;
-    TSuggestionBox* NumTeamsBox = nullptr;
     QLabel* Label3 = nullptr;
-    TChoiceBox* ArenaBox = nullptr;
     QLabel* Label2 = nullptr;
-    TSpinEdit* StartDistSpin = nullptr;
     QLabel* Label4 = nullptr;
-    QLineEdit* Edit2 = nullptr;
-    QLineEdit* Edit3 = nullptr;
-    QLineEdit* Edit4 = nullptr;
     QLabel* Label8 = nullptr;
-    QLineEdit* Edit1 = nullptr;
 
     // Never seen: the short craft names, looked up by craft type, and three labels under ShipList.
     QListWidget* ShortBox = nullptr;
@@ -98,10 +74,14 @@ protected:
     QLabel* wordlabel = nullptr;
     QLabel* Section = nullptr;
 
-    // The control of each row of kFieldBindings.
+    // The control of each row of kFieldBindings, and the one with this object name.
     std::array<QWidget*, std::size(kFieldBindings)> boundControls_{};
+    QWidget* BoundControl(QAnyStringView name) const { return boundControls_.at(BindingRow(name)); }
 
 private:
+    // Builds the control of a row of kFieldBindings, of the kind its field calls for, and places it
+    // in parent at x, y with the width given and its kind's height.
+    QWidget* MakeBound(QWidget* parent, const char* name, int x, int y, int width);
     void CreateToolbar();
     void CreateLeftColumn();
     void CreateFlightGroupFrame();

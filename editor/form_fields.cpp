@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QScopedValueRollback>
 #include <QToolButton>
 #include <algorithm>
 
@@ -20,11 +21,6 @@ namespace editor {
 namespace {
 
 constexpr std::int32_t kDefaultTeamCount = 2;
-
-bool HasTag(const QWidget* control) {
-    return qobject_cast<const QComboBox*>(control) || qobject_cast<const TSpinEdit*>(control) ||
-           qobject_cast<const QCheckBox*>(control) || qobject_cast<const QLineEdit*>(control);
-}
 
 // The first count characters of a text; a surrogate pair counts as one character.
 QString FirstCharacters(const QString& text, int count) {
@@ -36,6 +32,9 @@ QString FirstCharacters(const QString& text, int count) {
 } // namespace
 
 int TForm1::ControlValue(QWidget* control) const {
+    // The team count's free text reads as its number, or the default count when it is none.
+    if (const auto* freeText = qobject_cast<const TSuggestionBox*>(control))
+        return ParseInteger(freeText->currentText()).value_or(kDefaultTeamCount);
     if (const auto* box = qobject_cast<const QComboBox*>(control))
         return box->currentIndex();
     // Held within the box's range at once, as the box itself shows it once left: a value typed
@@ -50,48 +49,42 @@ int TForm1::ControlValue(QWidget* control) const {
 }
 
 int TForm1::ControlTag(QWidget* control) const {
-    return control && HasTag(control) ? control->property("tag").toInt() : 0;
+    return control ? control->property("tag").toInt() : 0;
 }
 
 // A bound control's value becomes a step on the history. While the program fills the controls
 // (ControlsLive false) nothing is stored: the value the control then shows is the stored one.
 void TForm1::BoundFieldChange(QWidget* sender) {
-    const TFieldBinding* binding = FindBinding(sender->objectName());
-    if (!ControlsLive || !binding)
+    if (!ControlsLive)
         return;
-    const int value = ControlValue(sender) - binding->Offset;
-    const mission::TMission& mission = document_.Mission();
+    const TFieldBinding& binding = kFieldBindings[BindingRow(sender->objectName())];
+    mission::TMission after = document_.Mission();
+    binding.Store(after, after.FlightGroups[static_cast<std::size_t>(SelectedIndex)],
+                  ControlValue(sender) - binding.Field.ShownOffset);
     // Drop-down lists and the check box make a step of each change; the fields typed into, spin
     // boxes included, make one step of a run of keystrokes.
-    const QWidget* typed =
-        qobject_cast<QComboBox*>(sender) || qobject_cast<QCheckBox*>(sender) ? nullptr : sender;
-    // The field is set in a copy of the records the step changes.
-    mission::TMission scratch;
-    document::PutRecords(scratch, document::Records(mission));
-    const auto slot = static_cast<std::size_t>(SelectedIndex);
-    scratch.FlightGroups[slot] = mission.FlightGroups[slot];
-    binding->Store(scratch, scratch.FlightGroups[slot], value);
-    if (binding->InFlightGroup)
-        document_.EditSlot(SelectedIndex, scratch.FlightGroups[slot], typed);
+    const TControlKind kind = binding.Kind();
+    const bool typed = kind != TControlKind::DropDown && kind != TControlKind::Check;
+    StoreEdit(after, binding.InFlightGroup, typed ? sender : nullptr);
+}
+
+void TForm1::StoreEdit(const mission::TMission& after, bool inFlightGroup, const void* typedField) {
+    const QScopedValueRollback shown(editShown_, true);
+    if (inFlightGroup)
+        document_.EditSlot(SelectedIndex, after.FlightGroups[static_cast<std::size_t>(SelectedIndex)],
+                           typedField);
     else
-        document_.EditRecords(document::Records(scratch), typed);
+        document_.EditRecords(after, typedField);
 }
 
 void TForm1::NameBoxChange() {
     if (!ControlsLive)
         return;
     const QString name = FirstCharacters(NameBox->currentText(), static_cast<int>(mission::kNameSize));
-    mission::TFlightGroup after = document_.Mission().FlightGroups[static_cast<std::size_t>(SelectedIndex)];
-    text::SetFieldText(after.Name, text::UnicodeToAnsi(name.toStdU16String()));
-    document_.EditSlot(SelectedIndex, after, NameBox);
-}
-
-void TForm1::NumTeamsBoxChange() {
-    if (!ControlsLive)
-        return;
-    document::TMissionRecords after = document::Records(document_.Mission());
-    after.Settings.TeamCount = ParseInteger(NumTeamsBox->currentText()).value_or(kDefaultTeamCount);
-    document_.EditRecords(after, NumTeamsBox);
+    mission::TMission after = document_.Mission();
+    text::SetFieldText(after.FlightGroups[static_cast<std::size_t>(SelectedIndex)].Name,
+                       text::UnicodeToAnsi(name.toStdU16String()));
+    StoreEdit(after, true, NameBox);
 }
 
 void TForm1::GoalBoxChange() {
@@ -101,9 +94,9 @@ void TForm1::GoalBoxChange() {
     const int row = TeamListBox->SelectedRow();
     if (row < 0 || row >= mission::kTeamGoalCount)
         return;
-    document::TMissionRecords after = document::Records(document_.Mission());
+    mission::TMission after = document_.Mission();
     after.Goals.TeamGoal[static_cast<std::size_t>(row)] = GoalBox->currentIndex();
-    document_.EditRecords(after, nullptr, row);
+    StoreEdit(after, false, nullptr);
 }
 
 void TForm1::ClearFGBtnClick() {
@@ -111,7 +104,7 @@ void TForm1::ClearFGBtnClick() {
     mission::TMission scratch;
     scratch.FlightGroups[slot] = document_.Mission().FlightGroups[slot];
     mission::ClearFlightGroup(scratch, SelectedIndex);
-    document_.EditSlot(SelectedIndex, scratch.FlightGroups[slot], nullptr, false);
+    document_.EditSlot(SelectedIndex, scratch.FlightGroups[slot]);
 }
 
 // Takes the group as the controls show it: the document's slot, with every edit made since it was
@@ -123,29 +116,28 @@ void TForm1::CopyBtnClick() {
 }
 
 void TForm1::PasteBtnClick() {
-    document_.EditSlot(SelectedIndex, ClipboardGroup, nullptr, false);
+    document_.EditSlot(SelectedIndex, ClipboardGroup);
 }
 
 void TForm1::ConnectHandlers() {
-    const auto bind = [this](auto* control, auto signal, void (TForm1::*handler)(QWidget*)) {
-        connect(control, signal, this,
-                [this, control, handler] { RunCommand([&] { (this->*handler)(control); }); });
-    };
     const auto command = [this](auto* control, auto signal, auto handler) {
         connect(control, signal, this, [this, handler] { RunCommand([&] { (this->*handler)(); }); });
     };
-
-    for (TChoiceBox* box :
-         {ShipBox, AIBox, OrderBox, MissleBox, CounterBox, BeamBox, ArenaBox, MissionTypeBox})
-        bind(box, &TChoiceBox::Changed, &TForm1::BoundFieldChange);
-    for (TSpinEdit* spin : {Wavespin, SizeSpin, StartDistSpin})
-        bind(spin, &TSpinEdit::Changed, &TForm1::BoundFieldChange);
-    bind(PriChk, &QCheckBox::toggled, &TForm1::BoundFieldChange);
-    for (QLineEdit* edit :
-         {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed, Edit1, Edit2, Edit3, Edit4})
-        bind(edit, &QLineEdit::textChanged, &TForm1::BoundFieldChange);
+    // Each bound control's change, by its kind: a pick, typed text, a tick, a number.
+    for (QWidget* control : boundControls_) {
+        const auto change = [this, control] { RunCommand([&] { BoundFieldChange(control); }); };
+        if (auto* box = qobject_cast<TChoiceBox*>(control))
+            connect(box, &TChoiceBox::Changed, this, change);
+        else if (auto* freeText = qobject_cast<QComboBox*>(control))
+            connect(freeText, &QComboBox::editTextChanged, this, change);
+        else if (auto* check = qobject_cast<QCheckBox*>(control))
+            connect(check, &QCheckBox::toggled, this, change);
+        else if (auto* spin = qobject_cast<TSpinEdit*>(control))
+            connect(spin, &TSpinEdit::Changed, this, change);
+        else
+            connect(static_cast<QLineEdit*>(control), &QLineEdit::textChanged, this, change);
+    }
     command(NameBox, &QComboBox::editTextChanged, &TForm1::NameBoxChange);
-    command(NumTeamsBox, &QComboBox::editTextChanged, &TForm1::NumTeamsBoxChange);
     command(GoalBox, &TChoiceBox::Changed, &TForm1::GoalBoxChange);
 
     command(ShipList, &TDrawListBox::Clicked, &TForm1::ShipListClick);

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QShortcut>
 #include <QToolButton>
+#include <algorithm>
 
 namespace editor {
 
@@ -50,9 +51,9 @@ void TForm1::ConnectDocument() {
             [this](bool modified) { SaveBtn->setEnabled(modified); });
     connect(&document_, &document::TMissionDocument::FileNameChanged, this, &TForm1::UpdateTitle);
     connect(&document_, &document::TMissionDocument::SlotChanged, this,
-            [this](int slot, bool alreadyShown) { ShowStep(slot, -1, alreadyShown); });
+            [this](int slot) { ShowStep(slot, -1); });
     connect(&document_, &document::TMissionDocument::RecordsChanged, this,
-            [this](int goalRow, bool alreadyShown) { ShowStep(SelectedIndex, goalRow, alreadyShown); });
+            [this] { ShowStep(SelectedIndex, ChangedGoalRow()); });
     // Leaving a field ends its run of typing.
     connect(qApp, &QApplication::focusChanged, this, [this] { document_.EndTypingRun(); });
 
@@ -79,7 +80,7 @@ void TForm1::ConnectDocument() {
 }
 
 // Errors of the display are kept for RunCommand: none may pass through the document's or Qt's code.
-void TForm1::ShowStep(int slot, int goalRow, bool alreadyShown) {
+void TForm1::ShowStep(int slot, int goalRow) {
     try {
         // The lists first: the flight group is shown in its team's colour. A list that stops at a
         // craft without a short name has its colours all the same.
@@ -87,7 +88,7 @@ void TForm1::ShowStep(int slot, int goalRow, bool alreadyShown) {
     } catch (...) {
         displayError_ = std::current_exception();
     }
-    if (alreadyShown)
+    if (editShown_)
         return;
     SelectedIndex = slot;
     ShipList->SetSelectedRow(slot);
@@ -104,6 +105,12 @@ void TForm1::ShowStep(int slot, int goalRow, bool alreadyShown) {
     } catch (...) {
         displayError_ = std::current_exception();
     }
+}
+
+int TForm1::ChangedGoalRow() const {
+    const auto& goals = document_.Mission().Goals.TeamGoal;
+    const auto changed = std::mismatch(goals.begin(), goals.end(), shownGoals_.TeamGoal.begin()).first;
+    return changed == goals.end() ? -1 : static_cast<int>(changed - goals.begin());
 }
 
 // A text box claims the undo and redo keys for its own letter-wise undo; the window's history

@@ -48,10 +48,6 @@ template <typename W> W* Place(W* widget, const char* name, int x, int y, int wi
     return widget;
 }
 
-void SetTag(QWidget* widget, int tag) {
-    widget->setProperty("tag", tag);
-}
-
 // Labels are sized to their text.
 QLabel* MakeLabel(QWidget* parent, const char* name, const QString& text, int x, int y) {
     auto* label = new QLabel(text, parent);
@@ -111,10 +107,6 @@ TSuggestionBox* MakeFreeTextBox(QWidget* parent, const char* name, std::span<con
     return box;
 }
 
-QLineEdit* MakeEdit(QWidget* parent, const char* name, int x, int y) {
-    return Place(new QLineEdit(parent), name, x, y, 50, 21);
-}
-
 QToolButton* MakeToolButton(QWidget* toolbar, const char* name, int x, const char* hint,
                             const QIcon& picture) {
     auto* button = Place(new QToolButton(toolbar), name, x, 0, 23, 22);
@@ -135,8 +127,8 @@ void TForm1Controls::CreateControls(QWidget* form) {
     OfferOnlyWhatIsSeen();
     form_->setObjectName("Form1");
     form_->setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint |
-                   Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
-                   Qt::MSWindowsFixedSizeDialogHint);
+                          Qt::WindowMinimizeButtonHint | Qt::WindowCloseButtonHint |
+                          Qt::MSWindowsFixedSizeDialogHint);
     form_->setFixedSize(kClientWidth, kClientHeight);
     form_->setFont(appearance::WindowFont());
     form_->setWindowIcon(Picture(QStringLiteral("quarnel")));
@@ -148,13 +140,34 @@ void TForm1Controls::CreateControls(QWidget* form) {
     CreateFlightGroupFrame();
     CreateMissionGroup();
     CreateHiddenControls();
-    // Every control that edits a field carries the tag that finds the field.
-    for (std::size_t i = 0; i < std::size(kFieldBindings); ++i) {
-        boundControls_[i] = form_->findChild<QWidget*>(kFieldBindings[i].Control);
-        Q_ASSERT(boundControls_[i]);
-        SetTag(boundControls_[i], kFieldBindings[i].Tag);
-    }
     SetTabOrder();
+}
+
+QWidget* TForm1Controls::MakeBound(QWidget* parent, const char* name, int x, int y, int width) {
+    const TFieldBinding& binding = kFieldBindings[BindingRow(name)];
+    const mission::layout::TRange range = binding.Field.Shown;
+    QWidget* control = nullptr;
+    switch (binding.Kind()) {
+    case TControlKind::DropDown:
+        control = MakeChoiceBox(parent, name, binding.Field.Entries, x, y, width);
+        break;
+    case TControlKind::FreeText:
+        control = MakeFreeTextBox(parent, name, binding.Field.Suggestions, x, y, width);
+        break;
+    case TControlKind::Check:
+        control = Place(new QCheckBox(parent), name, x, y, width, 17);
+        break;
+    case TControlKind::Spin:
+        control = Place(new TSpinEdit(range.Lowest, range.Highest, parent), name, x, y, width, 22);
+        break;
+    case TControlKind::Number:
+        control = Place(new QLineEdit(parent), name, x, y, width, 21);
+        break;
+    }
+    // The tag finds the control's field.
+    control->setProperty("tag", binding.Tag);
+    boundControls_.at(BindingRow(name)) = control;
+    return control;
 }
 
 void TForm1Controls::CreateToolbar() {
@@ -192,7 +205,8 @@ void TForm1Controls::CreateLeftColumn() {
     Name(ShipList, "Flight groups");
 
     Label5 = MakeLabel(form_, "Label5", "Team Goals:", 10, 292);
-    GoalBox = MakeChoiceBox(form_, "GoalBox", mission::GoalBoxItems, 8, 310, 313);
+    GoalBox = MakeChoiceBox(form_, "GoalBox", FieldPlace<&mission::TTeamGoals::TeamGoal>().Info.Entries, 8,
+                            310, 313);
     Label(Label5, GoalBox);
 
     TeamListBox = Place(new TDrawListBox(form_), "TeamListBox", 8, 338, 313, 127);
@@ -212,26 +226,23 @@ void TForm1Controls::CreateFlightGroupFrame() {
     Label7->setAutoFillBackground(true);
     Label7->setBackgroundRole(QPalette::Button);
 
-    Wavespin = Place(new TSpinEdit(ShownRange("Wavespin").Lowest, ShownRange("Wavespin").Highest, form_),
-                     "Wavespin", 350, 64, 45, 22);
-    Name(Wavespin, "Number of waves");
+    Name(MakeBound(form_, "Wavespin", 350, 64, 45), "Number of waves");
     Label30 = MakeLabel(form_, "Label30", "waves of:", 400, 68);
-    SizeSpin = Place(new TSpinEdit(ShownRange("SizeSpin").Lowest, ShownRange("SizeSpin").Highest, form_),
-                     "SizeSpin", 450, 64, 41, 22);
-    Name(SizeSpin, "Craft per wave");
-    ShipBox = MakeChoiceBox(form_, "ShipBox", mission::CraftLongNameItems, 498, 64, 125);
-    ShipBox->setMaxVisibleItems(21);
-    Name(ShipBox, "Craft");
+    QWidget* size = MakeBound(form_, "SizeSpin", 450, 64, 41);
+    Name(size, "Craft per wave");
+    auto* ship = static_cast<QComboBox*>(MakeBound(form_, "ShipBox", 498, 64, 125));
+    ship->setMaxVisibleItems(21);
+    Name(ship, "Craft");
     NameBox = MakeFreeTextBox(form_, "NameBox", mission::NameBoxItems, 630, 64, 109);
     NameBox->setMaxVisibleItems(21);
     Name(NameBox, "Flight group name");
-    for (QWidget* teamColoured : std::initializer_list<QWidget*>{SizeSpin, ShipBox, NameBox})
+    for (QWidget* teamColoured : std::initializer_list<QWidget*>{size, ship, NameBox})
         SetColours(teamColoured, kBlack, kWhite);
 
     Label20 = MakeLabel(form_, "Label20", "Order:", 359, 120);
-    OrderBox = MakeChoiceBox(form_, "OrderBox", mission::OrderBoxItems, 396, 118, 245);
-    SetColours(OrderBox, kOrderBackground, kWhite);
-    Label(Label20, OrderBox);
+    QWidget* order = MakeBound(form_, "OrderBox", 396, 118, 245);
+    SetColours(order, kOrderBackground, kWhite);
+    Label(Label20, order);
 
     const auto conditionLabel = [this](const char* name, const char* text, int x, int y) {
         QLabel* label = MakeLabel(form_, name, text, x, y);
@@ -241,33 +252,31 @@ void TForm1Controls::CreateFlightGroupFrame() {
         return label;
     };
     FGCond1Lab = conditionLabel("FGCond1Lab", "AI:", 375, 150);
-    AIBox = MakeChoiceBox(form_, "AIBox", mission::AIBoxItems, 396, 146, 145);
-    Label(FGCond1Lab, AIBox);
+    Label(FGCond1Lab, MakeBound(form_, "AIBox", 396, 146, 145));
     FGCond2Lab = conditionLabel("FGCond2Lab", "Missile:", 354, 202);
-    MissleBox = MakeChoiceBox(form_, "MissleBox", mission::MissleBoxItems, 396, 198, 145);
-    MissleBox->setMaxVisibleItems(12);
-    Label(FGCond2Lab, MissleBox);
+    auto* warhead = static_cast<QComboBox*>(MakeBound(form_, "MissleBox", 396, 198, 145));
+    warhead->setMaxVisibleItems(12);
+    Label(FGCond2Lab, warhead);
     TargetLab = conditionLabel("TargetLab", "Counter:", 348, 224);
-    CounterBox = MakeChoiceBox(form_, "CounterBox", mission::CounterBoxItems, 396, 224, 145);
-    Label(TargetLab, CounterBox);
+    QWidget* counter = MakeBound(form_, "CounterBox", 396, 224, 145);
+    Label(TargetLab, counter);
     FGGoalLab = conditionLabel("FGGoalLab", "Beam:", 358, 250);
-    BeamBox = MakeChoiceBox(form_, "BeamBox", mission::BeamBoxItems, 396, 250, 145);
-    Label(FGGoalLab, BeamBox);
-    for (QWidget* weapon : std::initializer_list<QWidget*>{MissleBox, CounterBox, BeamBox})
+    QWidget* beam = MakeBound(form_, "BeamBox", 396, 250, 145);
+    Label(FGGoalLab, beam);
+    for (QWidget* weapon : {static_cast<QWidget*>(warhead), counter, beam})
         SetBackground(weapon, kWeaponBackground);
 
-    PriChk = Place(new QCheckBox("Primary FG", form_), "PriChk", 574, 254, 77, 17);
+    static_cast<QCheckBox*>(MakeBound(form_, "PriChk", 574, 254, 77))->setText("Primary FG");
 
     Label9 = MakeLabel(form_, "Label9", "Unk", 692, 114);
-    FG2Unk1Ed = MakeEdit(form_, "FG2Unk1Ed", 688, 132);
-    FG2Unk2Ed = MakeEdit(form_, "FG2Unk2Ed", 688, 162);
-    FG2Unk3Ed = MakeEdit(form_, "FG2Unk3Ed", 688, 191);
-    FG2Unk4Ed = MakeEdit(form_, "FG2Unk4Ed", 688, 221);
-    FG2Unk5Ed = MakeEdit(form_, "FG2Unk5Ed", 688, 250);
     // One "Unk" label heads the column; each field is named by its place in it.
-    int unknown = 0;
-    for (QLineEdit* edit : {FG2Unk1Ed, FG2Unk2Ed, FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed})
-        Name(edit, QString("Unk %1 of 5").arg(++unknown));
+    const struct {
+        const char* name;
+        int y;
+    } unknowns[] = {
+        {"FG2Unk1Ed", 132}, {"FG2Unk2Ed", 162}, {"FG2Unk3Ed", 191}, {"FG2Unk4Ed", 221}, {"FG2Unk5Ed", 250}};
+    for (std::size_t i = 0; i < std::size(unknowns); ++i)
+        Name(MakeBound(form_, unknowns[i].name, 688, unknowns[i].y, 50), QString("Unk %1 of 5").arg(i + 1));
 }
 
 void TForm1Controls::CreateMissionGroup() {
@@ -275,46 +284,36 @@ void TForm1Controls::CreateMissionGroup() {
     QWidget* g = GroupBox1;
 
     Label10 = MakeLabel(g, "Label10", "Type", 20, 28);
-    MissionTypeBox = MakeChoiceBox(g, "MissionTypeBox", mission::MissionTypeBoxItems, 18, 44, 105);
-    SetColours(MissionTypeBox, kMissionTypeBackground, kWhite);
-    Label(Label10, MissionTypeBox);
+    QWidget* type = MakeBound(g, "MissionTypeBox", 18, 44, 105);
+    SetColours(type, kMissionTypeBackground, kWhite);
+    Label(Label10, type);
 
     Label1 = MakeLabel(g, "Label1", "# of Teams:", 140, 28);
-    NumTeamsBox = MakeFreeTextBox(g, "NumTeamsBox", mission::NumTeamsBoxItems, 140, 44, 59);
-    NumTeamsBox->setEditText("2");
-    Label(Label1, NumTeamsBox);
+    auto* teams = static_cast<QComboBox*>(MakeBound(g, "NumTeamsBox", 140, 44, 59));
+    teams->setEditText("2");
+    Label(Label1, teams);
 
     Label3 = MakeLabel(g, "Label3", "Setting:", 216, 28);
-    ArenaBox = MakeChoiceBox(g, "ArenaBox", mission::ArenaBoxItems, 216, 44, 109);
-    Label(Label3, ArenaBox);
+    Label(Label3, MakeBound(g, "ArenaBox", 216, 44, 109));
 
     Label2 = MakeLabel(g, "Label2", "Start dist. (km)", 340, 28);
-    StartDistSpin =
-        Place(new TSpinEdit(ShownRange("StartDistSpin").Lowest, ShownRange("StartDistSpin").Highest, g),
-              "StartDistSpin", 340, 43, 69, 22);
-    Label(Label2, StartDistSpin);
+    Label(Label2, MakeBound(g, "StartDistSpin", 340, 43, 69));
 
     Label4 = MakeLabel(g, "Label4", "Header unknowns (as bytes)", 22, 98);
-    Edit2 = MakeEdit(g, "Edit2", 21, 116);
-    Edit3 = MakeEdit(g, "Edit3", 81, 116);
-    Edit4 = MakeEdit(g, "Edit4", 139, 116);
-    int headerByte = 0;
-    for (QLineEdit* edit : {Edit2, Edit3, Edit4})
-        Name(edit, QString("Header unknowns (as bytes) %1 of 3").arg(++headerByte));
+    const std::pair<const char*, int> headerEdits[] = {{"Edit2", 21}, {"Edit3", 81}, {"Edit4", 139}};
+    for (std::size_t i = 0; i < std::size(headerEdits); ++i)
+        Name(MakeBound(g, headerEdits[i].first, headerEdits[i].second, 116, 50),
+             QString("Header unknowns (as bytes) %1 of 3").arg(i + 1));
 
     Label8 = MakeLabel(g, "Label8", "Globals unknown", 304, 100);
-    Edit1 = MakeEdit(g, "Edit1", 318, 116);
-    Label(Label8, Edit1);
+    Label(Label8, MakeBound(g, "Edit1", 318, 116, 50));
 }
 
 void TForm1Controls::CreateHiddenControls() {
     // The flight group list reads each slot's short craft name from here by craft type.
     ShortBox = Place(new QListWidget(form_), "ShortBox", 40, 98, 121, 97);
     ShortBox->setFocusPolicy(Qt::NoFocus);
-    QStringList shortNames;
-    for (const std::string_view name : mission::CraftShortNameItems)
-        shortNames.append(FileText(name));
-    ShortBox->addItems(shortNames);
+    ShortBox->addItems(FileTexts(FieldPlace<&mission::TFlightGroup::CraftType>().Info.ShortEntries));
     ShortBox->hide();
     LeaveOutForReaders(ShortBox);
 
@@ -329,19 +328,15 @@ void TForm1Controls::CreateHiddenControls() {
 }
 
 void TForm1Controls::SetTabOrder() {
-    const std::initializer_list<QWidget*> order = {
-        ShipList,  GoalBox,   TeamListBox, Wavespin,       SizeSpin,      ShipBox,   OrderBox,
-        PriChk,    AIBox,     MissleBox,   CounterBox,     BeamBox,       FG2Unk1Ed, FG2Unk2Ed,
-        FG2Unk3Ed, FG2Unk4Ed, FG2Unk5Ed,   ArenaBox,       StartDistSpin, Edit1,     NumTeamsBox,
-        Edit2,     Edit3,     Edit4,       MissionTypeBox, NameBox,
+    const char* const order[] = {
+        "ShipList",       "GoalBox",   "TeamListBox", "Wavespin",  "SizeSpin",   "ShipBox",
+        "OrderBox",       "PriChk",    "AIBox",       "MissleBox", "CounterBox", "BeamBox",
+        "FG2Unk1Ed",      "FG2Unk2Ed", "FG2Unk3Ed",   "FG2Unk4Ed", "FG2Unk5Ed",  "ArenaBox",
+        "StartDistSpin",  "Edit1",     "NumTeamsBox", "Edit2",     "Edit3",      "Edit4",
+        "MissionTypeBox", "NameBox",   "ShipList",
     };
-    QWidget* previous = nullptr;
-    for (QWidget* widget : order) {
-        if (previous)
-            QWidget::setTabOrder(previous, widget);
-        previous = widget;
-    }
-    QWidget::setTabOrder(previous, ShipList);
+    for (std::size_t i = 1; i < std::size(order); ++i)
+        QWidget::setTabOrder(form_->findChild<QWidget*>(order[i - 1]), form_->findChild<QWidget*>(order[i]));
 }
 
 } // namespace editor

@@ -80,11 +80,10 @@ void TForm1::UpdateShipList() {
     } catch (...) {
         // A slot that cannot be listed (a craft type without a short name) stops the list there:
         // it holds the rows before that slot, none of them selected.
-        ShipList->SetRows(rows);
+        ShipList->SetRows(rows, -1);
         throw;
     }
-    ShipList->SetRows(rows);
-    ShipList->SetSelectedRow(remembered);
+    ShipList->SetRows(rows, remembered);
 }
 
 void TForm1::UpdateGoalList() {
@@ -108,8 +107,8 @@ void TForm1::UpdateGoalList() {
                               ? "team " + QString::number(row + 1) + ": beyond the number of teams"
                               : QString("no team")});
     }
-    TeamListBox->SetRows(rows);
-    TeamListBox->SetSelectedRow(remembered);
+    TeamListBox->SetRows(rows, remembered);
+    shownGoals_ = document_.Mission().Goals;
 }
 
 void TForm1::ShipListDrawItem(QPainter& painter, int row, const QRect& rect, bool) {

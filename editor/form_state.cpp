@@ -84,7 +84,8 @@ void TForm1::UpdateTitle() {
 
 void TForm1::ShowFlightGroup() {
     ControlsLive = false;
-    for (QWidget* teamColoured : std::initializer_list<QWidget*>{NameBox, ShipBox, SizeSpin})
+    for (QWidget* teamColoured :
+         {static_cast<QWidget*>(NameBox), BoundControl("ShipBox"), BoundControl("SizeSpin")})
         SetTextColour(teamColoured, WorkingCopy.Colour);
     ShowText(NameBox, FileText(text::FieldText(WorkingCopy.Name)));
 
@@ -108,7 +109,7 @@ void TForm1::ShowBoundFields(bool flightGroup) {
         const TFieldBinding& binding = kFieldBindings[i];
         if (binding.InFlightGroup != flightGroup)
             continue;
-        const int value = binding.Value(document_.Mission(), WorkingCopy) + binding.Offset;
+        const int value = binding.Value(document_.Mission(), WorkingCopy) + binding.Field.ShownOffset;
         QWidget* control = boundControls_[i];
         if (auto* choice = qobject_cast<TChoiceBox*>(control))
             ShowStoredValue(choice, value);
@@ -123,18 +124,18 @@ void TForm1::ShowBoundFields(bool flightGroup) {
     }
 }
 
+// Each list is built once: the goal list shows with the mission.
 void TForm1::RefreshAll() {
-    UpdateLists();
+    UpdateShipList();
     ShowFlightGroup();
     ShowMission();
 }
 
 // The selected slot stays selected.
 void TForm1::StartNewDocument() {
-    // The whole document is reset before any list is rebuilt, so nothing of the previous
-    // document can make a step fail.
+    // The whole document is reset, its team colours given, before any list is rebuilt, so nothing
+    // of the previous document can make a step fail.
     document_.New();
-    UpdateLists();
     WorkingCopy = document_.Mission().FlightGroups[static_cast<std::size_t>(SelectedIndex)];
     RefreshAll();
 }
@@ -168,7 +169,6 @@ void TForm1::FormCreate() {
     ShipList->SetSelectedRow(0);
     TeamListBox->SetSelectedRow(0);
     GoalBox->SetSelection(0);
-    RefreshAll();
     // Nothing to paste until the first Copy FG: pasting would write an empty flight group.
     PasteBtn->setEnabled(false);
     ShipList->setFocus();

@@ -34,7 +34,11 @@ struct TFieldInfo {
     // A stored value is the position of its entry; a list's elements each have theirs.
     std::span<const std::string_view> Entries{};
     std::span<const std::string_view> ShortEntries{}; // the craft catalogue's second column
-    TRange Shown{};      // what the editor's control allows, as it shows the value
+    // Offered beside a number typed freely; the stored value is the number, not a position.
+    std::span<const std::string_view> Suggestions{};
+    // What the editor's control allows, as it shows the value; of a number typed freely, what the
+    // editor shows in full.
+    TRange Shown{};
     int ShownOffset = 0; // the control shows the stored value plus this
     // What check says of a value the editor cannot show: %v the value, %s the value as shown, %r the
     // range ("1 to 255"), %l and %h its ends. A field with entries says by default that it has none.
@@ -91,9 +95,10 @@ inline constexpr std::tuple kHeadFields{
 inline constexpr std::tuple kBodyFields{Field("Body", &TFlightGroup::Body)};
 inline constexpr std::tuple kSettingsFields{
     // The team list has a goal and a colour for teams 1 to 8.
-    Field(
-        "TeamCount", &TMissionSettings::TeamCount,
-        {.Shown = {1, kTeamGoalCount}, .Beyond = "%v is outside %r: not every team has a goal and a colour"}),
+    Field("TeamCount", &TMissionSettings::TeamCount,
+          {.Suggestions = NumTeamsBoxItems,
+           .Shown = {1, kTeamGoalCount},
+           .Beyond = "%v is outside %r: not every team has a goal and a colour"}),
     Field("Setting2", &TMissionSettings::Setting2),
     Field("Arena", &TMissionSettings::Arena, {.Entries = ArenaBoxItems}),
     Field("StartDistance", &TMissionSettings::StartDistance,
@@ -200,6 +205,28 @@ template <class R, class T> struct MemberType<T R::*> {
 template <class Field>
 constexpr std::size_t
     kFieldWidth = StoredWidth<typename MemberType<decltype(std::remove_cvref_t<Field>::Stored)>::Type>();
+
+// The record type whose fields a part lists.
+template <class Record> struct PartRecord { using Type = typename MemberType<Record>::Type; };
+template <> struct PartRecord<EachGroup> { using Type = TFlightGroup; };
+
+// The part of kParts that lists the fields of Record.
+template <class Record> constexpr const auto& PartOf() {
+    constexpr std::size_t at = std::apply(
+        [](const auto&... part) {
+            std::size_t found = 0, next = 0;
+            ((std::is_same_v<typename PartRecord<std::remove_cvref_t<decltype(part.record)>>::Type, Record>
+                  ? found = next++
+                  : next++),
+             ...);
+            return found;
+        },
+        kParts);
+    static_assert(
+        std::is_same_v<typename PartRecord<std::remove_cvref_t<decltype(std::get<at>(kParts).record)>>::Type,
+                       Record>);
+    return std::get<at>(kParts);
+}
 
 template <class Fields> constexpr std::size_t StoredSize(const Fields& fields) {
     return std::apply([](const auto&... field) { return (kFieldWidth<decltype(field)> + ...); }, fields);

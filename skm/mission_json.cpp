@@ -361,9 +361,11 @@ std::pair<int, int> LineAndColumn(std::string_view text, std::size_t offset) {
     return {line, column};
 }
 
-[[noreturn]] void FailAt(std::string_view text, std::size_t offset, const std::string& what) {
+// Where the text is wrong, with what is wrong there: by default, that it is not JSON.
+[[noreturn]] void FailAt(std::string_view text, std::size_t offset, const std::string& what,
+                         std::string_view kind = "not JSON: ") {
     const auto [line, column] = LineAndColumn(text, offset);
-    throw EJsonError("not JSON: " + what, line, column);
+    throw EJsonError(std::string(kind) + what, line, column);
 }
 
 // Builds the JSON value as the parser reads it, and stops at what no mission holds before it costs
@@ -416,6 +418,10 @@ public:
             what = words == std::string::npos ? std::string() : what.substr(words + 2);
         }
         error_ = TextForMessage(what.empty() ? "does not parse" : what, 120);
+        // A number too large for a double is JSON, but no field holds it: said in the fields' words.
+        if (error.id == 406)
+            overflow_ =
+                ValuePath() + ": " + TextForMessage(token, 40) + " is a number too large for any field";
         return false;
     }
 
@@ -429,6 +435,8 @@ public:
                      " values; no part of a mission holds as many");
         if (!duplicate_.empty())
             Fail(duplicate_, "given twice; a field may be given only once");
+        if (!overflow_.empty())
+            FailAt(text, ErrorOffset(), overflow_, "");
         if (errorAt_)
             FailAt(text, ErrorOffset(), error_);
         return std::move(root_);
@@ -483,6 +491,15 @@ private:
         }
         return path;
     }
+    // Where the value being read stands: "FlightGroups[3].Order".
+    std::string ValuePath() const {
+        if (open_.empty())
+            return "the JSON";
+        const std::string path = Path();
+        if (open_.back()->is_array())
+            return path + "[" + std::to_string(open_.back()->size()) + "]";
+        return path + (path.empty() ? "" : ".") + KeyForMessage(keys_.back());
+    }
     // The bracket that opened one level too many. The parser read everything up to it without
     // fault, so counting brackets outside strings finds it.
     static std::size_t DeepestOpening(std::string_view text) {
@@ -516,6 +533,7 @@ private:
     std::string duplicate_;
     std::optional<std::size_t> errorAt_;
     std::string error_;
+    std::string overflow_;
 };
 
 Json Parse(std::string_view text) {

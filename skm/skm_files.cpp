@@ -123,6 +123,8 @@ std::string SystemErrorText(int errorCode) {
 }
 
 fs::path PathFromArgument(const std::string& argument) {
+    if (argument.empty())
+        throw EFileError("''", "an empty name names no file");
 #ifdef _WIN32
     const std::u16string wide = text::Utf8ToUnicode(argument);
     return fs::path(std::wstring(wide.begin(), wide.end()));

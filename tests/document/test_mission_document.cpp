@@ -26,12 +26,9 @@ QString Q(const std::filesystem::path& path) {
 // Every signal the document gives, as text, in order.
 struct TSignals {
     explicit TSignals(TMissionDocument& document) {
-        QObject::connect(&document, &TMissionDocument::SlotChanged, [this](int slot, bool shown) {
-            Seen.push_back("slot " + std::to_string(slot) + (shown ? " shown" : ""));
-        });
-        QObject::connect(&document, &TMissionDocument::RecordsChanged, [this](int goal, bool shown) {
-            Seen.push_back("records " + std::to_string(goal) + (shown ? " shown" : ""));
-        });
+        QObject::connect(&document, &TMissionDocument::SlotChanged,
+                         [this](int slot) { Seen.push_back("slot " + std::to_string(slot)); });
+        QObject::connect(&document, &TMissionDocument::RecordsChanged, [this] { Seen.push_back("records"); });
         QObject::connect(&document, &TMissionDocument::FileNameChanged, [this] { Seen.push_back("name"); });
         QObject::connect(&document, &TMissionDocument::ModifiedChanged,
                          [this](bool modified) { Seen.push_back(modified ? "modified" : "clean"); });
@@ -51,16 +48,21 @@ TEST(MissionDocument, EditsAreStepsThatUndoAndRedoWithTheirSignals) {
     TSignals seen(document);
     const mission::TMission fresh = document.Mission();
 
-    document.EditSlot(3, WithCraft(document, 3, 42), nullptr, false);
+    document.EditSlot(3, WithCraft(document, 3, 42));
     EXPECT_EQ(document.Mission().FlightGroups[3].CraftType, 42);
     EXPECT_TRUE(document.Modified());
     EXPECT_EQ(seen.Take(), (std::vector<std::string>{"slot 3", "modified"}));
 
-    document::TMissionRecords records = document::Records(document.Mission());
-    records.Settings.TeamCount = 4;
-    document.EditRecords(records, nullptr, 2);
-    EXPECT_EQ(document.Mission().FlightGroups[4].Colour, document::TeamColour(2)) << "colours follow the teams";
-    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"records 2 shown"}));
+    mission::TMission after = document.Mission();
+    after.Settings.TeamCount = 4;
+    after.Header.MissionName[0] = 'X';
+    after.FlightGroups[5].CraftType = 9;
+    document.EditRecords(after);
+    EXPECT_EQ(document.Mission().FlightGroups[4].Colour, document::TeamColour(2))
+        << "colours follow the teams";
+    EXPECT_EQ(document.Mission().Header, fresh.Header) << "the mission name is the save's";
+    EXPECT_EQ(document.Mission().FlightGroups[5].CraftType, fresh.FlightGroups[5].CraftType);
+    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"records"}));
 
     document.Undo();
     EXPECT_EQ(document.Mission().Settings.TeamCount, fresh.Settings.TeamCount);
@@ -68,11 +70,11 @@ TEST(MissionDocument, EditsAreStepsThatUndoAndRedoWithTheirSignals) {
     document.Undo();
     EXPECT_EQ(document.Mission(), fresh);
     EXPECT_FALSE(document.Modified());
-    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"records 2", "slot 3", "clean"}));
+    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"records", "slot 3", "clean"}));
 
     document.Redo();
     EXPECT_EQ(document.Mission().FlightGroups[3].CraftType, 42);
-    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"slot 3", "modified"})) << "a redo is shown whole";
+    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"slot 3", "modified"}));
 }
 
 TEST(MissionDocument, KeystrokesInOneFieldMergeUntilTheRunEnds) {
@@ -101,7 +103,7 @@ TEST(MissionDocument, SavingMovesTheCleanPointAndNewAndOpenStartAgain) {
     document.SaveAs(Q(dir / "One.skm"));
     EXPECT_EQ(document.FileName(), Q(dir / "One.skm"));
     EXPECT_FALSE(document.Modified());
-    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"slot 0 shown", "modified", "clean", "name"}));
+    EXPECT_EQ(seen.Take(), (std::vector<std::string>{"slot 0", "modified", "clean", "name"}));
 
     document.Undo();
     EXPECT_TRUE(document.Modified()) << "undoing past the save is a change to save";
@@ -122,7 +124,7 @@ TEST(MissionDocument, SavingMovesTheCleanPointAndNewAndOpenStartAgain) {
     EXPECT_FALSE(document.Modified());
 }
 
-TEST(MissionDocument, AFailedOpenOrSaveAsChangesNothing) {
+TEST(MissionDocument, AFailedOpenSaveOrSaveAsChangesNothing) {
     testsupport::TempDir dir;
     TMissionDocument document;
     document.EditSlot(2, WithCraft(document, 2, 11));
@@ -133,6 +135,23 @@ TEST(MissionDocument, AFailedOpenOrSaveAsChangesNothing) {
     EXPECT_EQ(document.Mission(), before);
     EXPECT_EQ(document.FileName(), document::kUnnamed);
     EXPECT_TRUE(document.Modified());
+
+    // The file made a folder meanwhile, which a save never replaces: the save fails at its write.
+    const std::filesystem::path file = dir / "Saved.skm";
+    document.SaveAs(Q(file));
+    document.EditSlot(2, WithCraft(document, 2, 12));
+    const mission::TMission edited = document.Mission();
+    std::filesystem::remove(file);
+    std::filesystem::create_directory(file);
+    EXPECT_ANY_THROW(document.Save([] { return true; }));
+    EXPECT_TRUE(document.Modified());
+    EXPECT_EQ(document.FileName(), Q(file));
+    EXPECT_EQ(document.Mission(), edited);
+    document.Undo();
+    EXPECT_EQ(document.Mission().FlightGroups[2].CraftType, 11);
+    EXPECT_FALSE(document.Modified()) << "the point last saved is where it was";
+    document.Redo();
+    EXPECT_EQ(document.Mission(), edited);
 }
 
 // Another program's change to the file is asked about before it is written over: also a rewrite in
@@ -176,8 +195,10 @@ TEST(MissionDocument, SaveAsksBeforeWritingOverAnotherProgramsChange) {
 
         int asked = 0;
         const bool existed = std::filesystem::exists(file);
-        const std::vector<std::uint8_t> onDisk = existed ? testsupport::ReadBytes(file) : std::vector<std::uint8_t>{};
-        EXPECT_EQ(document.Save([&] { return ++asked, false; }), changed ? Outcome::Cancelled : Outcome::Saved);
+        const std::vector<std::uint8_t> onDisk =
+            existed ? testsupport::ReadBytes(file) : std::vector<std::uint8_t>{};
+        EXPECT_EQ(document.Save([&] { return ++asked, false; }),
+                  changed ? Outcome::Cancelled : Outcome::Saved);
         EXPECT_EQ(asked, changed ? 1 : 0);
         if (changed) {
             EXPECT_EQ(std::filesystem::exists(file), existed);
@@ -192,7 +213,8 @@ TEST(MissionDocument, SaveAsksBeforeWritingOverAnotherProgramsChange) {
         mission::LoadMission(saved, file);
         EXPECT_EQ(saved.FlightGroups[0].CraftType, 5);
         asked = 0;
-        EXPECT_EQ(document.Save([&] { return ++asked, false; }), Outcome::Saved) << "its own save is no change";
+        EXPECT_EQ(document.Save([&] { return ++asked, false; }), Outcome::Saved)
+            << "its own save is no change";
         EXPECT_EQ(asked, 0);
     }
 }

@@ -2,6 +2,7 @@
 #include "ansi_text.h"
 #include "field_binding.h"
 #include "form_fixture.h"
+#include "mission_check.h"
 #include "skirmish_file.h"
 
 #include <QCheckBox>
@@ -11,6 +12,8 @@
 #include <QListWidget>
 #include <QTest>
 #include <functional>
+#include <map>
+#include <set>
 #include <type_traits>
 
 using mission::TFlightGroup;
@@ -413,4 +416,69 @@ TEST(FieldBinding, EachTagAddressesItsFieldInTheFile) {
                 changed.push_back(i);
         EXPECT_EQ(changed, std::vector<std::size_t>{fileByte(binding.Control, binding.Tag)});
     }
+}
+
+// Each range the editor shows: its control allows exactly that range, and check warns of exactly
+// the values beyond it. The ranges of the numbers are written here as the window's layout gives
+// them, apart from the field tables, so that a wrong range there fails as well; a list's range is
+// its entries.
+TEST_F(FormTest, EachControlAllowsItsFieldsRangeAndCheckWarnsBeyondIt) {
+    using editor::TControlKind;
+    const std::map<std::string_view, mission::layout::TRange> numberRanges = {
+        {"WavesMinusOne", {1, 255}}, {"CraftPerWave", {1, 255}},  {"Primary", {0, 1}},
+        {"TeamCount", {1, 8}},       {"StartDistance", {0, 255}},
+    };
+    mission::TMission fresh;
+    mission::NewMission(fresh);
+    const std::size_t freshFindings = skm::CheckMission(fresh, mission::kSkirmishFileSize).size();
+    std::set<std::string_view> ranged;
+    for (const editor::TFieldBinding& binding : editor::kFieldBindings) {
+        const mission::layout::TFieldInfo& field = binding.Field;
+        if (field.Range().Lowest > field.Range().Highest)
+            continue;
+        SCOPED_TRACE(binding.Control);
+        ranged.insert(field.Name);
+        const bool listed = binding.Kind() == TControlKind::DropDown;
+        ASSERT_TRUE(listed || numberRanges.contains(field.Name)) << "a range not written down here";
+        const mission::layout::TRange range = listed ? field.Range() : numberRanges.at(field.Name);
+        const auto stored = [&] {
+            const mission::TMission& m = form->Document().Mission();
+            return binding.Value(m, m.FlightGroups[0]) + field.ShownOffset;
+        };
+        QWidget* control = Find<QWidget>(binding.Control);
+        if (binding.Kind() == TControlKind::DropDown) {
+            EXPECT_EQ(qobject_cast<QComboBox*>(control)->count(), range.Highest + 1);
+            Pick(control, range.Highest);
+            EXPECT_EQ(stored(), range.Highest);
+        } else if (binding.Kind() == TControlKind::Check) {
+            for (const int ticked : {range.Highest, range.Lowest}) {
+                QTest::mouseClick(control, Qt::LeftButton, {}, QPoint(6, 8));
+                EXPECT_EQ(stored(), ticked);
+            }
+        }
+        for (const std::int64_t value : {range.Lowest - 1, range.Lowest, range.Highest, range.Highest + 1}) {
+            SCOPED_TRACE(value);
+            const bool inside = range.Holds(value);
+            if (binding.Kind() == TControlKind::Spin || binding.Kind() == TControlKind::FreeText) {
+                ReplaceText(control, QString::number(value));
+                LeaveFocus(control);
+                // The team count is typed freely: beyond the range, not every team has a goal and
+                // a colour, which is what check says.
+                const std::int64_t held =
+                    binding.Kind() == TControlKind::Spin
+                        ? std::clamp(value, std::int64_t{range.Lowest}, std::int64_t{range.Highest})
+                        : value;
+                EXPECT_EQ(stored(), held);
+            }
+            mission::TMission m = fresh;
+            binding.Store(m, m.FlightGroups[0], static_cast<std::int32_t>(value - field.ShownOffset));
+            if (binding.Value(m, m.FlightGroups[0]) + field.ShownOffset == value) { // the field can hold it
+                EXPECT_EQ(skm::CheckMission(m, mission::kSkirmishFileSize).size(),
+                          freshFindings + (inside ? 0 : 1));
+            }
+        }
+    }
+    for (const auto& [name, range] : numberRanges)
+        EXPECT_TRUE(ranged.contains(name)) << name << " has no control";
+    EXPECT_TRUE(dialogs->Errors.empty());
 }

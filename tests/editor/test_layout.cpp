@@ -1,6 +1,7 @@
 // The window as laid out: every control's place, size, tag and text; the keyboard order; start-up.
 #include "ansi_text.h"
 #include "craft_catalogue.h"
+#include "field_binding.h"
 #include "form_fixture.h"
 #include "image_list.h"
 #include "quarnel_version.h"
@@ -16,6 +17,7 @@
 #include <QListWidget>
 #include <QTest>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 
@@ -131,6 +133,11 @@ TEST_F(FormTest, EveryControlStandsAtItsPlace) {
         }
         EXPECT_TRUE(w->isVisible());
     }
+    // The layout places the control of every field binding.
+    for (const editor::TFieldBinding& binding : editor::kFieldBindings)
+        EXPECT_TRUE(std::ranges::any_of(kControls, [&](const ControlPlace& p) {
+            return p.name == std::string_view(binding.Control);
+        })) << binding.Control;
 }
 
 TEST_F(FormTest, WindowIsFixedAndTitled) {

@@ -7,6 +7,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QScrollBar>
 #include <QTest>
 #include <QWheelEvent>
 
@@ -189,6 +190,16 @@ TEST_F(FormTest, HugeNegativeTeamCountKeepsTheGoalListShort) {
     EXPECT_EQ(rows.size(), 32);
     EXPECT_EQ(rows.count(" "), 32);
     EXPECT_EQ(form->Document().Mission().FlightGroups[8].Colour, TeamColour(2)) << "groups of eight, as for 0";
+
+    // Scrolled to its end, the list stays there while the user edits, and when the edit is undone.
+    auto* teams = Find<QListWidget>("TeamListBox");
+    teams->scrollToBottom();
+    const int end = teams->verticalScrollBar()->value();
+    ASSERT_GT(end, 0);
+    ReplaceText(Find<QWidget>("FG2Unk1Ed"), "5");
+    EXPECT_EQ(teams->verticalScrollBar()->value(), end);
+    QTest::keyClick(Find<QWidget>("FG2Unk1Ed"), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(teams->verticalScrollBar()->value(), end);
 }
 
 TEST_F(FormTest, WheelOverAnUnfocusedBoxChangesNothing) {

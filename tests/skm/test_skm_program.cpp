@@ -204,6 +204,9 @@ TEST(SkmProgram, BadInputIsOneLineNamingTheFileAndHarmsNothing) {
         {{"import", (dir / "good.json").string(), "-o", "-"},
          "-: import writes a mission file, not standard output"},
         {{"export", good, "-o", good}, good + ": is the mission being exported: not overwritten"},
+        {{"new", "-o", ""}, "'': an empty name names no file"},
+        {{"export", good, "-o", ""}, "'': an empty name names no file"},
+        {{"show", ""}, "'': an empty name names no file"},
         {{"import", (dir / "good.json").string(), "-o", (dir / "pipe").string()},
          (dir / "pipe").string() + ": is not a regular file (a pipe, socket or device): not replaced"},
     };
