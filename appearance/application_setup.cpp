@@ -98,11 +98,15 @@ void WatchStart(QtMsgType type, const QMessageLogContext& context, const QString
         ReturnRuntimeFolder();
         const QByteArray display = qgetenv("DISPLAY");
         const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
-        if (display.isEmpty() && wayland.isEmpty())
+        if (display.isEmpty() && wayland.isEmpty()) {
             std::fprintf(stderr, "quarnel: no display to open the window on: DISPLAY and WAYLAND_DISPLAY are unset.\n");
-        else
+        } else {
+            // Qt's own words say why the display named did not answer.
+            for (const TStartMessage& earlier : std::as_const(startMessages))
+                handlerBeforeStart(earlier.Type, QMessageLogContext(), earlier.Text);
             std::fprintf(stderr, "quarnel: cannot open the window on the display (DISPLAY=%s, WAYLAND_DISPLAY=%s).\n",
                          display.constData(), wayland.constData());
+        }
         std::fprintf(stderr, "quarnel is a desktop program: start it in a desktop session, or on a virtual X "
                              "server with xvfb-run quarnel (Debian's package xvfb).\n");
         std::_Exit(kNoWindowStatus);

@@ -81,5 +81,5 @@ echo "$changes"
 # lintian on everything the .changes names, pedantic and with its notes shown; an error or a
 # warning fails the script, the notes that stay have their reasons in debian/*lintian-overrides.
 # Its temporary files (/tmp/mldbm-elf-*, which it leaves) go into a folder removed afterwards.
-TMPDIR=$lintian_tmp lintian --info --pedantic --display-experimental --fail-on error,warning \
+TMPDIR=$lintian_tmp lintian --info --pedantic --fail-on error,warning \
     --tag-display-limit 0 "$changes"
