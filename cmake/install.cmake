@@ -15,9 +15,18 @@ set(po ${PROJECT_SOURCE_DIR}/po)
 file(STRINGS ${po}/LINGUAS languages REGEX "^[a-z]")
 list(TRANSFORM languages REPLACE "(.+)" "${po}/\\1.po" OUTPUT_VARIABLE po_files)
 set(translated ${CMAKE_CURRENT_BINARY_DIR}/translated)
+# The desktop entry starts quarnel by name, from the PATH. A games folder (the Debian package's
+# /usr/games) is on a user's PATH only when a login shell set it, so from there it is named whole.
+set(desktop_template ${PROJECT_SOURCE_DIR}/resources/quarnel.desktop.in)
+if(CMAKE_INSTALL_BINDIR STREQUAL "games")
+    file(READ ${desktop_template} text)
+    string(REPLACE "\nExec=quarnel " "\nExec=${CMAKE_INSTALL_FULL_BINDIR}/quarnel " text "${text}")
+    set(desktop_template ${CMAKE_CURRENT_BINARY_DIR}/generated/quarnel.desktop.in)
+    file(CONFIGURE OUTPUT ${desktop_template} CONTENT "${text}" @ONLY)
+endif()
 # template | msgfmt's kind | installed as
 set(translated_files
-    "${PROJECT_SOURCE_DIR}/resources/quarnel.desktop.in|desktop|applications/${QUARNEL_APP_ID}.desktop"
+    "${desktop_template}|desktop|applications/${QUARNEL_APP_ID}.desktop"
     "${PROJECT_SOURCE_DIR}/resources/quarnel.metainfo.xml.in|xml|metainfo/${QUARNEL_APP_ID}.metainfo.xml"
     "${PROJECT_SOURCE_DIR}/resources/quarnel-mime.xml.in|xml|mime/packages/quarnel.xml")
 set(translated_outputs)
@@ -53,8 +62,22 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/quarnel.svg DESTINATION ${ic
 install(FILES ${PROJECT_SOURCE_DIR}/resources/icons/mission.svg
         DESTINATION ${icons}/scalable/mimetypes RENAME ${mission_icon}.svg)
 
-install(FILES ${PROJECT_SOURCE_DIR}/resources/quarnel.1 ${PROJECT_SOURCE_DIR}/resources/quarnel-skm.1
-        DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+# The manual pages are written for section 1. Where the programs go to games/ (the Debian package,
+# whose section is games, as Debian's policy has it), they are games' commands, whose pages are in
+# section 6.
+if(CMAKE_INSTALL_BINDIR STREQUAL "games")
+    foreach(page quarnel quarnel-skm)
+        file(READ ${PROJECT_SOURCE_DIR}/resources/${page}.1 text)
+        string(REGEX REPLACE "\n\\.TH ([A-Z-]+) 1 (\"[^\"]*\" \"[^\"]*\") \"User Commands\""
+                             "\n.TH \\1 6 \\2 \"Games\"" text "${text}")
+        string(REGEX REPLACE "\n(\\.BR quarnel[^ ]*) \\(1\\)" "\n\\1 (6)" text "${text}")
+        file(CONFIGURE OUTPUT ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.6 CONTENT "${text}" @ONLY)
+        install(FILES ${CMAKE_CURRENT_BINARY_DIR}/man/${page}.6 DESTINATION ${CMAKE_INSTALL_MANDIR}/man6)
+    endforeach()
+else()
+    install(FILES ${PROJECT_SOURCE_DIR}/resources/quarnel.1 ${PROJECT_SOURCE_DIR}/resources/quarnel-skm.1
+            DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 # The documentation lies in one folder once installed, the README beside the pages it links to: its
 # links into docs/ are made links into that folder. The notes for developers are not installed
