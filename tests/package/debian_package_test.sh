@@ -5,8 +5,8 @@
 #   binary packages byte for byte, every file in them dated at debian/changelog's last entry;
 # - lintian, which the script runs, leaves nothing in the temporary folder;
 # - in a fresh Debian root made by debootstrap from this machine's configured Debian mirror, the
-#   autopkgtests of debian/tests pass against the built package (autopkgtest's unshare backend,
-#   which unpacks the root anew and throws it away), and piuparts installs and purges the package
+#   autopkgtests of debian/tests pass against the built package (autopkgtest's chroot backend, in
+#   a copy of the root thrown away afterwards), and piuparts installs and purges the package
 #   cleanly and upgrades to it from the previous build, then purges that cleanly too.
 #
 #   tests/package/debian_package_test.sh WORKDIR
@@ -98,11 +98,22 @@ debootstrap --variant=minbase "$suite" "$debian_root" "$mirror" >"$scratch/deboo
 tar -C "$debian_root" -czf "$scratch/root.tgz" .
 rm -rf "$debian_root"
 
-# The autopkgtests, the package's own tests of its installed programs.
-autopkgtest --output-dir "$scratch/autopkgtest" "$first/quarnel_${version}.dsc" "$deb" \
-    -- unshare --release "$suite" --arch "$arch" --tarball "$scratch/root.tgz" >"$scratch/autopkgtest.log" 2>&1 \
+# The autopkgtests, the package's own tests of its installed programs, in a copy of the root that
+# is thrown away afterwards (autopkgtest's chroot backend installs what the tests depend on
+# into it). /proc, /dev/shm and /dev/pts are mounted in a mount namespace of the test's own, so
+# that they go with it whatever happens.
+testbed=$scratch/testbed
+mkdir "$testbed"
+tar -C "$testbed" -xzf "$scratch/root.tgz"
+cp /etc/resolv.conf "$testbed/etc/resolv.conf"
+unshare --mount --pid --fork --mount-proc="$testbed/proc" sh -c '
+    mount -t tmpfs tmpfs "$1/dev/shm" &&
+    mount -t devpts -o newinstance,ptmxmode=0666 devpts "$1/dev/pts" &&
+    autopkgtest --no-built-binaries --output-dir "$2" "$3" "$4" -- chroot "$1"' \
+    sh "$testbed" "$scratch/autopkgtest" "$first/quarnel_${version}.dsc" "$deb" >"$scratch/autopkgtest.log" 2>&1 \
     || { tail -n 60 "$scratch/autopkgtest.log" >&2; fail "autopkgtest"; }
-grep -E '^(skm-round-trip|command[0-9]+|editor-offscreen|editor-wayland) +PASS' "$scratch/autopkgtest/summary" >&2
+rm -rf "$testbed"
+cat "$scratch/autopkgtest/summary" >&2
 [ "$(grep -c ' PASS' "$scratch/autopkgtest/summary")" = 4 ] || fail "autopkgtest: $(cat "$scratch/autopkgtest/summary")"
 
 # The previous build, offered from a local repository that piuparts' root reads through a bind
