@@ -35,7 +35,7 @@ fail() {
 mkdir -m 0700 "$work/runtime"
 mkdir "$work/home" "$work/state"
 export XDG_RUNTIME_DIR=$work/runtime
-socket=quarnel-test
+socket='quarnel-test'
 weston --backend=headless-backend.so --socket="$socket" --idle-time=0 --width=1024 --height=768 \
     --log="$work/weston.log" &
 weston_pid=$!
