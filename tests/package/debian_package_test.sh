@@ -80,7 +80,8 @@ echo "Debian packages: two builds of one tree are identical ($(stat -c %s "$deb"
 # The first mirror of this machine's Debian release that its apt is configured with (one-line or
 # deb822 sources).
 suite=$(. /etc/os-release && echo "$VERSION_CODENAME")
-mirror=$(cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null \
+# (A missing sources.list is no failure.)
+mirror=$({ cat /etc/apt/sources.list /etc/apt/sources.list.d/*.list 2>/dev/null || true; } \
              | sed -n "s/^deb \\(\\[[^]]*\\] \\)\\{0,1\\}\\([a-z]*:\\/\\/[^ ]*\\) $suite .*/\\2/p" | head -n 1)
 if [ -z "$mirror" ]; then
     mirror=$(awk -v suite="$suite" '
