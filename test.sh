@@ -20,7 +20,7 @@ if [ "${QUARNEL_PACKAGE_TEST:-}" = 1 ]; then
     quarnel_install_packages "${QUARNEL_PACKAGE_TEST_PACKAGES[@]}"
     package_test=ON
 else
-    not_run+=("package.debian: the Debian packages built twice and compared, their autopkgtests and piuparts (QUARNEL_PACKAGE_TEST=1 ./test.sh, about 30 minutes)")
+    not_run+=("package.debian: the Debian packages built twice and compared, their autopkgtests and piuparts (QUARNEL_PACKAGE_TEST=1 ./test.sh, about 40 minutes)")
 fi
 
 jobs=$(nproc)

@@ -15,8 +15,8 @@
 # otherwise this build's package given an earlier version (<version>~previous), which still checks
 # that an upgrade over installed files leaves nothing behind.
 #
-# Two Release builds and a Debian root: 20 to 30 minutes on two cores, and the root's packages are
-# downloaded. WORKDIR keeps the first build; everything else is made in the temporary folder and
+# Two Release builds and a Debian root: about 40 minutes on two busy cores, and the root's
+# packages are downloaded. WORKDIR keeps the first build; everything else is made in the temporary folder and
 # removed, the Debian root too.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/../.." && pwd)
