@@ -6,15 +6,21 @@
 # cached, or with QUARNEL_WINDOWS_EDITOR=1) the whole editor's Windows release and its installer
 # under Wine.
 # QUARNEL_FUZZ_SECONDS sets the length of each bounded fuzz run (20 seconds unless set);
-# QUARNEL_PACKAGE_TEST=1 adds package.debian, which builds the Debian package twice and compares.
+# QUARNEL_PACKAGE_TEST=1 adds package.debian, which builds the Debian packages twice and compares
+# them, and runs their autopkgtests and piuparts in a fresh Debian root.
+# It ends with what did not run and why, then ctest's own closing line.
 set -euo pipefail
 cd "$(dirname "$0")"
 source scripts/deps.sh
 quarnel_install_packages "${QUARNEL_TEST_PACKAGES[@]}"
+# What this run leaves out, for the summary at the end.
+not_run=()
 package_test=OFF
 if [ "${QUARNEL_PACKAGE_TEST:-}" = 1 ]; then
-    quarnel_install_packages "${QUARNEL_DEBIAN_PACKAGE_PACKAGES[@]}"
+    quarnel_install_packages "${QUARNEL_PACKAGE_TEST_PACKAGES[@]}"
     package_test=ON
+else
+    not_run+=("package.debian: the Debian packages built twice and compared, their autopkgtests and piuparts (QUARNEL_PACKAGE_TEST=1 ./test.sh, about 40 minutes)")
 fi
 
 jobs=$(nproc)
@@ -45,7 +51,8 @@ if [ "${QUARNEL_WINDOWS_EDITOR:-}" = 1 ] || [ -f "$(scripts/windows_release.sh -
     QUARNEL_JOBS=$jobs scripts/windows_release.sh build/windows-release
     release_dir=$PWD/build/windows-release
 else
-    echo "SKIPPED: the Windows release under Wine (windows.editor, windows.installer); QUARNEL_WINDOWS_EDITOR=1 ./test.sh builds and caches its static Qt (12 to 35 minutes, once)"
+    not_run+=("windows.editor, windows.installer: the Windows release under Wine; QUARNEL_WINDOWS_EDITOR=1 ./test.sh builds and caches its static Qt (12 to 35 minutes, once)")
+    echo "SKIPPED: ${not_run[-1]}"
 fi
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_WERROR=ON \
@@ -56,4 +63,15 @@ cmake --build build/test -j "$jobs"
 
 export QT_QPA_PLATFORM=offscreen
 cd build/test
-ctest --output-on-failure -j "$jobs" --timeout 300
+status=0
+ctest --output-on-failure -j "$jobs" --timeout 300 --output-junit ctest-results.xml | tee ctest-output.txt \
+    || status=$?
+
+# What did not run, and why: the steps left out above, and each test ctest skipped with the reason
+# it gave. ctest's closing line comes last again.
+echo
+echo "Not run:"
+[ ${#not_run[@]} -eq 0 ] || printf '  %s\n' "${not_run[@]}"
+python3 "$OLDPWD/scripts/skipped_tests.py" ctest-results.xml | sed 's/^/  /'
+grep -E '^[0-9]+% tests passed' ctest-output.txt | tail -n 1
+exit $status

@@ -147,7 +147,7 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     // Lets desktops match the window to the installed desktop entry and its icon.
-    QGuiApplication::setDesktopFileName("quarnel");
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUARNEL_APP_ID));
     editor::TForm1 form;
     form.show();
     // Unsaved work is copied to the user's state folder while it lasts.

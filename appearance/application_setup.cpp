@@ -20,8 +20,12 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #else
+#include <QList>
+#include <cstdio>
+#include <cstdlib>
 #include <stdlib.h>
 #include <sys/stat.h>
+#include <utility>
 #include <unistd.h>
 #endif
 
@@ -46,10 +50,16 @@ constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
 // A folder no file can be made in: a settings file there can be neither read nor written.
 constexpr char kNoSettingsFolder[] = "/dev/null";
 
-// The runtime folder lent to Qt while the application starts, where the session gives none, and
-// the message handler that was there before the lending's own.
+// The runtime folder lent to Qt while the application starts, where the session gives none; the
+// message handler that was there before the start's own, and what Qt said meanwhile.
 QByteArray lentRuntimeFolder;
-QtMessageHandler handlerBeforeLending = nullptr;
+QtMessageHandler handlerBeforeStart = nullptr;
+bool watchingStart = false;
+struct TStartMessage {
+    QtMsgType Type;
+    QString Text;
+};
+QList<TStartMessage> startMessages;
 
 // The program's children (the browser of the home page) get the environment the program got.
 void ReturnRuntimeFolder() {
@@ -58,17 +68,51 @@ void ReturnRuntimeFolder() {
     ::rmdir(lentRuntimeFolder.constData());
     qunsetenv("XDG_RUNTIME_DIR");
     lentRuntimeFolder.clear();
-    qInstallMessageHandler(handlerBeforeLending);
 }
 
-// A start that fails (no display to connect to: ssh without X forwarding) ends in Qt's fatal
-// message and abort(), past every destructor: the folder goes before the message does.
-void ReturnRuntimeFolderBeforeFailing(QtMsgType type, const QMessageLogContext& context, const QString& message) {
-    const QtMessageHandler next = handlerBeforeLending;
-    if (type == QtFatalMsg)
+// What Qt said while the application started is said once it has started (or failed otherwise):
+// where no window system can be reached, only the program's own words are.
+void EndStartWatch() {
+    ReturnRuntimeFolder();
+    if (!watchingStart)
+        return;
+    watchingStart = false;
+    qInstallMessageHandler(handlerBeforeStart);
+    for (const TStartMessage& message : std::exchange(startMessages, {}))
+        handlerBeforeStart(message.Type, QMessageLogContext(), message.Text);
+}
+
+// The exit status of a start that found no display.
+constexpr int kNoWindowStatus = 1;
+
+// A start that fails (no display to connect to: ssh without X forwarding, a text console) ends in
+// Qt's fatal message and abort(), past every destructor, with the advice to reinstall the program.
+// The lent folder goes first; where no window system could be reached the program says so in its
+// own words and ends with status 1, without a core dump.
+void WatchStart(QtMsgType type, const QMessageLogContext& context, const QString& message) {
+    if (type != QtFatalMsg) {
+        startMessages.append({type, message});
+        return;
+    }
+    if (message.contains(QLatin1String("no Qt platform plugin could be initialized"))) {
         ReturnRuntimeFolder();
-    if (next)
-        next(type, context, message);
+        const QByteArray display = qgetenv("DISPLAY");
+        const QByteArray wayland = qgetenv("WAYLAND_DISPLAY");
+        if (display.isEmpty() && wayland.isEmpty()) {
+            std::fprintf(stderr, "quarnel: no display to open the window on: DISPLAY and WAYLAND_DISPLAY are unset.\n");
+        } else {
+            // Qt's own words say why the display named did not answer.
+            for (const TStartMessage& earlier : std::as_const(startMessages))
+                handlerBeforeStart(earlier.Type, QMessageLogContext(), earlier.Text);
+            std::fprintf(stderr, "quarnel: cannot open the window on the display (DISPLAY=%s, WAYLAND_DISPLAY=%s).\n",
+                         display.constData(), wayland.constData());
+        }
+        std::fprintf(stderr, "quarnel is a desktop program: start it in a desktop session, or on a virtual X "
+                             "server with xvfb-run quarnel (Debian's package xvfb).\n");
+        std::_Exit(kNoWindowStatus);
+    }
+    EndStartWatch();
+    handlerBeforeStart(type, context, message);
 }
 
 // Qt looks into the session's runtime folder once, while the application starts, for a Wayland
@@ -76,8 +120,7 @@ void ReturnRuntimeFolderBeforeFailing(QtMsgType type, const QMessageLogContext& 
 // /tmp/runtime-<user> for that and leaves it behind. A private empty folder stands in for the
 // look, and SetUpApplication removes it again.
 void LendRuntimeFolder() {
-    // Once the application exists, Qt has looked already.
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") || QCoreApplication::instance())
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
         return;
     QByteArray folder = qgetenv("TMPDIR");
     if (folder.isEmpty())
@@ -87,7 +130,6 @@ void LendRuntimeFolder() {
         return;
     lentRuntimeFolder = folder;
     qputenv("XDG_RUNTIME_DIR", lentRuntimeFolder);
-    handlerBeforeLending = qInstallMessageHandler(ReturnRuntimeFolderBeforeFailing);
 }
 #endif
 
@@ -121,7 +163,12 @@ void PrepareEnvironment() {
     if (RunningUnderWine() && !qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "windows:fontengine=freetype");
 #else
-    LendRuntimeFolder();
+    // Once the application exists, Qt has started and looked already.
+    if (!QCoreApplication::instance() && !watchingStart) {
+        LendRuntimeFolder();
+        watchingStart = true;
+        handlerBeforeStart = qInstallMessageHandler(WatchStart);
+    }
     if (!qEnvironmentVariableIsEmpty("DBUS_SESSION_BUS_ADDRESS"))
         return;
     // The bus a user session provides without announcing its address.
@@ -142,7 +189,7 @@ void SetUpApplication() {
     // for, where the platform's own style and Fusion paint over the control colours.
     QApplication::setStyle(QStringLiteral("Windows"));
 #ifndef Q_OS_WIN
-    ReturnRuntimeFolder();
+    EndStartWatch();
     // Qt's file dialogs save their history, last folder and view in a QtProject settings file
     // when they close, and read it back; the program keeps no settings of any kind.
     for (const QSettings::Format format : {QSettings::NativeFormat, QSettings::IniFormat})

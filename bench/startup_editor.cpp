@@ -11,7 +11,7 @@ int main(int argc, char** argv) {
     appearance::PrepareEnvironment();
     QApplication app(argc, argv);
     appearance::SetUpApplication();
-    QGuiApplication::setDesktopFileName("quarnel");
+    QGuiApplication::setDesktopFileName(QStringLiteral(QUARNEL_APP_ID));
     editor::TForm1 form;
     // As the program: the copy of unsaved work is kept, and the copies left are looked for at once.
     document::TRecoveryFolder recovery(document::DefaultRecoveryFolder());

@@ -1,19 +1,22 @@
 #!/usr/bin/env bash
-# The Debian package: a Release build installed with `cmake --install` under /usr, its
-# dependencies computed from the programs by dpkg-shlibdeps, packed by dpkg-deb and checked by
-# lintian.
+# The Debian source and binary packages, built from this tree by dpkg-buildpackage as Debian's own
+# packages are built (debian/: debhelper with CMake), and checked by lintian.
 #
-#   scripts/debian_package.sh OUTDIR     makes OUTDIR/quarnel_<version>_<arch>.deb, with the build
-#                                        itself in OUTDIR/build
+#   scripts/debian_package.sh OUTDIR     leaves in OUTDIR the upstream tarball
+#                                        quarnel_<version>.orig.tar.xz, the .debian.tar.xz, the
+#                                        .dsc, quarnel_<version>-<revision>_<arch>.deb (with its
+#                                        -dbgsym), the .buildinfo and the .changes
 #
-# The package has no maintainer scripts: the MIME, desktop, icon and manual page databases are
-# refreshed by the triggers of shared-mime-info, desktop-file-utils, hicolor-icon-theme and man-db,
-# which watch the folders its files land in. QUARNEL_MAINTAINER sets the Maintainer field.
+# The upstream tarball is made from the tree as it stands (git's files, committed or not, with
+# the untracked ones git does not ignore; outside git every file but build/), without debian/,
+# which the .debian.tar.xz carries. The build runs on a copy in OUTDIR/quarnel-<version>, removed
+# when it succeeds. QUARNEL_JOBS sets the build's parallel jobs.
 #
-# Two builds of one commit give the same bytes, wherever OUTDIR is: every time in the package is
-# the changelog's, which is SOURCE_DATE_EPOCH when set and otherwise the last commit's time, and the
-# build's folders are left out of what the compiler writes. tests/package/debian_package_test.sh
-# checks this.
+# Two builds of one tree give the same bytes, wherever OUTDIR is: every time in the packages and
+# in the tarballs is the time of debian/changelog's last entry (dpkg's SOURCE_DATE_EPOCH), and the
+# build folder is left out of what the compiler writes. Only the .buildinfo, and so the .changes
+# that lists it, name the moment and the folder of the build, as they are meant to.
+# tests/package/debian_package_test.sh checks this.
 set -euo pipefail
 shopt -s inherit_errexit
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -26,113 +29,57 @@ if [ $# -ne 1 ]; then
 fi
 mkdir -p "$1"
 out=$(cd "$1" && pwd)
-build=$out/build
-# The layout Debian's tools expect: the package's files in debian/<package>, beside the source
-# package's control file that dpkg-shlibdeps reads.
-work=$out/package
-stage=$work/debian/quarnel
 jobs=${QUARNEL_JOBS:-$(nproc)}
-maintainer=${QUARNEL_MAINTAINER:-Quarnel developers <quarnel@users.noreply.codeberg.org>}
 
 quarnel_install_packages "${QUARNEL_DEBIAN_PACKAGE_PACKAGES[@]}"
 
-# The one time the package carries; dpkg-deb clamps its archives' times to it as well. Outside git
-# (a source archive) the time of CMakeLists.txt, where the version is, stands in for the commit's.
-if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
-    SOURCE_DATE_EPOCH=$(git -C "$root" log -1 --format=%ct 2>/dev/null || stat -c %Y "$root/CMakeLists.txt")
+# The version is project(VERSION) in CMakeLists.txt; debian/changelog's must have it upstream.
+version=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Version)
+upstream=${version%-*}
+project_version=$(sed -n 's/^project(quarnel VERSION \([^ ]*\) .*/\1/p' "$root/CMakeLists.txt")
+if [ "$upstream" != "$project_version" ]; then
+    echo "error: debian/changelog is at $version, CMakeLists.txt at $project_version:" \
+         "add a changelog entry (dch -v $project_version-1)" >&2
+    exit 1
 fi
+SOURCE_DATE_EPOCH=$(dpkg-parsechangelog -l "$root/debian/changelog" -S Timestamp)
 export SOURCE_DATE_EPOCH
-
-# Debian's hardening flags (stack protector, fortified calls, read-only relocations, immediate
-# binding), as its own packages are built with. The source and build folders are mapped to "." in
-# the debugging information the link's build ID is computed over, so the programs do not depend on
-# where they were built; for that, moc's files include the headers they were made from by their
-# names on the include path (AUTOMOC_PATH_PREFIX), not by a path from the build folder up to the
-# source.
-export DEB_BUILD_MAINT_OPTIONS=hardening=+all
-prefix_maps="-ffile-prefix-map=$root=. -ffile-prefix-map=$build=."
-CXXFLAGS="$(dpkg-buildflags --get CXXFLAGS) $(dpkg-buildflags --get CPPFLAGS) $prefix_maps" \
-LDFLAGS=$(dpkg-buildflags --get LDFLAGS) \
-    cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Release -DQUARNEL_TESTS=OFF \
-          -DCMAKE_INSTALL_PREFIX=/usr -DCMAKE_DISABLE_FIND_PACKAGE_benchmark=ON \
-          -DCMAKE_AUTOMOC_PATH_PREFIX=ON >/dev/null
-cmake --build "$build" -j "$jobs"
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$build/CMakeCache.txt")
 arch=$(dpkg --print-architecture)
-deb=$out/quarnel_${version}_${arch}.deb
 
-rm -rf "$work"
-DESTDIR=$stage cmake --install "$build" --strip >/dev/null
+# What the tree holds.
+list=$(mktemp)
+lintian_tmp=$(mktemp -d)
+trap 'rm -rf "$list" "$lintian_tmp"' EXIT
+if git -C "$root" rev-parse --is-inside-work-tree >/dev/null 2>&1; then
+    (cd "$root" && git ls-files -z --cached --others --exclude-standard) \
+        | (cd "$root" && while IFS= read -r -d '' file; do
+               [ -e "$file" ] || [ -L "$file" ] && printf '%s\0' "$file"
+           done) | sort -z >"$list"
+else
+    (cd "$root" && find . -path ./build -prune -o \( -type f -o -type l \) -printf '%P\0') | sort -z >"$list"
+fi
 
-# What Debian asks of every package's files: manual pages compressed, the licence as
-# /usr/share/doc/<package>/copyright (not beside it), a changelog (the package is native: its
-# version has no Debian revision), ordinary modes.
-doc=$stage/usr/share/doc/quarnel
-find "$stage/usr/share/man" -type f ! -name '*.gz' -exec gzip -9n {} +
-rm -f "$doc/LICENSE"
-{
-    echo "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
-    echo "Upstream-Name: quarnel"
-    echo "Source: https://codeberg.org/quarnel/quarnel"
-    echo
-    echo "Files: *"
-    echo "Copyright: $(sed -n 's/^Copyright (c) //p' "$root/LICENSE" | head -n 1)"
-    echo "License: Expat"
-    sed -e '/^MIT License$/d' -e '/^Copyright (c)/d' "$root/LICENSE" | sed -e '/./,$!d' \
-        | sed -e 's/^$/./' -e 's/^/ /'
-} >"$doc/copyright"
-date=$(LC_ALL=C TZ=UTC0 date -R -d "@$SOURCE_DATE_EPOCH")
-printf 'quarnel (%s) unstable; urgency=medium\n\n  * Built from the project'"'"'s source with scripts/debian_package.sh.\n\n -- %s  %s\n' \
-    "$version" "$maintainer" "$date" | gzip -9n >"$doc/changelog.gz"
-find "$stage" -type d -exec chmod 0755 {} +
-find "$stage" -type f -exec chmod 0644 {} +
-chmod 0755 "$stage"/usr/bin/*
+# The build's copy of the tree, named as dpkg-source wants it, and the upstream tarball beside it.
+source_dir=$out/quarnel-$upstream
+rm -rf "$source_dir" "$out"/quarnel_"$upstream"* "$out"/quarnel-dbgsym_"$upstream"*
+mkdir -p "$source_dir"
+tar -C "$root" --null -T "$list" -cf - | tar -C "$source_dir" -xf -
+# Names in a fixed order, one owner, the changelog's time and the same modes whatever the umask of
+# the checkout; xz on one thread, whose output does not depend on the machine.
+tar -C "$out" --sort=name --owner=0 --group=0 --numeric-owner --mtime="@$SOURCE_DATE_EPOCH" \
+    --mode=u+rw,go=u-w --pax-option=exthdr.name=%d/PaxHeaders/%f,delete=atime,delete=ctime \
+    --exclude="quarnel-$upstream/debian" -cf - "quarnel-$upstream" \
+    | xz -6 -T1 >"$out/quarnel_$upstream.orig.tar.xz"
 
-# dpkg-shlibdeps finds the package's root by its DEBIAN folder.
-mkdir -p "$stage/DEBIAN"
-# Every program cmake installed counts, so a program added to the install comes along.
-printf 'Source: quarnel\n\nPackage: quarnel\nArchitecture: any\n' >"$work/debian/control"
-programs=()
-for file in "$stage"/usr/bin/*; do
-    [ "$(head -c 4 "$file")" = $'\x7fELF' ] && programs+=("$file")
-done
-depends=$(cd "$work" && dpkg-shlibdeps -O "${programs[@]/#/-e}" | sed -n 's/^shlibs:Depends=//p')
+# Source and binary packages, unsigned (whoever uploads them signs them).
+(cd "$source_dir" && DEB_BUILD_OPTIONS="parallel=$jobs ${DEB_BUILD_OPTIONS:-}" \
+    dpkg-buildpackage --build=source,binary --no-sign)
+rm -rf "$source_dir"
+changes=$out/quarnel_${version}_$arch.changes
+echo "$changes"
 
-mkdir -p "$stage/DEBIAN"
-# As dpkg-gencontrol counts it: each file's size in KiB rounded up, one for each folder and link,
-# whatever file system the stage lies on.
-installed_size=$(cd "$stage" && find usr \( -type f -printf '%s\n' \) -o -printf '1024\n' \
-    | awk '{ total += int(($1 + 1023) / 1024) } END { print total }')
-# The window face and its Arial-metric fallback are read from their files when present, which no
-# library link shows, and so are Qt's translations of its own texts; desktop-file-utils' trigger
-# lists the program for .skm files in the desktop database. (Qt's X11 platform plugin comes with
-# libqt6gui6 itself.)
-cat >"$stage/DEBIAN/control" <<CONTROL
-Package: quarnel
-Version: $version
-Architecture: $arch
-Maintainer: $maintainer
-Installed-Size: $installed_size
-Depends: $depends
-Recommends: fonts-wine, fonts-liberation, desktop-file-utils, qt6-translations-l10n
-Section: utils
-Priority: optional
-Homepage: https://codeberg.org/quarnel/quarnel
-Description: editor for the skirmish missions of a 1999 space-combat game
- Quarnel edits the skirmish mission files (.skm) of a 1999 space-combat
- game: the sixteen flight groups with their craft, waves, pilot skill,
- orders and weapons, the teams and their goals, and the mission's settings.
- Bytes it does not understand are written back unchanged.
- .
- Missions open from its window, from the command line, by dropping them on
- the window, or by double-clicking them in a file manager.
-CONTROL
-(cd "$stage" && find usr -type f -print0 | sort -z | xargs -0 md5sum) >"$stage/DEBIAN/md5sums"
-chmod 0644 "$stage/DEBIAN/control" "$stage/DEBIAN/md5sums"
-find "$stage" -exec touch -h -d "@$SOURCE_DATE_EPOCH" {} +
-
-rm -f "$out"/quarnel_*.deb
-dpkg-deb --root-owner-group -Zxz --build "$stage" "$deb" >/dev/null
-echo "$deb"
-# Errors fail the script; warnings are listed with the reason each stays in docs/development.md.
-lintian --fail-on error --tag-display-limit 0 "$deb"
+# lintian on everything the .changes names, pedantic and with its notes shown; an error or a
+# warning fails the script, the notes that stay have their reasons in debian/*lintian-overrides.
+# Its temporary files (/tmp/mldbm-elf-*, which it leaves) go into a folder removed afterwards.
+TMPDIR=$lintian_tmp lintian --info --pedantic --fail-on error,warning \
+    --tag-display-limit 0 "$changes"

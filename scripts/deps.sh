@@ -17,6 +17,9 @@ QUARNEL_PACKAGES=(
     fonts-wine
     # Qt's own texts (message box buttons, Qt's file dialog) in the user's language
     qt6-translations-l10n
+    # msgfmt merges the translations of po/ into the desktop entry, the file type and the metainfo;
+    # shared-mime-info has the file type's rules for it
+    gettext shared-mime-info
 )
 
 QUARNEL_TEST_PACKAGES=(
@@ -36,6 +39,8 @@ QUARNEL_TEST_PACKAGES=(
     python3-jsonschema
     # the Windows build of mission/ and platform/ and its tests under Wine
     g++-mingw-w64-x86-64-posix wine64
+    # the editor's window natively under Wayland, on a compositor without a screen
+    weston qt6-wayland
 )
 
 # scripts/windows_release.sh: Qt's source package is unpacked with dpkg-source and built with
@@ -48,11 +53,18 @@ QUARNEL_WINDOWS_RELEASE_PACKAGES=(
     wixl
 )
 
-# scripts/debian_package.sh: Debian's tools compute the dependencies and build the package, lintian
-# checks it.
+# scripts/debian_package.sh: dpkg-buildpackage with debhelper builds the source and binary
+# packages (debian/control's Build-Depends are QUARNEL_PACKAGES' build part), lintian checks them.
 QUARNEL_DEBIAN_PACKAGE_PACKAGES=(
     "${QUARNEL_PACKAGES[@]}"
-    dpkg-dev lintian
+    dpkg-dev debhelper lintian xz-utils
+)
+
+# QUARNEL_PACKAGE_TEST=1 ./test.sh: the package built twice and compared, its autopkgtests run and
+# piuparts' install, purge and upgrade checks made, both in a fresh Debian root made by debootstrap.
+QUARNEL_PACKAGE_TEST_PACKAGES=(
+    "${QUARNEL_DEBIAN_PACKAGE_PACKAGES[@]}"
+    autopkgtest piuparts debootstrap
 )
 
 # Installs the missing packages with apt-get (through sudo when not root), waiting for another

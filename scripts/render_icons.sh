@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Renders the SVG sources in resources/icons/ to PNG pictures, resources/icons/<size>/<name>.png at
-# 16, 24, 32 and 48 pixels; beside each, the same pixels as the program stores them,
+# 16, 24, 32 and 48 pixels (the program icon and the mission icon also at 64, 128 and 256, the
+# sizes software centres and file managers show, which the program itself never draws); beside
+# each of the four toolbar sizes, the same pixels as the program stores them,
 # <name>.rgba (red, green, blue and alpha bytes, row by row, not premultiplied), except for the
 # mission icon, which the program does not draw; and the Windows .ico files of the program icon and
 # of the mission icon (which quarnel.exe carries for Explorer to show on .skm files). Run it by hand
@@ -19,6 +21,12 @@ for tool in rsvg-convert convert; do
 done
 
 sizes=(16 24 32 48)
+for name in quarnel mission; do
+    for size in 64 128 256; do
+        mkdir -p "$icons/$size"
+        rsvg-convert --width "$size" --height "$size" --output "$icons/$size/$name.png" "$icons/$name.svg"
+    done
+done
 for svg in "$icons"/*.svg; do
     name=$(basename "$svg" .svg)
     for size in "${sizes[@]}"; do

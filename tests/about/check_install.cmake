@@ -1,9 +1,12 @@
 # Installs a build into a fresh folder and checks that a desktop would find the program: the entry
 # validates, its Exec names the installed program, its Icon the installed icon, and the desktop's
 # databases built from the installed files give .skm files their type and that type to Quarnel;
-# the AppStream metainfo validates against the installed entry; both icons come at every size;
+# the AppStream metainfo validates against the installed entry; the entry, the metainfo and the
+# program's icon are named after the component ID; both icons come at every size; the entry, the
+# file type and the metainfo carry every language of po/LINGUAS; the notes for developers stay out;
 # and every page of the installed documentation links only to files installed beside it.
-# Run with -DBUILD_DIR=<build> -DPREFIX=<empty folder to use> [-DVALIDATOR=<desktop-file-validate>]
+# Run with -DBUILD_DIR=<build> -DPREFIX=<empty folder to use> -DAPP_ID=<component ID>
+# [-DVALIDATOR=<desktop-file-validate>]
 # [-DMIME_DATABASE=<update-mime-database>] [-DDESKTOP_DATABASE=<update-desktop-database>]
 # [-DAPPSTREAM=<appstreamcli>].
 file(REMOVE_RECURSE "${PREFIX}")
@@ -13,20 +16,24 @@ if(NOT result EQUAL 0)
     message(FATAL_ERROR "cmake --install failed: ${result}")
 endif()
 
-set(entry "${PREFIX}/share/applications/quarnel.desktop")
+set(entry "${PREFIX}/share/applications/${APP_ID}.desktop")
+set(metainfo "${PREFIX}/share/metainfo/${APP_ID}.metainfo.xml")
 foreach(path "${PREFIX}/bin/quarnel" "${PREFIX}/bin/quarnel-skm" "${entry}"
-             "${PREFIX}/share/icons/hicolor/scalable/apps/quarnel.svg"
+             "${PREFIX}/share/icons/hicolor/scalable/apps/${APP_ID}.svg"
              "${PREFIX}/share/doc/quarnel/LICENSE" "${PREFIX}/share/mime/packages/quarnel.xml"
              "${PREFIX}/share/man/man1/quarnel.1" "${PREFIX}/share/man/man1/quarnel-skm.1"
              "${PREFIX}/share/doc/quarnel/missions-as-text.md" "${PREFIX}/share/doc/quarnel/guide.md"
              "${PREFIX}/share/doc/quarnel/quarnel-skm-mission.schema.json"
-             "${PREFIX}/share/metainfo/page.codeberg.quarnel.quarnel.metainfo.xml")
+             "${metainfo}")
     if(NOT EXISTS "${path}")
         message(FATAL_ERROR "not installed: ${path}")
     endif()
 endforeach()
-foreach(size 16x16 24x24 32x32 48x48 scalable)
-    foreach(icon apps/quarnel mimetypes/application-x-quarnel-skirmish)
+if(EXISTS "${PREFIX}/share/doc/quarnel/development.md")
+    message(FATAL_ERROR "the notes for developers are installed with the players' documentation")
+endif()
+foreach(size 16x16 24x24 32x32 48x48 64x64 128x128 256x256 scalable)
+    foreach(icon apps/${APP_ID} mimetypes/application-x-quarnel-skirmish)
         if(NOT EXISTS "${PREFIX}/share/icons/hicolor/${size}/${icon}.png"
            AND NOT EXISTS "${PREFIX}/share/icons/hicolor/${size}/${icon}.svg")
             message(FATAL_ERROR "no ${size} icon installed for ${icon}")
@@ -45,10 +52,10 @@ foreach(page ${pages})
     file(READ "${page}" text)
     # A square bracket in a list item keeps CMake from splitting the list: mark the links first.
     string(REPLACE "](" "<link>" text "${text}")
-    string(REGEX MATCHALL "<link>[^)#: ]+" links "${text}")
+    string(REGEX MATCHALL "<link>[^)# ]+" links "${text}")
     foreach(link ${links})
         string(SUBSTRING "${link}" 6 -1 target)
-        if(NOT EXISTS "${PREFIX}/share/doc/quarnel/${target}")
+        if(NOT target MATCHES "^[a-z]+:" AND NOT EXISTS "${PREFIX}/share/doc/quarnel/${target}")
             get_filename_component(name "${page}" NAME)
             message(FATAL_ERROR "the installed ${name} links to ${target}, which is not installed beside it")
         endif()
@@ -63,9 +70,25 @@ file(STRINGS "${entry}" icon_line REGEX "^Icon=")
 if(NOT exec_line STREQUAL "Exec=quarnel %f")
     message(FATAL_ERROR "the entry starts '${exec_line}', not the installed quarnel")
 endif()
-if(NOT icon_line STREQUAL "Icon=quarnel")
-    message(FATAL_ERROR "the entry shows '${icon_line}', not the installed quarnel.svg")
+if(NOT icon_line STREQUAL "Icon=${APP_ID}")
+    message(FATAL_ERROR "the entry shows '${icon_line}', not the installed ${APP_ID}.svg")
 endif()
+
+# Each language of po/LINGUAS reaches the entry's description, the file type's comment and the
+# metainfo's summary.
+get_filename_component(source "${CMAKE_CURRENT_LIST_DIR}/../.." ABSOLUTE)
+file(STRINGS "${source}/po/LINGUAS" languages REGEX "^[a-z]")
+file(READ "${PREFIX}/share/mime/packages/quarnel.xml" mime)
+file(READ "${metainfo}" meta)
+foreach(language ${languages})
+    file(STRINGS "${entry}" line REGEX "^Comment\\[${language}\\]=.")
+    if(NOT line)
+        message(FATAL_ERROR "the desktop entry has no Comment[${language}]")
+    endif()
+    if(NOT mime MATCHES "<comment xml:lang=.${language}.>[^<]" OR NOT meta MATCHES "<summary xml:lang=.${language}.>[^<]")
+        message(FATAL_ERROR "the file type's comment or the metainfo's summary is not in '${language}'")
+    endif()
+endforeach()
 
 if(VALIDATOR)
     execute_process(COMMAND "${VALIDATOR}" "${entry}" RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
@@ -84,14 +107,14 @@ endif()
 if(DESKTOP_DATABASE)
     execute_process(COMMAND "${DESKTOP_DATABASE}" "${PREFIX}/share/applications" RESULT_VARIABLE result)
     file(STRINGS "${PREFIX}/share/applications/mimeinfo.cache" handlers REGEX "^${type}=")
-    if(NOT result EQUAL 0 OR NOT handlers MATCHES "^${type}=quarnel\\.desktop[\\;]*$")
-        message(FATAL_ERROR "the desktop database gives ${type} to '${handlers}', not quarnel.desktop")
+    string(REPLACE "." "\\." app_id_pattern "${APP_ID}")
+    if(NOT result EQUAL 0 OR NOT handlers MATCHES "^${type}=${app_id_pattern}\\.desktop[\\;]*$")
+        message(FATAL_ERROR "the desktop database gives ${type} to '${handlers}', not ${APP_ID}.desktop")
     endif()
 endif()
 if(APPSTREAM)
     # The file on its own, pedantically, then with the installed tree (its desktop entry, icons).
-    execute_process(COMMAND "${APPSTREAM}" validate --no-net --pedantic
-                            "${PREFIX}/share/metainfo/page.codeberg.quarnel.quarnel.metainfo.xml"
+    execute_process(COMMAND "${APPSTREAM}" validate --no-net --pedantic "${metainfo}"
                     RESULT_VARIABLE result OUTPUT_VARIABLE out ERROR_VARIABLE out)
     if(NOT result EQUAL 0)
         message(FATAL_ERROR "appstreamcli validate: ${out}")

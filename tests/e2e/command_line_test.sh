@@ -44,12 +44,16 @@ while read -r option value; do
     [ "$(head -n 1 "$work/err")" = "quarnel: only one file can be opened at a time, 2 were given" ] \
         || fail "--help-all lists --$option, which is not taken: $(head -n 1 "$work/err")"
 done <<<"$qt_options"
-# Without a display the window cannot open and Qt ends the program; where the session names no
+# Without a display the window cannot open: the program says so in its own words, without Qt's
+# advice to reinstall it, and ends with status 1, not by abort(); where the session names no
 # runtime folder, the one the program lent Qt for its start goes too (ssh without X, su).
 mkdir "$work/tmp"
 code=0
 { env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_RUNTIME_DIR TMPDIR="$work/tmp" QT_QPA_PLATFORM=xcb "$quarnel"; } \
-    >/dev/null 2>&1 || code=$?
-[ "$code" != 0 ] || fail "the window opened without a display"
+    >/dev/null 2>"$work/err" || code=$?
+[ "$code" = 1 ] || fail "a start without a display ended with $code, not 1: $(cat "$work/err")"
+[ "$(head -n 1 "$work/err")" = "quarnel: no display to open the window on: DISPLAY and WAYLAND_DISPLAY are unset." ] \
+    || fail "a start without a display said: $(cat "$work/err")"
+! grep -qi "reinstall" "$work/err" || fail "a start without a display advised a reinstall: $(cat "$work/err")"
 [ -z "$(ls -A "$work/tmp")" ] || fail "a failed start left $(ls -A "$work/tmp") in the temporary folder"
 echo "command line: usage errors, --help, --help-all and --version answered without a window"

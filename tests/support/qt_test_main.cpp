@@ -13,6 +13,9 @@ int main(int argc, char** argv) {
     // them: in the caller's language the program would take Qt's catalogue of it.
     qputenv("LC_ALL", "C.UTF-8");
     ::testing::InitGoogleTest(&argc, argv);
+    // As the program: without a session's runtime folder (a plain root shell) Qt would make and
+    // leave /tmp/runtime-<user>.
+    appearance::PrepareEnvironment();
     QApplication app(argc, argv);
     appearance::SetUpApplication();
     return RUN_ALL_TESTS();
