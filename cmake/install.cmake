@@ -98,6 +98,7 @@ set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_
 install(FILES ${PROJECT_SOURCE_DIR}/LICENSE ${installed_readme}
               ${PROJECT_SOURCE_DIR}/docs/guide.md ${PROJECT_SOURCE_DIR}/docs/screenshot.png
               ${PROJECT_SOURCE_DIR}/docs/guide-flight-group.png ${PROJECT_SOURCE_DIR}/docs/guide-teams.png
+              ${PROJECT_SOURCE_DIR}/docs/guide-recovery.png
               ${PROJECT_SOURCE_DIR}/docs/missions-as-text.md
               ${PROJECT_SOURCE_DIR}/docs/quarnel-skm-mission.schema.json
         DESTINATION ${CMAKE_INSTALL_DOCDIR})
