@@ -4,7 +4,8 @@
 # real X server, the fuzz targets under AddressSanitizer and UndefinedBehaviorSanitizer, and
 # the Windows build of the mission and platform libraries under Wine, and (once its static Qt is
 # cached, or with QUARNEL_WINDOWS_EDITOR=1) the whole editor's Windows release and its installer
-# under Wine.
+# under Wine, and (once its WebAssembly Qt is cached, or with QUARNEL_WEB_PAGE=1) the page in
+# chromium.
 # QUARNEL_FUZZ_SECONDS sets the length of each bounded fuzz run (20 seconds unless set);
 # QUARNEL_PACKAGE_TEST=1 adds package.debian, which builds the Debian package twice and compares.
 set -euo pipefail
@@ -48,10 +49,21 @@ else
     echo "SKIPPED: the Windows release under Wine (windows.editor, windows.installer); QUARNEL_WINDOWS_EDITOR=1 ./test.sh builds and caches its static Qt (12 to 35 minutes, once)"
 fi
 
+# The page (the editor built for WebAssembly) for web.page in chromium. Its Qt takes a while to
+# build the first time, so it runs only once that Qt is cached, or when asked.
+web_dir=
+if [ "${QUARNEL_WEB_PAGE:-}" = 1 ] || [ -f "$(scripts/web_release.sh --qt-prefix)/.complete" ]; then
+    quarnel_install_packages "${QUARNEL_WEB_TEST_PACKAGES[@]}"
+    QUARNEL_JOBS=$jobs scripts/web_release.sh build/web
+    web_dir=$PWD/build/web
+else
+    echo "SKIPPED: the page in chromium (web.page); QUARNEL_WEB_PAGE=1 ./test.sh builds and caches its WebAssembly Qt (QT_BUILD_MINUTES, once)"
+fi
+
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_WERROR=ON \
       -DQUARNEL_FUZZ_BUILD_DIR="$PWD/build/fuzz" -DQUARNEL_FUZZ_SECONDS="${QUARNEL_FUZZ_SECONDS:-20}" \
       -DQUARNEL_WINDOWS_BUILD_DIR="$PWD/build/windows" -DQUARNEL_WINDOWS_RELEASE_DIR="$release_dir" \
-      -DQUARNEL_PACKAGE_TEST=$package_test >/dev/null
+      -DQUARNEL_PACKAGE_TEST=$package_test -DQUARNEL_WEB_DIR="$web_dir" >/dev/null
 cmake --build build/test -j "$jobs"
 
 export QT_QPA_PLATFORM=offscreen

@@ -126,6 +126,15 @@ std::vector<std::uint8_t> Deflate(const TSkirmishImage& image) {
         }
     }
     PutLiteral(out, 256);
+    // Bytes that do not repeat come out longer than they went in: then they are stored as they are.
+    if (out.Bytes.size() > image.size() + 5) {
+        std::vector<std::uint8_t> stored{0x01, // the last block, stored
+                                         static_cast<std::uint8_t>(size & 0xFF), static_cast<std::uint8_t>(size >> 8),
+                                         static_cast<std::uint8_t>(~size & 0xFF),
+                                         static_cast<std::uint8_t>((~size >> 8) & 0xFF)};
+        stored.insert(stored.end(), image.begin(), image.end());
+        return stored;
+    }
     return out.Bytes;
 }
 

@@ -54,6 +54,14 @@ QUARNEL_WINDOWS_RELEASE_PACKAGES=(
 # the tools the cross build runs. The page's test drives Debian's chromium.
 QUARNEL_WEB_RELEASE_PACKAGES=(
     cmake ninja-build dpkg-dev qt6-base-dev emscripten libcli11-dev nlohmann-json3-dev
+    # the window face the page carries, and its licence's text
+    fonts-wine base-files
+)
+
+# The page's test (web.page): Debian's chromium driven through its DevTools protocol by a small
+# Python client.
+QUARNEL_WEB_TEST_PACKAGES=(
+    chromium python3-websocket
 )
 
 # scripts/debian_package.sh: Debian's tools compute the dependencies and build the package, lintian

@@ -3,8 +3,9 @@
 # web server serves as it is.
 #
 #   scripts/web_release.sh OUTDIR         makes OUTDIR/index.html, quarnel.js, quarnel.wasm,
-#                                         qtloader.js, the icon and the web manifest, with the
-#                                         build itself in OUTDIR.build
+#                                         qtloader.js, sw.js (the offline copy), the icon, the
+#                                         web manifest and the licences, with the build itself in
+#                                         OUTDIR.build
 #   scripts/web_release.sh --qt           builds the WebAssembly Qt unless it is cached; prints
 #                                         its prefix
 #   scripts/web_release.sh --qt-prefix    prints where the cached Qt is (or would be) installed
@@ -86,14 +87,21 @@ build_web_qt() {
         return 0
     fi
     local work="$prefix.build" start
-    rm -rf "$work" "$prefix"
-    mkdir -p "$work"
     start=$(date +%s)
-    echo "Building a static Qt $(qt_version) for WebAssembly in $work (10 to 25 minutes)" >&2
-    fetch_qt_source "$work/src" >&2
-    cmake -S "$work/src/qtbase" -B "$work/build" -G Ninja \
-          -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
-          -DCMAKE_INSTALL_PREFIX="$prefix" "${qt_configure_flags[@]}" >&2
+    # A build that was stopped after its configure goes on where it was: configuring a WebAssembly
+    # build folder again would ask for an emsdk.
+    if [ -f "$work/configured" ]; then
+        echo "Going on with the build of a static Qt $(qt_version) for WebAssembly in $work" >&2
+    else
+        rm -rf "$work" "$prefix"
+        mkdir -p "$work"
+        echo "Building a static Qt $(qt_version) for WebAssembly in $work (10 to 25 minutes)" >&2
+        fetch_qt_source "$work/src" >&2
+        cmake -S "$work/src/qtbase" -B "$work/build" -G Ninja \
+              -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
+              -DCMAKE_INSTALL_PREFIX="$prefix" "${qt_configure_flags[@]}" >&2
+        touch "$work/configured"
+    fi
     cmake --build "$work/build" -j "$jobs" >&2
     cmake --install "$work/build" >&2
     mkdir -p "$prefix/licences"
@@ -134,13 +142,18 @@ cmake --build "$build" --target quarnel -j "$jobs"
 echo "The editor built for WebAssembly in $(($(date +%s) - start)) s"
 
 rm -rf "$outdir"
-mkdir -p "$outdir"
-cp "$build/app/quarnel.js" "$build/app/quarnel.wasm" "$build/app/qtloader.js" "$outdir/"
-cp "$root/web/index.html" "$root/web/manifest.webmanifest" "$outdir/"
-cp "$root/resources/icons/quarnel.svg" "$outdir/quarnel.svg"
-cp "$root/LICENSE" "$outdir/LICENSE.txt"
 mkdir -p "$outdir/licences"
+cp "$build/app/quarnel.js" "$build/app/quarnel.wasm" "$outdir/"
+# Qt's loader, which starts the program in the page.
+cp "$qt/plugins/platforms/qtloader.js" "$outdir/"
+cp "$root/web/index.html" "$root/web/manifest.webmanifest" "$root/web/sw.js" "$outdir/"
+cp "$root/resources/icons/quarnel.svg" "$outdir/quarnel.svg"
+cp "$root/LICENSE" "$outdir/licences/LICENSE.txt"
 cp "$qt/licences/"* "$outdir/licences/"
+# The copy of Wine's MS Sans Serif the program draws with is under Wine's licence.
+cp /usr/share/common-licenses/LGPL-2.1 "$outdir/licences/wine-font-LGPL-2.1.txt"
+
+# What a browser downloads, as a server that compresses sends it.
 total=0
 for file in "$outdir"/*.*; do
     total=$((total + $(gzip -9 -c "$file" | wc -c)))

@@ -112,8 +112,10 @@ TEST(MissionLink, EveryByteComesBackAndZlibReadsTheSameBytes) {
         // Padded base64 reads too.
         EXPECT_EQ(ImageFromLinkText(text + std::string((4 - text.size() % 4) % 4, '=')), image) << name;
     }
-    // A new mission's link stays short enough to paste into a forum post.
-    EXPECT_LT(LinkText(NewMissionImage()).size(), 1000U);
+    // A new mission's link stays short enough to paste into a forum post; bytes that do not
+    // repeat are stored as they are, never longer.
+    EXPECT_LT(LinkText(NewMissionImage()).size(), 400U);
+    EXPECT_EQ(LinkText(ImageOf(testsupport::RandomBytes(kSkirmishFileSize, 39))).size(), (5197 * 4 + 2) / 3);
 }
 
 TEST(MissionLink, StreamsFromAnotherDeflaterRead) {
