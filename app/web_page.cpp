@@ -111,7 +111,8 @@ EM_JS(void, TakeDroppedFiles, (const char* folder), {
             return;
         const file = files[0];
         file.arrayBuffer().then((buffer) => {
-            const name = file.name.replace(/[\/\\]/g, "_") || "mission.skm";
+            // A name only, never a path; a browser gives none with a folder in it.
+            const name = file.name.split("/").pop() || "mission.skm";
             FS.writeFile(path + "/" + name, new Uint8Array(buffer));
             Module.quarnelOpenDropped(path + "/" + name);
         });

@@ -317,6 +317,8 @@ int OpenTemporary(const std::filesystem::path& folder, bool unnamed, Temporary& 
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return errno;
     }
+#else
+    (void)unnamed;
 #endif
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string path = TemporaryPath(folder);

@@ -212,14 +212,14 @@ TEST_F(OpenFileTest, ALinkOpensItsMissionWithoutAFileAndADamagedOneGivesANewMiss
     // taken from the file's as every save takes it.
     dialogs->FileAnswers = {Q(dir / "Copy.skm")};
     Click(Find<QWidget>("SaveAsBtn"));
-    carried.MissionName = mission::MissionNameFromPath(dir / "Copy.skm");
+    carried.Header.MissionName = mission::MissionNameFromPath(dir / "Copy.skm");
     const mission::TSkirmishImage expected = mission::EncodeMission(carried);
     EXPECT_EQ(testsupport::ReadBytes(dir / "Copy.skm"), std::vector<std::uint8_t>(expected.begin(), expected.end()));
 
     // A damaged link: the error box, then a new mission without a file.
-    form->OpenLink(text.substr(0, text.size() / 2));
+    form->OpenLink(text.substr(0, 4 * (text.size() / 8)));
     ASSERT_EQ(dialogs->Errors.size(), 1u);
-    EXPECT_EQ(dialogs->Errors[0].second, "The link does not carry a mission: its data ends too soon.");
+    EXPECT_EQ(dialogs->Errors[0].second.toStdString(), "The link does not carry a mission: its data ends too soon.");
     EXPECT_EQ(form->Document().FileName(), document::kUnnamed);
     mission::TMission fresh;
     mission::NewMission(fresh);
