@@ -32,3 +32,31 @@ fetch_qt_source() {
     fi
     (cd "$dest" && dpkg-source --no-check -x ./*.dsc qtbase >/dev/null)
 }
+
+# What every static Qt of the project is configured with: built for size with the host's Qt tools
+# (qt6-base-dev, whose version qt_version gives), without examples or tests.
+qt_build_flags=(
+    -DBUILD_SHARED_LIBS=OFF
+    -DCMAKE_BUILD_TYPE=MinSizeRel
+    -DQT_BUILD_EXAMPLES=OFF
+    -DQT_BUILD_TESTS=OFF
+    -DQT_HOST_PATH=/usr
+    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+)
+# The modules the editor does not use.
+qt_unused_modules=(
+    -DFEATURE_dbus=OFF
+    -DFEATURE_sql=OFF
+    -DFEATURE_testlib=OFF
+    -DFEATURE_network=OFF
+    -DFEATURE_concurrent=OFF
+    -DFEATURE_xml=OFF
+    -DFEATURE_printsupport=OFF
+)
+# The file formats it does not read, and pkg-config, which a cross build has no use for.
+qt_unused_formats=(
+    -DFEATURE_zstd=OFF
+    -DFEATURE_jpeg=OFF
+    -DFEATURE_gif=OFF
+    -DFEATURE_pkg_config=OFF
+)

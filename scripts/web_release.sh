@@ -36,24 +36,10 @@ export NODE_PATH=${NODE_PATH:+$NODE_PATH:}/usr/share/nodejs
 # off: a threaded page needs the server to send cross-origin isolation headers, which a plain
 # static server does not. Qt's own copies of zlib, libpng, HarfBuzz, FreeType and PCRE2 are linked in.
 qt_configure_flags=(
-    -DBUILD_SHARED_LIBS=OFF
-    -DCMAKE_BUILD_TYPE=MinSizeRel
-    -DQT_BUILD_EXAMPLES=OFF
-    -DQT_BUILD_TESTS=OFF
-    -DQT_HOST_PATH=/usr
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    "${qt_build_flags[@]}"
     -DFEATURE_thread=OFF
-    -DFEATURE_dbus=OFF
-    -DFEATURE_sql=OFF
-    -DFEATURE_testlib=OFF
-    -DFEATURE_network=OFF
-    -DFEATURE_concurrent=OFF
-    -DFEATURE_xml=OFF
-    -DFEATURE_printsupport=OFF
-    -DFEATURE_zstd=OFF
-    -DFEATURE_jpeg=OFF
-    -DFEATURE_gif=OFF
-    -DFEATURE_pkg_config=OFF
+    "${qt_unused_modules[@]}"
+    "${qt_unused_formats[@]}"
 )
 
 qt_prefix() {

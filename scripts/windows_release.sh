@@ -33,28 +33,14 @@ jobs=${QUARNEL_JOBS:-$(nproc)}
 # QT_QPA_PLATFORM=windows:fontengine=freetype, which the program chooses under Wine. Qt is built
 # for size: built for speed, quarnel.exe is 20 MB rather than 14 and the installer past 10 MB.
 qt_configure_flags=(
-    -DBUILD_SHARED_LIBS=OFF
-    -DCMAKE_BUILD_TYPE=MinSizeRel
-    -DQT_BUILD_EXAMPLES=OFF
-    -DQT_BUILD_TESTS=OFF
-    -DQT_HOST_PATH=/usr
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    "${qt_build_flags[@]}"
     -DINPUT_opengl=no
-    -DFEATURE_dbus=OFF
-    -DFEATURE_sql=OFF
-    -DFEATURE_testlib=OFF
-    -DFEATURE_network=OFF
-    -DFEATURE_concurrent=OFF
-    -DFEATURE_xml=OFF
-    -DFEATURE_printsupport=OFF
+    "${qt_unused_modules[@]}"
     -DFEATURE_vulkan=OFF
     -DFEATURE_tabletevent=OFF
     -DFEATURE_direct2d=OFF
     -DFEATURE_directwrite3=OFF
-    -DFEATURE_zstd=OFF
-    -DFEATURE_jpeg=OFF
-    -DFEATURE_gif=OFF
-    -DFEATURE_pkg_config=OFF
+    "${qt_unused_formats[@]}"
     -DFEATURE_freetype=ON
     -DFEATURE_system_freetype=OFF
     -DFEATURE_system_harfbuzz=OFF
