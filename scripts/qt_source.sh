@@ -1,5 +1,9 @@
 # Sourced by the scripts that build a static Qt of their own (windows_release.sh, web_release.sh):
-# which Qt version they build and how its source is fetched.
+# which Qt version they build, how its source is fetched, what they configure alike, where the
+# builds are kept and how many jobs build them.
+
+cache_dir=${QUARNEL_CACHE_DIR:-$HOME/.cache/quarnel}
+jobs=${QUARNEL_JOBS:-$(nproc)}
 
 # The Qt version the source package holds: the host's Qt, whose tools (moc, rcc, uic) the
 # cross build runs, so both must be the same version.

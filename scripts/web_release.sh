@@ -23,9 +23,6 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 source "$root/scripts/deps.sh"
 # shellcheck source=qt_source.sh
 source "$root/scripts/qt_source.sh"
-
-cache_dir=${QUARNEL_CACHE_DIR:-$HOME/.cache/quarnel}
-jobs=${QUARNEL_JOBS:-$(nproc)}
 toolchain=/usr/share/emscripten/cmake/Modules/Platform/Emscripten.cmake
 # Debian's emscripten runs on node and finds its acorn among Debian's node modules, which another
 # node first on the PATH does not look in.

@@ -21,9 +21,6 @@ source "$root/scripts/deps.sh"
 # shellcheck source=qt_source.sh
 source "$root/scripts/qt_source.sh"
 
-cache_dir=${QUARNEL_CACHE_DIR:-$HOME/.cache/quarnel}
-jobs=${QUARNEL_JOBS:-$(nproc)}
-
 # What Qt must not build: the modules and platform pieces the editor does not use (OpenGL is
 # switched off as an input: as a feature alone it leaves the Windows plugin's dynamic OpenGL
 # code in, which does not build without it), the ones that do not build from Debian's source
