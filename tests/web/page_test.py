@@ -66,7 +66,8 @@ def desktop_save(mission):
     try:
         window = None
         for _ in range(600):
-            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "^" + title("Battle.skm")],
+            pattern = "^" + "".join("\\" + c if c in "[].()" else c for c in title("Battle.skm"))
+            found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", pattern],
                                    capture_output=True, text=True).stdout.split()
             if found:
                 window = found[0]
