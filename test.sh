@@ -57,7 +57,7 @@ if [ "${QUARNEL_WEB_PAGE:-}" = 1 ] || [ -f "$(scripts/web_release.sh --qt-prefix
     QUARNEL_JOBS=$jobs scripts/web_release.sh build/web
     web_dir=$PWD/build/web
 else
-    echo "SKIPPED: the page in chromium (web.page); QUARNEL_WEB_PAGE=1 ./test.sh builds and caches its WebAssembly Qt (QT_BUILD_MINUTES, once)"
+    echo "SKIPPED: the page in chromium (web.page); QUARNEL_WEB_PAGE=1 ./test.sh builds and caches its WebAssembly Qt (10 minutes on two idle cores, 85 on a busy shared machine; once)"
 fi
 
 cmake -S . -B build/test -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQUARNEL_WERROR=ON \
