@@ -16,7 +16,7 @@ import websocket
 CHROMIUM_FLAGS = [
     "--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
     "--disable-background-networking", "--disable-component-update", "--disable-sync",
-    "--hide-scrollbars", "--force-device-scale-factor=1",
+    "--hide-scrollbars", "--force-device-scale-factor=1", "--enable-unsafe-swiftshader",
 ]
 
 # Keys by their DOM name: (code, Windows virtual key code).
