@@ -43,9 +43,14 @@ bool RunningUnderWine() {
     return ntdll && ::GetProcAddress(ntdll, "wine_get_version");
 }
 #else
+#ifdef __EMSCRIPTEN__
+// Wine's rendition of the face, built into the page's program as into the Windows one.
+constexpr char kBitmapFacePath[] = ":/fonts/ms_sans_serif.ttf";
+#else
 // Wine's rendition of the face (Debian's fonts-wine). Debian's fontconfig hides bitmap faces, so
 // the file is handed to Qt directly.
 constexpr char kBitmapFacePath[] = "/usr/share/wine/fonts/ms_sans_serif.ttf";
+#endif
 
 // A folder no file can be made in: a settings file there can be neither read nor written.
 constexpr char kNoSettingsFolder[] = "/dev/null";

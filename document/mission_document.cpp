@@ -175,6 +175,12 @@ std::uintmax_t TMissionDocument::Open(const QString& path) {
     return length;
 }
 
+void TMissionDocument::OpenUnnamed(std::span<const std::uint8_t> image) {
+    mission::TMission opened = mission_;
+    mission::DecodeMission(opened, image);
+    Replace(opened, kUnnamed, {});
+}
+
 TMissionDocument::TSaveOutcome TMissionDocument::Save(const std::function<bool()>& mayOverwriteChange) {
     if (files::ChangedSince(ToPath(fileName_), stamp_) && !mayOverwriteChange())
         return TSaveOutcome::Cancelled;

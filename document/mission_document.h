@@ -10,6 +10,7 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
+#include <span>
 #include <string>
 
 class QUndoStack;
@@ -55,6 +56,8 @@ public:
     // Reads a file into the document; only a file read without error replaces it. Returns the
     // file's length, which may differ from a skirmish file's. Raises the file layer's errors.
     std::uintmax_t Open(const QString& path);
+    // A mission that belongs to no file, as a link carries it: unmodified, with a new history.
+    void OpenUnnamed(std::span<const std::uint8_t> image);
     enum class TSaveOutcome { Saved, Cancelled };
     // Saves the document to its file (it must have one). When another program has changed or removed
     // the file since it was opened or last saved here, mayOverwriteChange is asked first; when it

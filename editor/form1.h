@@ -47,6 +47,9 @@ public:
     // about unsaved changes; a failure shows the error box. For a file given on the command line
     // or dropped on the window.
     void OpenFile(const QString& path);
+    // Opens the mission a link's text carries (what follows "#m=") as a document without a file,
+    // after the same question; a text that carries none shows the error box and a new mission.
+    void OpenLink(const std::string& text);
 
     // Shows work an editor that closed without saving left behind, modified and belonging to its
     // file, after the same question about unsaved changes as Open; false when the user cancelled.

@@ -9,8 +9,12 @@
 #include "file_names.h"
 #include "home_page.h"
 #include "list_entries.h"
+#include "mission_link.h"
 #include "skirmish_file.h"
 #include "spin_edit.h"
+#ifdef __EMSCRIPTEN__
+#include "web_files.h"
+#endif
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -80,7 +84,12 @@ bool TForm1::SaveBtnClick() {
                 .arg(QFileInfo(document_.FileName()).fileName()),
             false);
     };
-    return document_.Save(mayOverwriteChange) == document::TMissionDocument::TSaveOutcome::Saved;
+    if (document_.Save(mayOverwriteChange) != document::TMissionDocument::TSaveOutcome::Saved)
+        return false;
+#ifdef __EMSCRIPTEN__
+    web::Deliver(document_.FileName());
+#endif
+    return true;
 }
 
 bool TForm1::SaveAsBtnClick() {
@@ -88,6 +97,9 @@ bool TForm1::SaveAsBtnClick() {
     if (!chosen)
         return false;
     document_.SaveAs(*chosen);
+#ifdef __EMSCRIPTEN__
+    web::Deliver(document_.FileName());
+#endif
     return true;
 }
 
@@ -109,6 +121,11 @@ bool TForm1::SaveChangesFirst() {
 void TForm1::LoadBtnClick() {
     if (!SaveChangesFirst())
         return;
+#ifdef __EMSCRIPTEN__
+    // The browser's own picker, which answers once the user has chosen.
+    web::PickMissionFile(this, [this](const QString& path) { RunCommand([&] { LoadDocument(path); }); });
+    return;
+#endif
     const std::optional<QString> chosen = dialogs_->RunFileDialog(OpenDialog1());
     if (!chosen)
         return;
@@ -119,6 +136,23 @@ void TForm1::OpenFile(const QString& path) {
     RunCommand([&] {
         if (SaveChangesFirst())
             LoadDocument(path);
+    });
+}
+
+void TForm1::OpenLink(const std::string& text) {
+    RunCommand([&] {
+        if (!SaveChangesFirst())
+            return;
+        mission::TSkirmishImage image;
+        try {
+            image = mission::ImageFromLinkText(text);
+        } catch (const mission::ELinkError&) {
+            StartNewDocument();
+            TeamListBoxClick();
+            throw;
+        }
+        document_.OpenUnnamed(image);
+        ShowFromFirstSlot();
     });
 }
 

@@ -3,8 +3,10 @@
 
 #include "file_calls.h"
 
+#ifndef __EMSCRIPTEN__
 #include <acl/libacl.h>
 #include <attr/libattr.h>
+#endif
 #include <cerrno>
 #include <csignal>
 #include <cstdlib>
@@ -302,7 +304,8 @@ void LockTemporary(Temporary& temporary) {
 // Opens the temporary in the folder: on Linux an unnamed file, which a killed save cannot leave
 // behind; a named hidden file where the file system has no unnamed ones. Returns 0 or the error.
 int OpenTemporary(const std::filesystem::path& folder, bool unnamed, Temporary& temporary) {
-#ifdef O_TMPFILE
+    // The page's in-memory file system has no unnamed files and no /proc to name one through.
+#if defined(O_TMPFILE) && !defined(__EMSCRIPTEN__)
     if (unnamed) {
         const int fd = Calls().Open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
         if (fd >= 0) {
@@ -313,6 +316,8 @@ int OpenTemporary(const std::filesystem::path& folder, bool unnamed, Temporary& 
         if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL)
             return errno;
     }
+#else
+    (void)unnamed;
 #endif
     for (int attempt = 0; attempt < 100; ++attempt) {
         std::string path = TemporaryPath(folder);
@@ -492,6 +497,16 @@ TWritten WriteBeside(const std::filesystem::path& target, const std::filesystem:
     return TWritten::Saved;
 }
 
+#ifdef __EMSCRIPTEN__
+// The page's in-memory file system keeps neither ACLs nor extended attributes.
+int CopyAclOf(const char*, int, const char*, int) {
+    return 0;
+}
+
+int CopyAttributesOf(const char*, int, const char*, int) {
+    return 0;
+}
+#else
 int CopyAclOf(const char* fromPath, int from, const char* toPath, int to) {
     return ::perm_copy_fd(fromPath, from, toPath, to, nullptr);
 }
@@ -500,6 +515,7 @@ int CopyAttributesOf(const char* fromPath, int from, const char* toPath, int to)
     // Everything but what the ACL copy already carried, as coreutils' cp --preserve=all copies.
     return ::attr_copy_fd(fromPath, from, toPath, to, nullptr, nullptr);
 }
+#endif
 
 } // namespace
 

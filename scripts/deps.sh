@@ -37,6 +37,8 @@ QUARNEL_TEST_PACKAGES=(
     python3-pyatspi at-spi2-core dbus-daemon
     # the mission JSON's schema checked against exports
     python3-jsonschema
+    # zlib's deflater writes links the mission link reader must read as well as its own
+    zlib1g-dev
     # the Windows build of mission/ and platform/ and its tests under Wine
     g++-mingw-w64-x86-64-posix wine64
     # the editor's window natively under Wayland, on a compositor without a screen
@@ -51,6 +53,20 @@ QUARNEL_WINDOWS_RELEASE_PACKAGES=(
     fonts-wine base-files
     # the MSI installer (scripts/windows_installer.sh)
     wixl
+)
+
+# scripts/web_release.sh: Qt's source package built with Debian's emscripten; the host's Qt provides
+# the tools the cross build runs. The page's test drives Debian's chromium.
+QUARNEL_WEB_RELEASE_PACKAGES=(
+    cmake ninja-build dpkg-dev qt6-base-dev emscripten libcli11-dev nlohmann-json3-dev
+    # the window face the page carries, and its licence's text
+    fonts-wine base-files
+)
+
+# The page's test (web.page): Debian's chromium driven through its DevTools protocol by a small
+# Python client.
+QUARNEL_WEB_TEST_PACKAGES=(
+    chromium python3-websocket
 )
 
 # scripts/debian_package.sh: dpkg-buildpackage with debhelper builds the source and binary

@@ -18,9 +18,8 @@ shopt -s inherit_errexit
 root=$(cd "$(dirname "$0")/.." && pwd)
 # shellcheck source=deps.sh
 source "$root/scripts/deps.sh"
-
-cache_dir=${QUARNEL_CACHE_DIR:-$HOME/.cache/quarnel}
-jobs=${QUARNEL_JOBS:-$(nproc)}
+# shellcheck source=qt_source.sh
+source "$root/scripts/qt_source.sh"
 
 # What Qt must not build: the modules and platform pieces the editor does not use (OpenGL is
 # switched off as an input: as a feature alone it leaves the Windows plugin's dynamic OpenGL
@@ -31,28 +30,14 @@ jobs=${QUARNEL_JOBS:-$(nproc)}
 # QT_QPA_PLATFORM=windows:fontengine=freetype, which the program chooses under Wine. Qt is built
 # for size: built for speed, quarnel.exe is 20 MB rather than 14 and the installer past 10 MB.
 qt_configure_flags=(
-    -DBUILD_SHARED_LIBS=OFF
-    -DCMAKE_BUILD_TYPE=MinSizeRel
-    -DQT_BUILD_EXAMPLES=OFF
-    -DQT_BUILD_TESTS=OFF
-    -DQT_HOST_PATH=/usr
-    -DQT_HOST_PATH_CMAKE_DIR=/usr/lib/x86_64-linux-gnu/cmake
+    "${qt_build_flags[@]}"
     -DINPUT_opengl=no
-    -DFEATURE_dbus=OFF
-    -DFEATURE_sql=OFF
-    -DFEATURE_testlib=OFF
-    -DFEATURE_network=OFF
-    -DFEATURE_concurrent=OFF
-    -DFEATURE_xml=OFF
-    -DFEATURE_printsupport=OFF
+    "${qt_unused_modules[@]}"
     -DFEATURE_vulkan=OFF
     -DFEATURE_tabletevent=OFF
     -DFEATURE_direct2d=OFF
     -DFEATURE_directwrite3=OFF
-    -DFEATURE_zstd=OFF
-    -DFEATURE_jpeg=OFF
-    -DFEATURE_gif=OFF
-    -DFEATURE_pkg_config=OFF
+    "${qt_unused_formats[@]}"
     -DFEATURE_freetype=ON
     -DFEATURE_system_freetype=OFF
     -DFEATURE_system_harfbuzz=OFF
@@ -63,43 +48,11 @@ qt_configure_flags=(
     -DFEATURE_system_doubleconversion=OFF
 )
 
-# The Qt version the source package holds: the host's Qt, whose tools (moc, rcc, uic) the
-# cross build runs, so both must be the same version.
-qt_version() {
-    dpkg-query -W -f='${Version}' qt6-base-dev
-}
-
 qt_prefix() {
     local digest
     digest=$(printf '%s\n' "${qt_configure_flags[@]}" | cat - "$root/cmake/mingw-w64.cmake" |
              sha256sum | cut -c1-12)
     echo "$cache_dir/qt-$(qt_version | tr -c 'A-Za-z0-9.\n' '_')-windows-x64-$digest"
-}
-
-# Fetches qt6-base's source into $1. When no deb-src entry is configured, apt reads a copy of
-# the configured deb entries turned into deb-src ones, with its own package lists, so the
-# system's apt setup is left as it was.
-fetch_qt_source() {
-    local dest=$1 apt=(apt-get -o DPkg::Lock::Timeout=900)
-    mkdir -p "$dest"
-    if ! (cd "$dest" && "${apt[@]}" source --download-only qt6-base="$(qt_version)") >/dev/null 2>&1; then
-        local etc="$dest/apt"
-        mkdir -p "$etc/sources.list.d" "$etc/lists/partial"
-        local file
-        for file in /etc/apt/sources.list.d/*.sources; do
-            [ -f "$file" ] || continue
-            sed 's/^Types:.*/Types: deb-src/' "$file" >"$etc/sources.list.d/$(basename "$file")"
-        done
-        for file in /etc/apt/sources.list /etc/apt/sources.list.d/*.list; do
-            [ -f "$file" ] || continue
-            sed -n 's/^deb \(.*\)/deb-src \1/p' "$file" >"$etc/sources.list.d/$(basename "$file")"
-        done
-        apt+=(-o Dir::Etc::SourceList=/dev/null -o Dir::Etc::SourceParts="$etc/sources.list.d"
-              -o Dir::State::Lists="$etc/lists" -o APT::Sandbox::User="$(id -un)")
-        "${apt[@]}" update -qq
-        (cd "$dest" && "${apt[@]}" source --download-only qt6-base="$(qt_version)")
-    fi
-    (cd "$dest" && dpkg-source --no-check -x ./*.dsc qtbase >/dev/null)
 }
 
 # Keeps what the zip must carry about Qt, from the unpacked source in $1, in $2/licences: the

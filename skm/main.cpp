@@ -1,4 +1,5 @@
 // quarnel-skm: skirmish missions as text for modders. The command line, parsed with CLI11.
+#include "mission_link.h"
 #include "skm_commands.h"
 
 #include <CLI/CLI.hpp>
@@ -129,6 +130,14 @@ int main(int argc, char** argv) {
     CLI::App* schema = app.add_subcommand(
         "schema", "Print the JSON Schema of the JSON that export writes and import reads, for editors");
 
+    std::string linkFile;
+    std::string linkBase(mission::kPageAddress);
+    CLI::App* link = app.add_subcommand(
+        "link", "Print a link to the editor's page that opens the mission in the browser; the mission "
+                "rides in the link's fragment, which never reaches the server");
+    link->add_option("FILE", linkFile, "the mission (.skm)")->required();
+    link->add_option("--base", linkBase, "the page's address (" + std::string(mission::kPageAddress) + " unless given)");
+
     const std::vector<std::string> arguments = Arguments(argc, argv);
     std::vector<const char*> pointers;
     for (const std::string& argument : arguments)
@@ -155,5 +164,7 @@ int main(int argc, char** argv) {
         return skm::RunDiff(diffFirst, diffSecond);
     if (schema->parsed())
         return skm::RunSchema();
+    if (link->parsed())
+        return skm::RunLink(linkFile, linkBase);
     return skm::RunCheck(checkFiles);
 }

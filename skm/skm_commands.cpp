@@ -3,6 +3,7 @@
 
 #include "mission_check.h"
 #include "mission_json.h"
+#include "mission_link.h"
 #include "mission_schema.h"
 #include "mission_show.h"
 #include "skirmish_file.h"
@@ -165,6 +166,13 @@ int RunCheck(const std::vector<std::string>& files) {
 int RunSchema() {
     return Guarded([] {
         WriteTextFile("-", JsonSchema());
+        return kExitDone;
+    });
+}
+
+int RunLink(const std::string& file, const std::string& base) {
+    return Guarded([&] {
+        WriteTextFile("-", mission::MissionLink(mission::EncodeMission(ReadWholeMission(file)), base) + "\n");
         return kExitDone;
     });
 }

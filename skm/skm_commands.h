@@ -19,5 +19,7 @@ int RunImport(const std::string& json, const std::string& output);
 int RunDiff(const std::string& first, const std::string& second);
 int RunCheck(const std::vector<std::string>& files);
 int RunSchema();
+// Prints a link to the page at base whose fragment carries the mission.
+int RunLink(const std::string& file, const std::string& base);
 
 } // namespace skm

@@ -2,6 +2,7 @@
 #include "error_text.h"
 #include "file_drop.h"
 #include "file_names.h"
+#include "mission_link.h"
 #include "form_fixture.h"
 #include "quarnel_version.h"
 #include "skirmish_file.h"
@@ -185,4 +186,39 @@ TEST_F(OpenFileTest, RecoveredWorkIsShownModifiedAndBelongsToItsFile) {
     Click(Find<QWidget>("SaveBtn"));
     EXPECT_EQ(dialogs->YesNoQuestions.size(), 1u) << "the file changed since the copy was made";
     EXPECT_EQ(testsupport::ReadBytes(dir / "Battle.skm"), onDisk);
+}
+
+TEST_F(OpenFileTest, ALinkOpensItsMissionWithoutAFileAndADamagedOneGivesANewMission) {
+    mission::TMission carried;
+    mission::LoadMission(carried, dir / "Battle.skm");
+    const std::string text = mission::LinkText(mission::EncodeMission(carried));
+
+    // After the question about unsaved changes, as Open; Cancel keeps the document.
+    Edit();
+    dialogs->SaveAnswers = {TAnswer::Cancel};
+    form->OpenLink(text);
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "99");
+    dialogs->SaveAnswers = {TAnswer::No};
+    form->OpenLink(text);
+    EXPECT_EQ(form->Document().FileName(), document::kUnnamed);
+    EXPECT_FALSE(form->Document().Modified());
+    EXPECT_EQ(Find<QLineEdit>("Edit1")->text(), "4321");
+    EXPECT_TRUE(dialogs->Errors.empty());
+
+    // Save asks where, as for a new mission, and writes every byte the link carried, the name
+    // taken from the file's as every save takes it.
+    dialogs->FileAnswers = {Q(dir / "Copy.skm")};
+    Click(Find<QWidget>("SaveAsBtn"));
+    carried.Header.MissionName = mission::MissionNameFromPath(dir / "Copy.skm");
+    const mission::TSkirmishImage expected = mission::EncodeMission(carried);
+    EXPECT_EQ(testsupport::ReadBytes(dir / "Copy.skm"), std::vector<std::uint8_t>(expected.begin(), expected.end()));
+
+    // A damaged link: the error box, then a new mission without a file.
+    form->OpenLink(text.substr(0, 4 * (text.size() / 8)));
+    ASSERT_EQ(dialogs->Errors.size(), 1u);
+    EXPECT_EQ(dialogs->Errors[0].second.toStdString(), "The link does not carry a mission: its data ends too soon.");
+    EXPECT_EQ(form->Document().FileName(), document::kUnnamed);
+    mission::TMission fresh;
+    mission::NewMission(fresh);
+    EXPECT_EQ(mission::EncodeMission(form->Document().Mission()), mission::EncodeMission(fresh));
 }

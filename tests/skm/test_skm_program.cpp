@@ -1,5 +1,6 @@
 // quarnel-skm run as a user runs it: its exit statuses, its one-line errors naming the file, and
 // that bad input leaves every file as it was.
+#include "mission_link.h"
 #include "mission_model.h"
 #include "skirmish_file.h"
 #include "test_support.h"
@@ -105,6 +106,31 @@ TEST(SkmProgram, ExportAndImportThroughFilesGiveBackEveryByte) {
     EXPECT_EQ(ReadBytes(out), image);
 }
 
+TEST(SkmProgram, LinkCarriesEveryByteOfTheFileToThePageGiven) {
+    TempDir dir;
+    const auto bytes = testsupport::RandomBytes(mission::kSkirmishFileSize, 39);
+    WriteBytes(dir / "a.skm", bytes);
+    const std::string a = (dir / "a.skm").string();
+    for (const auto& [arguments, base] :
+         std::vector<std::pair<std::vector<std::string>, std::string>>{
+             {{"link", a}, "https://quarnel.codeberg.page/"},
+             {{"link", a, "--base", "http://127.0.0.1:8000/index.html#m=old"}, "http://127.0.0.1:8000/index.html"}}) {
+        const TRun run = Skm(dir, arguments);
+        ASSERT_EQ(run.Status, 0) << run.Err;
+        ASSERT_TRUE(run.Out.starts_with(base + "#m=")) << run.Out;
+        ASSERT_TRUE(run.Out.ends_with("\n"));
+        const std::string text = run.Out.substr(base.size() + 3, run.Out.size() - base.size() - 4);
+        const mission::TSkirmishImage image = mission::ImageFromLinkText(text);
+        EXPECT_EQ(std::vector<std::uint8_t>(image.begin(), image.end()), bytes);
+    }
+    // Only a whole mission travels: a link of another length would not open as the file does.
+    WriteBytes(dir / "short.skm", std::vector<std::uint8_t>(100, 0));
+    const TRun run = Skm(dir, {"link", (dir / "short.skm").string()});
+    EXPECT_EQ(run.Status, 2);
+    EXPECT_TRUE(run.Out.empty());
+    EXPECT_NE(run.Err.find("is 100 bytes long, not 5192"), std::string::npos) << run.Err;
+}
+
 TEST(SkmProgram, ExitStatusesOfEachCommand) {
     TempDir dir;
     WriteBytes(dir / "a.skm", NewMissionBytes());
@@ -145,7 +171,8 @@ TEST(SkmProgram, ExitStatusesOfEachCommand) {
                                                  {"import", "--help"},
                                                  {"diff", "--help"},
                                                  {"check", "--help"},
-                                                 {"schema", "--help"}}) {
+                                                 {"schema", "--help"},
+                                                 {"link", "--help"}}) {
         const TRun run = Skm(dir, help);
         EXPECT_EQ(run.Status, 0) << help.front();
         EXPECT_NE(run.Out.find("Usage:"), std::string::npos) << run.Out;
