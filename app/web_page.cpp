@@ -20,8 +20,6 @@
 #include <emscripten/val.h>
 
 #include <cstdlib>
-#include <pthread.h>
-#include <utility>
 #include <string>
 #include <string_view>
 #include <sys/stat.h>
@@ -170,22 +168,6 @@ void StartPage() {
 }
 
 } // namespace
-
-// The page runs on one thread: Qt and the program are built without threads, since a threaded page
-// needs its server to send cross-origin isolation headers, which a plain static server does not.
-// Emscripten's own pthread_create then refuses every thread (EAGAIN), and the standard library
-// raises that as an exception out of the constructor of whatever starts one: the keeper of unsaved
-// work starts its writer thread as the program starts, so the page would end there. Here a thread
-// is taken and never run; the browser's console says so once.
-// TODO: the keeper of unsaved work is to carry its writes on the window's thread where there are
-// no threads; until then the page keeps no copy of unsaved work.
-extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t*, void* (*)(void*), void*) {
-    static bool told = false;
-    if (!std::exchange(told, true))
-        emscripten_log(EM_LOG_WARN, "quarnel: this page runs on one thread; no work is done on others");
-    *thread = 0;
-    return 0;
-}
 
 EMSCRIPTEN_BINDINGS(quarnel_page) {
     emscripten::function("quarnelOpenDropped", &OpenDropped);

@@ -7,8 +7,10 @@
 namespace document {
 
 TRecoveryKeeper::TRecoveryKeeper(const TMissionDocument& document, TRecoveryFolder& folder,
-                                 std::chrono::milliseconds delay)
-    : document_(document), folder_(folder), writer_([this] { WriterLoop(); }) {
+                                 std::chrono::milliseconds delay, TWriter writer)
+    : document_(document), folder_(folder) {
+    if (writer == TWriter::OwnThread)
+        writer_ = std::thread([this] { WriterLoop(); });
     timer_.setSingleShot(true);
     timer_.setInterval(delay);
     // The first change of a burst starts the delay; the copy then holds every change made until it ends.
@@ -41,7 +43,8 @@ TRecoveryKeeper::~TRecoveryKeeper() {
         stopping_ = true;
     }
     wake_.notify_all();
-    writer_.join();
+    if (writer_.joinable())
+        writer_.join();
 }
 
 // The copy is taken here, on the window's thread, of the document as it is now.
@@ -51,6 +54,10 @@ void TRecoveryKeeper::Ask(bool keep) {
         request = {document_.HasFile() ? files::PathFromName(document_.FileName().toStdU16String())
                                        : std::filesystem::path(),
                    document_.Stamp(), mission::EncodeMission(document_.Mission())};
+    if (!writer_.joinable()) {
+        Report(Carry(request));
+        return;
+    }
     {
         std::lock_guard lock(mutex_);
         pending_ = std::move(request);
@@ -81,24 +88,32 @@ void TRecoveryKeeper::WriterLoop() {
         pending_.reset();
         busy_ = true;
         lock.unlock();
-        QString failure;
-        try {
-            if (request)
-                folder_.Write(*request);
-            else
-                folder_.Remove();
-        } catch (const files::EInOutError& error) {
-            failure = QString::fromStdString(error.ErrorCode ? std::system_category().message(error.ErrorCode)
-                                                             : error.what());
-        }
+        const QString failure = Carry(request);
         lock.lock();
         busy_ = false;
-        if (std::exchange(kept_, failure.isEmpty()) && !failure.isEmpty())
-            emit KeepingFailed(QString("Unsaved changes cannot be kept in %1: %2. Save your work often until "
-                                       "this is mended.")
-                                   .arg(QString::fromStdU16String(files::NameFromPath(folder_.Folder())), failure));
+        Report(failure);
         wake_.notify_all();
     }
+}
+
+QString TRecoveryKeeper::Carry(const TRequest& request) {
+    try {
+        if (request)
+            folder_.Write(*request);
+        else
+            folder_.Remove();
+    } catch (const files::EInOutError& error) {
+        return QString::fromStdString(error.ErrorCode ? std::system_category().message(error.ErrorCode)
+                                                      : error.what());
+    }
+    return {};
+}
+
+void TRecoveryKeeper::Report(const QString& failure) {
+    if (std::exchange(kept_, failure.isEmpty()) && !failure.isEmpty())
+        emit KeepingFailed(QString("Unsaved changes cannot be kept in %1: %2. Save your work often until "
+                                   "this is mended.")
+                               .arg(QString::fromStdU16String(files::NameFromPath(folder_.Folder())), failure));
 }
 
 } // namespace document

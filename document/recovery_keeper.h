@@ -1,6 +1,7 @@
 // Keeps a copy of a document's unsaved work in a recovery folder: written at most a short delay
 // after a change (a burst of typing makes one write), on a thread of its own so that no flush
-// holds up the window, and removed as soon as there is nothing unsaved.
+// holds up the window, and removed as soon as there is nothing unsaved. Where the program has no
+// threads (the browser's page), the copy is written on the window's thread instead.
 #pragma once
 
 #include "mission_document.h"
@@ -20,9 +21,16 @@ class TRecoveryKeeper : public QObject {
     Q_OBJECT
 public:
     static constexpr std::chrono::milliseconds kDelay{1000};
+    // Where the copy is written.
+    enum class TWriter { OwnThread, WindowThread };
+#if defined(__EMSCRIPTEN__) && !defined(__EMSCRIPTEN_PTHREADS__)
+    static constexpr TWriter kWriter = TWriter::WindowThread;
+#else
+    static constexpr TWriter kWriter = TWriter::OwnThread;
+#endif
 
     TRecoveryKeeper(const TMissionDocument& document, TRecoveryFolder& folder,
-                    std::chrono::milliseconds delay = kDelay);
+                    std::chrono::milliseconds delay = kDelay, TWriter writer = kWriter);
     // Finishes what was asked of the writer. A copy of work still unsaved stays, to be offered.
     ~TRecoveryKeeper() override;
 
@@ -45,6 +53,10 @@ private:
     // Asks for a copy of the document as it is now (keep), or for the copy's removal.
     void Ask(bool keep);
     void WriterLoop();
+    // Writes or removes the copy; the system's reason when it could not.
+    QString Carry(const TRequest& request);
+    // Whether the last request was carried out; the user is told when that changes to no.
+    void Report(const QString& failure);
 
     const TMissionDocument& document_;
     TRecoveryFolder& folder_;
@@ -58,7 +70,7 @@ private:
     bool busy_ = false;
     bool stopping_ = false;
     bool kept_ = true; // whether the last request was carried out
-    std::thread writer_;
+    std::thread writer_; // none where the window's thread writes
 };
 
 } // namespace document

@@ -128,13 +128,22 @@ protected:
     testsupport::TempDir dir;
 };
 
+// What the keeper does is the same whether it writes on a thread of its own or, as in the
+// browser's page, on the window's.
+class KeeperTest : public RecoveryTest, public ::testing::WithParamInterface<TRecoveryKeeper::TWriter> {};
+INSTANTIATE_TEST_SUITE_P(Writers, KeeperTest,
+                         ::testing::Values(TRecoveryKeeper::TWriter::OwnThread, TRecoveryKeeper::TWriter::WindowThread),
+                         [](const auto& writer) {
+                             return writer.param == TRecoveryKeeper::TWriter::OwnThread ? "OwnThread" : "WindowThread";
+                         });
+
 // The copy is there exactly while there is unsaved work, holds the newest of it, and goes at every
 // point where nothing is left unsaved.
-TEST_F(RecoveryTest, TheCopyFollowsTheUnsavedWork) {
+TEST_P(KeeperTest, TheCopyFollowsTheUnsavedWork) {
     testsupport::TempDir missions;
     TMissionDocument document;
     auto folder = std::make_unique<TRecoveryFolder>(dir.path());
-    auto keeper = std::make_unique<TRecoveryKeeper>(document, *folder, std::chrono::milliseconds(0));
+    auto keeper = std::make_unique<TRecoveryKeeper>(document, *folder, std::chrono::milliseconds(0), GetParam());
 
     const struct {
         const char* point;
@@ -283,12 +292,12 @@ TEST_F(RecoveryTest, OnlyCopiesOfEditorsThatAreGoneAreOffered) {
 
 // When no copy can be kept, the user is told once, with the folder and the reason; again only after
 // copies could be kept in between.
-TEST_F(RecoveryTest, AFolderThatCannotKeepCopiesIsSaidOncePerChange) {
+TEST_P(KeeperTest, AFolderThatCannotKeepCopiesIsSaidOncePerChange) {
     const fs::path blocker = dir.path() / "state";
     testsupport::WriteBytes(blocker, {1});
     TMissionDocument document;
     TRecoveryFolder folder(blocker / "quarnel");
-    TRecoveryKeeper keeper(document, folder, std::chrono::milliseconds(0));
+    TRecoveryKeeper keeper(document, folder, std::chrono::milliseconds(0), GetParam());
     QStringList told;
     QObject receiver;
     QObject::connect(&keeper, &TRecoveryKeeper::KeepingFailed, &receiver, [&](const QString& text) { told << text; });
