@@ -112,6 +112,8 @@ EM_JS(void, TakeDroppedFiles, (const char* folder), {
             // A name only, never a path; a browser gives none with a folder in it.
             const name = file.name.split("/").pop() || "mission.skm";
             FS.writeFile(path + "/" + name, new Uint8Array(buffer));
+            // Saved, it is downloaded, never written to a picked file of the same name.
+            delete (Module.quarnelPickedFiles || {})[path + "/" + name];
             Module.quarnelOpenDropped(path + "/" + name);
         });
     }, true);
@@ -135,6 +137,9 @@ std::string LinkText() {
 }
 
 void StartPage() {
+    // Emscripten starts with a mask that leaves every new file without rights (0777), which its
+    // file system then holds against the program: the page's files are made as a desktop's are.
+    ::umask(022);
     ::setenv("XDG_STATE_HOME", kStateFolder, 1);
     MountPageStorage(kStateFolder);
     ::mkdir(editor::web::kMissionFolder, 0755);

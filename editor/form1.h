@@ -124,6 +124,11 @@ private:
     // the question about another program's change to the file.
     bool SaveBtnClick();
     bool SaveAsBtnClick();
+#ifdef __EMSCRIPTEN__
+    // In the page: the saved file goes back to the browser, and the user hears when it could only
+    // be downloaded where it was to be written back.
+    void DeliverToBrowser();
+#endif
     void LoadBtnClick();
     void NewBtnClick();
     void AboutBtnClick();

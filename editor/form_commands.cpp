@@ -87,7 +87,7 @@ bool TForm1::SaveBtnClick() {
     if (document_.Save(mayOverwriteChange) != document::TMissionDocument::TSaveOutcome::Saved)
         return false;
 #ifdef __EMSCRIPTEN__
-    web::Deliver(document_.FileName());
+    DeliverToBrowser();
 #endif
     return true;
 }
@@ -98,10 +98,19 @@ bool TForm1::SaveAsBtnClick() {
         return false;
     document_.SaveAs(*chosen);
 #ifdef __EMSCRIPTEN__
-    web::Deliver(document_.FileName());
+    DeliverToBrowser();
 #endif
     return true;
 }
+
+#ifdef __EMSCRIPTEN__
+void TForm1::DeliverToBrowser() {
+    if (const QString reason = web::Deliver(document_.FileName()); !reason.isEmpty())
+        ShowError(QString("\"%1\" could not be written back to the file it was opened from (%2); the browser "
+                          "downloads it instead.")
+                      .arg(QFileInfo(document_.FileName()).fileName(), reason));
+}
+#endif
 
 bool TForm1::SaveChangesFirst() {
     if (!document_.Modified())

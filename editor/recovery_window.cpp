@@ -59,7 +59,11 @@ public:
             return {};
         const document::TLeftCopy& left = At(index.row());
         if (index.column() == 1) {
-            const auto written = std::chrono::file_clock::to_sys(left.Written);
+            // The file clock's time on the system's clock; the page's standard library has no
+            // file_clock::to_sys.
+            const auto written = std::chrono::system_clock::now() +
+                                 std::chrono::duration_cast<std::chrono::system_clock::duration>(
+                                     left.Written - std::chrono::file_clock::now());
             return QLocale().toString(
                 QDateTime::fromSecsSinceEpoch(
                     std::chrono::duration_cast<std::chrono::seconds>(written.time_since_epoch()).count()),

@@ -105,10 +105,15 @@ class Browser:
         return result["result"].get("value")
 
     def wait_for(self, expression, timeout=120):
+        """Until the expression is true, across the page's navigations."""
         deadline = time.time() + timeout
         while time.time() < deadline:
-            if self.evaluate(expression):
-                return
+            try:
+                if self.evaluate(expression):
+                    return
+            except RuntimeError as error:
+                if "navigated" not in str(error) and "context" not in str(error):
+                    raise
             time.sleep(0.1)
         raise TimeoutError(f"{expression} did not come true within {timeout} s")
 

@@ -7,6 +7,7 @@ a damaged link gives the error box and a new mission.
 Usage (under scripts/xvfb_run.sh): page_test.py PAGE_FOLDER QUARNEL QUARNEL_SKM
 """
 
+import base64
 import functools
 import http.server
 import os
@@ -43,6 +44,26 @@ def title(name):
 # a name typed over what they held.
 EDITS = [("key", "Tab"), ("key", "Tab"), ("type", "3"), ("key", "Tab"), ("type", "4"), ("key", "Tab"),
          ("key", "Tab"), ("type", "Rogue"), ("key", "Tab"), ("type", "12")]
+
+
+# A File System Access picker that hands over one file, Battle.skm with the bytes given, and keeps
+# what is written to it.
+PICKED_FILE = """
+(() => {
+    const bytes = Uint8Array.from(atob("%s"), (c) => c.charCodeAt(0));
+    globalThis.showOpenFilePicker = async () => [{
+        kind: "file", name: "Battle.skm",
+        getFile: async () => new File([bytes], "Battle.skm"),
+        createWritable: async () => {
+            const parts = [];
+            return {
+                write: async (data) => parts.push(...new Uint8Array(data)),
+                close: async () => { globalThis.quarnelWrittenBack = parts; },
+            };
+        },
+    }];
+})();
+"""
 
 
 class Quiet(http.server.SimpleHTTPRequestHandler):
@@ -115,7 +136,8 @@ def wait_title(browser, name, timeout=180):
 def start_page(browser, url, unsaved=False):
     """Loads the page afresh (a link differs from the page only after its "#"), answering the
     browser's question before leaving unsaved work; where the window stands on the page."""
-    browser.evaluate("location.href = 'about:blank'")
+    # Left from a timer, so that the evaluation returns before the browser's question holds the page.
+    browser.evaluate("setTimeout(() => { location.href = 'about:blank'; }, 0)")
     if unsaved:
         question = browser.wait_event("Page.javascriptDialogOpening", timeout=30)
         check(question["type"] == "beforeunload", "leaving the page with unsaved work asks first")
@@ -132,14 +154,17 @@ def start_page(browser, url, unsaved=False):
     return place
 
 
-def different_pixels(page_shot, place, desktop_shot):
-    """How many pixels of the window's client area differ between the page and the desktop."""
+def different_pixels(page_shot, desktop_shot):
+    """How many pixels differ between the desktop's window and the same place at the top left of
+    the page, which the window fills; and how many were compared."""
+    size = subprocess.run(["identify", "-format", "%wx%h", desktop_shot], check=True, capture_output=True,
+                          text=True).stdout
     crop = os.path.join(work, "page-window.png")
-    subprocess.run(["convert", page_shot, "-crop", "768x474+0+0",
-                    "+repage", crop], check=True)
+    subprocess.run(["convert", page_shot, "-crop", size + "+0+0", "+repage", crop], check=True)
     compared = subprocess.run(["compare", "-metric", "AE", crop, desktop_shot, os.path.join(work, "diff.png")],
                               capture_output=True, text=True)
-    return int(float(compared.stderr.split()[0]))
+    width, height = map(int, size.split("x"))
+    return int(float(compared.stderr.split()[0])), width * height
 
 
 def main():
@@ -165,23 +190,44 @@ def main():
         browser.call("Page.setInterceptFileChooserDialog", enabled=True)
         browser.take_downloads(downloads)
 
-        # Through the file picker: Ctrl+O, the file, the edits, Ctrl+S gives the download.
-        place = start_page(browser, base + "index.html")
+        # Through the file picker of a browser without File System Access: Ctrl+O, the file, the
+        # edits, Ctrl+S gives the download.
+        without_access = browser.call("Page.addScriptToEvaluateOnNewDocument",
+                                      source="globalThis.showOpenFilePicker = undefined;")["identifier"]
+        start_page(browser, base + "index.html")
         browser.key("o", ["Control"])
         browser.answer_file_chooser([picked])
         wait_title(browser, "Battle.skm")
         time.sleep(0.5)
         page_shot = os.path.join(work, "page.png")
         browser.screenshot(page_shot)
-        pixels = different_pixels(page_shot, place, desktop_shot)
-        print(f"the page's window and the desktop's differ in {pixels} of {place['width'] * place['height']} pixels",
-              flush=True)
+        pixels, compared = different_pixels(page_shot, desktop_shot)
+        print(f"the page's window and the desktop's differ in {pixels} of {compared} pixels", flush=True)
         page_edits(browser)
         browser.key("s", ["Control"])
         name, saved = browser.wait_download(downloads)
         check(name == "Battle.skm", f"the download is named after the mission ({name})")
         check(saved == desktop, "the page's save after the file picker is the desktop's, byte for byte")
+        browser.call("Page.removeScriptToEvaluateOnNewDocument", identifier=without_access)
         time.sleep(2.5)  # the copy of unsaved work goes from the page's storage
+
+        # Through File System Access, which the browser's test mode cannot drive: a picker that
+        # hands over a file whose writes the test sees. Save writes there and downloads nothing.
+        picker = browser.call("Page.addScriptToEvaluateOnNewDocument",
+                              source=PICKED_FILE % base64.b64encode(original).decode())["identifier"]
+        start_page(browser, base + "index.html")
+        browser.key("o", ["Control"])
+        wait_title(browser, "Battle.skm")
+        time.sleep(0.5)
+        page_edits(browser)
+        browser.key("s", ["Control"])
+        browser.wait_for("globalThis.quarnelWrittenBack !== undefined", 30)
+        check(bytes(browser.evaluate("globalThis.quarnelWrittenBack")) == desktop,
+              "Save writes the desktop's bytes back to the file File System Access picked")
+        check(not any(e["method"] == "Browser.downloadWillBegin" for e in browser.events),
+              "a file written back is not downloaded too")
+        browser.call("Page.removeScriptToEvaluateOnNewDocument", identifier=picker)
+        time.sleep(2.5)
 
         # Through a link: the mission without a file, Save As names it.
         start_page(browser, link)
