@@ -1,6 +1,8 @@
 // The standard error box's caption and text.
 #include "error_text.h"
 
+#include <QCoreApplication>
+
 namespace editor {
 
 QString ApplicationTitle(const QString& programPath) {
@@ -10,6 +12,11 @@ QString ApplicationTitle(const QString& programPath) {
     if (dot >= 0)
         name.truncate(dot);
     return name.left(1) + name.mid(1).toLower();
+}
+
+QString ApplicationTitle() {
+    const QString path = QCoreApplication::applicationFilePath();
+    return ApplicationTitle(path.isEmpty() ? QCoreApplication::arguments().value(0) : path);
 }
 
 QString ErrorBoxText(const QString& message) {

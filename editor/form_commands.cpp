@@ -17,7 +17,6 @@
 #endif
 
 #include <QCloseEvent>
-#include <QCoreApplication>
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -33,7 +32,7 @@ constexpr char kFileFilter[] = "Skirmish Files (*.skm);;All Files (*.*)";
 
 // The title of the program's message boxes.
 QString BoxTitle() {
-    return ApplicationTitle(QCoreApplication::applicationFilePath());
+    return ApplicationTitle();
 }
 
 // A file dialog for skirmish files, started in a folder with its file name left empty. (Given to

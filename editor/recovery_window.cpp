@@ -7,7 +7,6 @@
 #include "skirmish_file.h"
 
 #include <QAbstractTableModel>
-#include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
 #include <QFileDialog>
@@ -28,10 +27,6 @@ namespace {
 
 QString Native(const std::filesystem::path& path) {
     return QDir::toNativeSeparators(QString::fromStdU16String(files::NameFromPath(path)));
-}
-
-QString Title() {
-    return ApplicationTitle(QCoreApplication::applicationFilePath());
 }
 
 } // namespace
@@ -138,7 +133,7 @@ TRecoveryWindow::TRecoveryWindow(QWidget* parent, TDialogs& dialogs, std::vector
       changes_(new QPlainTextEdit(this)), recover_(new QPushButton("&Recover", this)),
       saveAs_(new QPushButton("&Save As...", this)), discard_(new QPushButton("&Discard", this)) {
     setObjectName("RecoveryWindow");
-    setWindowTitle(Title() + " - Unsaved Changes");
+    setWindowTitle(ApplicationTitle() + " - Unsaved Changes");
     auto* intro = new QLabel("Quarnel closed without saving these changes. Recover one, save it aside, or discard "
                              "it; what you leave is offered again at the next start.",
                              this);
@@ -216,7 +211,8 @@ void TRecoveryWindow::ShowSelected() {
 std::optional<document::TRecoveryCopy> TRecoveryWindow::ReadSelected() {
     const auto copy = document::TRecoveryFolder::Read(model_->At(list_->currentIndex().row()).Path);
     if (!copy)
-        dialogs_.ShowError(this, Title(), "This copy can no longer be read; another Quarnel may have taken it.");
+        dialogs_.ShowError(this, ApplicationTitle(),
+                           "This copy can no longer be read; another Quarnel may have taken it.");
     return copy;
 }
 
@@ -226,7 +222,7 @@ void TRecoveryWindow::RecoverClick() {
     const std::filesystem::path path = model_->At(list_->currentIndex().row()).Path;
     std::optional<files::HeldFile> hold = document::TRecoveryFolder::Hold(path);
     if (!hold) {
-        dialogs_.ShowError(this, Title(), "Another Quarnel is using this copy.");
+        dialogs_.ShowError(this, ApplicationTitle(), "Another Quarnel is using this copy.");
         return;
     }
     const auto copy = ReadSelected();
@@ -258,7 +254,7 @@ void TRecoveryWindow::SaveAsClick() {
     try {
         mission::SaveMission(mission, files::PathFromName(chosen->toStdU16String()));
     } catch (const std::exception& error) {
-        dialogs_.ShowError(this, Title(), ErrorBoxText(QString::fromStdString(error.what())));
+        dialogs_.ShowError(this, ApplicationTitle(), ErrorBoxText(QString::fromStdString(error.what())));
     }
 }
 
@@ -267,7 +263,7 @@ void TRecoveryWindow::DiscardClick() {
     if (row < 0)
         return;
     const QString name = model_->Name(row);
-    if (!dialogs_.AskYesNo(this, Title(),
+    if (!dialogs_.AskYesNo(this, ApplicationTitle(),
                            name.isEmpty() ? QStringLiteral("Discard this copy that cannot be read? It cannot be brought back.")
                                           : QString("Discard the unsaved changes to \"%1\"? They cannot be brought back.")
                                                 .arg(name),
@@ -275,7 +271,7 @@ void TRecoveryWindow::DiscardClick() {
         return;
     std::optional<files::HeldFile> hold = document::TRecoveryFolder::Hold(model_->At(row).Path);
     if (!hold) {
-        dialogs_.ShowError(this, Title(), "Another Quarnel is using this copy.");
+        dialogs_.ShowError(this, ApplicationTitle(), "Another Quarnel is using this copy.");
         return;
     }
     document::TRecoveryFolder::Discard(model_->At(row).Path, *hold);

@@ -55,6 +55,8 @@ PICKED_FILE = """
         kind: "file", name: "Battle.skm",
         getFile: async () => new File([bytes], "Battle.skm"),
         createWritable: async () => {
+            if (globalThis.quarnelRefuseWrites)
+                throw new DOMException("The user refused.", "NotAllowedError");
             const parts = [];
             return {
                 write: async (data) => parts.push(...new Uint8Array(data)),
@@ -133,7 +135,7 @@ def wait_title(browser, name, timeout=180):
     browser.wait_for(f"document.title === {' '.join(title(name).split())!r}", timeout)
 
 
-def start_page(browser, url, unsaved=False):
+def start_page(browser, url, unsaved=False, click=True):
     """Loads the page afresh (a link differs from the page only after its "#"), answering the
     browser's question before leaving unsaved work; where the window stands on the page."""
     # Left from a timer, so that the evaluation returns before the browser's question holds the page.
@@ -149,8 +151,9 @@ def start_page(browser, url, unsaved=False):
     # The window fills the page; it takes the keys once it has been clicked where no control is
     # (bottom right).
     place = browser.evaluate("globalThis.quarnelWindow")
-    browser.click(place["width"] - 10, place["height"] - 10)
-    time.sleep(0.3)
+    if click:
+        browser.click(place["width"] - 10, place["height"] - 10)
+        time.sleep(0.3)
     return place
 
 
@@ -226,6 +229,16 @@ def main():
               "Save writes the desktop's bytes back to the file File System Access picked")
         check(not any(e["method"] == "Browser.downloadWillBegin" for e in browser.events),
               "a file written back is not downloaded too")
+        # Refused: the error box says so (Enter closes it) and the file is downloaded instead.
+        browser.evaluate("globalThis.quarnelRefuseWrites = true")
+        browser.key("Tab")
+        browser.type("5")
+        browser.key("s", ["Control"])
+        name, saved = browser.wait_download(downloads)
+        check(name == "Battle.skm" and len(saved) == 5192 and saved != desktop,
+              "a file that cannot be written back is downloaded instead")
+        time.sleep(0.5)
+        browser.key("Enter")
         browser.call("Page.removeScriptToEvaluateOnNewDocument", identifier=picker)
         time.sleep(2.5)
 
@@ -243,13 +256,15 @@ def main():
         time.sleep(2.5)
 
         # Unsaved work survives a reload: edited, left a moment to be kept, offered again (Enter
-        # takes the question's default, Yes) and shown modified.
+        # takes the recovery window's default, Recover) and shown modified.
         start_page(browser, base + "index.html")
         page_edits(browser)
         time.sleep(3)
         check(browser.evaluate("globalThis.quarnelUnsaved === true"), "the page knows of the unsaved work")
-        start_page(browser, base + "index.html", unsaved=True)
-        time.sleep(1)
+        place = start_page(browser, base + "index.html", unsaved=True, click=False)
+        # The recovery window, over the middle of the page's window, takes the keys once clicked.
+        browser.click(place["width"] // 2, place["height"] // 2)
+        time.sleep(0.3)
         browser.key("Enter")
         time.sleep(1)
         check(browser.evaluate("globalThis.quarnelUnsaved === true"), "the unsaved work is back after a reload")
