@@ -18,10 +18,18 @@ void OfferRecoveredWork(editor::TForm1& window, document::TRecoveryFolder& folde
     std::vector<document::TLeftCopy> left = folder.LeftCopies();
     if (left.empty())
         return;
-    editor::TRecoveryWindow recovery(&window, window.Dialogs(), std::move(left),
-                                     {[&window](const document::TRecoveryCopy& copy) { return window.RecoverWork(copy); },
-                                      [&keeper] { return keeper.KeepNow(); }});
-    recovery.exec();
+    auto* recovery = new editor::TRecoveryWindow(
+        &window, window.Dialogs(), std::move(left),
+        {[&window](const document::TRecoveryCopy& copy) { return window.RecoverWork(copy); },
+         [&keeper] { return keeper.KeepNow(); }});
+    recovery->setAttribute(Qt::WA_DeleteOnClose);
+#ifdef __EMSCRIPTEN__
+    // The page's start has already waited once, for the page's storage, and cannot wait again
+    // here: the window is shown over the editor's and answered in the event loop.
+    recovery->open();
+#else
+    recovery->exec();
+#endif
 }
 
 namespace {
