@@ -31,8 +31,10 @@ namespace {
 constexpr char kStateFolder[] = "/state";
 
 // Mounts the page's storage at the folder and reads back what it holds, waiting for it; from then
-// on, what is written there goes to the storage within a second, and at once when the page is
-// hidden or left.
+// on, what changes there goes to the storage within a second, and at once when the page is hidden
+// or left. Only what changed in this page is written or removed, never what another tab of the
+// page wrote since (a plain sync would make the storage this page's folder, removing another tab's
+// copy of unsaved work).
 EM_ASYNC_JS(void, MountPageStorage, (const char* folder), {
     const path = UTF8ToString(folder);
     FS.mkdirTree(path);
@@ -42,15 +44,48 @@ EM_ASYNC_JS(void, MountPageStorage, (const char* folder), {
             console.warn("The page's storage could not be read: " + error);
         resolve();
     }));
+    const mount = FS.lookupPath(path).node.mount;
+    // The folder as this page last read or wrote it.
+    let known = {};
+    IDBFS.getLocalSet(mount, (error, local) => { known = error ? {} : local.entries; });
     let writing = false;
     const store = () => {
         if (writing)
             return;
         writing = true;
-        FS.syncfs(false, (error) => {
+        const failed = (error) => {
             writing = false;
+            console.warn("The page's storage could not be written: " + error);
+        };
+        IDBFS.getLocalSet(mount, (error, local) => {
             if (error)
-                console.warn("The page's storage could not be written: " + error);
+                return failed(error);
+            const changed = Object.keys(local.entries).filter((name) => !known[name] ||
+                known[name].timestamp.getTime() !== local.entries[name].timestamp.getTime());
+            const removed = Object.keys(known).filter((name) => !local.entries[name]);
+            if (!changed.length && !removed.length) {
+                writing = false;
+                return;
+            }
+            IDBFS.getDB(mount.mountpoint, (error, db) => {
+                if (error)
+                    return failed(error);
+                const transaction = db.transaction([IDBFS.DB_STORE_NAME], "readwrite");
+                const files = transaction.objectStore(IDBFS.DB_STORE_NAME);
+                transaction.oncomplete = () => {
+                    writing = false;
+                    known = local.entries;
+                };
+                transaction.onabort = () => failed(transaction.error);
+                // Folders before what is in them; what is in them before the folders.
+                changed.sort().forEach((name) => IDBFS.loadLocalEntry(name, (error, entry) => {
+                    if (error)
+                        console.warn("quarnel: " + name + ": " + error);
+                    else
+                        files.put(entry, name);
+                }));
+                removed.sort().reverse().forEach((name) => files.delete(name));
+            });
         });
     };
     setInterval(store, 1000);

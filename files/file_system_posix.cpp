@@ -530,7 +530,15 @@ FileCalls SystemFileCalls() {
     calls.PRead = ::pread;
     calls.PWrite = ::pwrite;
     calls.FTruncate = ::ftruncate;
+#ifdef __EMSCRIPTEN__
+    // The page's files are in memory, and the page itself stores the folder that outlives a visit.
+    // Emscripten's fsync would instead suspend the program in the middle of the write, letting the
+    // page's events run there, and copy the whole folder over the page's storage, removing what
+    // another tab of the page stored.
+    calls.FSync = [](int) { return 0; };
+#else
     calls.FSync = ::fsync;
+#endif
     calls.FChmod = ::fchmod;
     calls.FChown = ::fchown;
     calls.FStat = [](int fd, struct stat* st) { return ::fstat(fd, st); };

@@ -47,12 +47,27 @@ class Browser:
             if time.time() > deadline or self.process.poll() is not None:
                 raise RuntimeError("chromium did not start")
             time.sleep(0.1)
-        port = open(port_file).read().split()[0]
-        self.socket = websocket.create_connection(self._page_socket(port), timeout=120)
+        self.port = open(port_file).read().split()[0]
+        self._connect(self._page_socket(self.port))
+
+    def _connect(self, address):
+        self.socket = websocket.create_connection(address, timeout=120)
         self.next_id = 0
         self.events = []
         self.call("Page.enable")
         self.call("Runtime.enable")
+
+    def open_tab(self, url):
+        """Another tab of the same browser, driven as this one is; closed with close_tab."""
+        tab = object.__new__(Browser)
+        tab.process, tab.own_profile, tab.profile, tab.port = None, False, self.profile, self.port
+        tab.target = self.call("Target.createTarget", url=url)["targetId"]
+        tab._connect(f"ws://127.0.0.1:{self.port}/devtools/page/{tab.target}")
+        return tab
+
+    def close_tab(self, tab):
+        tab.socket.close()
+        self.call("Target.closeTarget", targetId=tab.target)
 
     def _page_socket(self, port):
         import urllib.request

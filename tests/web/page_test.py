@@ -68,6 +68,18 @@ PICKED_FILE = """
 """
 
 
+# How many copies of unsaved work the page's storage holds (Emscripten's IDBFS keeps the folder
+# mounted at /state in the database of that name).
+COPIES_IN_STORAGE = """
+new Promise((resolve) => {
+    indexedDB.open("/state").onsuccess = (event) => {
+        const keys = event.target.result.transaction("FILE_DATA").objectStore("FILE_DATA").getAllKeys();
+        keys.onsuccess = () => resolve(keys.result.filter((key) => key.endsWith(".recovery")).length);
+    };
+})
+"""
+
+
 class Quiet(http.server.SimpleHTTPRequestHandler):
     extensions_map = {**http.server.SimpleHTTPRequestHandler.extensions_map, ".wasm": "application/wasm",
                       ".webmanifest": "application/manifest+json"}
@@ -290,6 +302,26 @@ def main():
         browser.key("Enter")
         time.sleep(0.5)
         check(browser.evaluate("document.title") == " ".join(title("Unnamed").split()), "a damaged link leaves a new mission")
+
+        # Two tabs, each with unsaved work: the tab that stays never removes the copy the other kept.
+        start_page(browser, base + "index.html")
+        page_edits(browser)
+        time.sleep(3)
+        other = browser.open_tab(base + "index.html")
+        wait_title(other, "Unnamed")
+        time.sleep(1)
+        other.click(place["width"] // 2, place["height"] // 2)  # the recovery window offers the first tab's
+        other.key("Escape")
+        time.sleep(0.5)
+        other.click(place["width"] - 10, place["height"] - 10)
+        time.sleep(0.3)
+        page_edits(other)
+        time.sleep(3)
+        check(other.evaluate("globalThis.quarnelUnsaved === true"), "the second tab has unsaved work")
+        browser.close_tab(other)
+        time.sleep(3)
+        kept = browser.evaluate(COPIES_IN_STORAGE, await_promise=True)
+        check(kept == 2, f"both tabs' unsaved work is in the page's storage ({kept} copies)")
     finally:
         browser.close()
         server.shutdown()
